@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds a release and starts Parlovox in the current desktop session.
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+"$top/scripts/install-packages.sh"
+BUILD_DIR=${BUILD_DIR:-$top/build-release} PARLOVOX_SKIP_TESTS=1 "$top/scripts/build.sh" Release
+exec "${BUILD_DIR:-$top/build-release}/src/app/parlovox" "$@"

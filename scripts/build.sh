@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures (once) and builds into $BUILD_DIR (default: build), with the given build type.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${BUILD_DIR:-$top/build}
+build_type=${1:-RelWithDebInfo}
+if [ ! -f "$build_dir/build.ninja" ]; then
+  cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type"
+fi
+cmake --build "$build_dir" -j "${BUILD_JOBS:-$(nproc)}"

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "JsonFileUserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+Q_LOGGING_CATEGORY(lcDefaults, "parlovox.defaults")
+
+namespace platform::linux_impl {
+
+JsonFileUserDefaults::JsonFileUserDefaults(QString filePath) : m_filePath(std::move(filePath))
+{
+    load();
+}
+
+QString JsonFileUserDefaults::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Parlovox/defaults.json");
+}
+
+void JsonFileUserDefaults::load()
+{
+    QFile file(m_filePath);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCCritical(lcDefaults, "[Defaults] Cannot read %s: %s", qPrintable(m_filePath),
+                   qPrintable(file.errorString()));
+        m_fileUnreadable = true;
+        return;
+    }
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        qCCritical(lcDefaults, "[Defaults] %s is not a settings file; starting with defaults",
+                   qPrintable(m_filePath));
+        m_fileUnreadable = true;
+        return;
+    }
+    m_values = document.object();
+}
+
+std::optional<QJsonValue> JsonFileUserDefaults::value(const QString &key) const
+{
+    const auto it = m_values.constFind(key);
+    if (it == m_values.constEnd() || it->isNull() || it->isUndefined())
+        return std::nullopt;
+    return *it;
+}
+
+void JsonFileUserDefaults::setValue(const QString &key, const QJsonValue &value)
+{
+    if (m_values.value(key) == value && m_values.contains(key))
+        return;
+    m_values.insert(key, value);
+    save();
+}
+
+void JsonFileUserDefaults::remove(const QString &key)
+{
+    if (!m_values.contains(key))
+        return;
+    m_values.remove(key);
+    save();
+}
+
+QStringList JsonFileUserDefaults::keys() const
+{
+    return m_values.keys();
+}
+
+std::optional<QJsonObject> JsonFileUserDefaults::persistentDomain(const QString &) const
+{
+    return std::nullopt;
+}
+
+void JsonFileUserDefaults::keepUnreadableFile()
+{
+    // What the user wrote by hand stays recoverable beside the new file.
+    const QString backup = m_filePath + QStringLiteral(".bad");
+    QFile::remove(backup);
+    if (!QFile::copy(m_filePath, backup))
+        qCCritical(lcDefaults, "[Defaults] Could not keep %s as %s", qPrintable(m_filePath),
+                   qPrintable(backup));
+    m_fileUnreadable = false;
+}
+
+void JsonFileUserDefaults::save()
+{
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    if (m_fileUnreadable)
+        keepUnreadableFile();
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCCritical(lcDefaults, "[Defaults] Cannot write %s: %s", qPrintable(m_filePath),
+                   qPrintable(file.errorString()));
+        return;
+    }
+    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    if (!file.commit())
+        qCCritical(lcDefaults, "[Defaults] Cannot write %s: %s", qPrintable(m_filePath),
+                   qPrintable(file.errorString()));
+}
+
+} // namespace platform::linux_impl

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LinuxServices.h"
+
+#include "InstalledBundle.h"
+#include "JsonFileUserDefaults.h"
+#include "LoggingCrashReporter.h"
+#include "QtScheduler.h"
+#include "StandardPaths.h"
+
+namespace platform::linux_impl {
+
+std::unique_ptr<Services> createLinuxServices()
+{
+    auto services = std::make_unique<Services>();
+    services->scheduler = std::make_unique<QtScheduler>();
+    services->userDefaults =
+        std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::defaultFilePath());
+    services->bundle = std::make_unique<InstalledBundle>();
+    services->paths = std::make_unique<StandardPaths>();
+    services->crashReporter = std::make_unique<LoggingCrashReporter>();
+    return services;
+}
+
+} // namespace platform::linux_impl

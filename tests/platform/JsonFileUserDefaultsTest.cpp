@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/linux/JsonFileUserDefaults.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using platform::linux_impl::JsonFileUserDefaults;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class JsonFileUserDefaultsTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.path() + QStringLiteral("/Parlovox/defaults.json"); }
+};
+
+TEST_F(JsonFileUserDefaultsTest, ValuesKeepTheirTypeAcrossInstances)
+{
+    {
+        JsonFileUserDefaults defaults(path());
+        defaults.setString(QStringLiteral("serverURL"), QStringLiteral("http://host:1"));
+        defaults.setBool(QStringLiteral("autoPaste"), false);
+        defaults.setNumber(QStringLiteral("maxRecordingDuration"), 120.5);
+        defaults.setStringList(QStringLiteral("enabledPresets"), {QStringLiteral("web-dev")});
+    }
+    JsonFileUserDefaults reread(path());
+    EXPECT_EQ(reread.string(QStringLiteral("serverURL")), QStringLiteral("http://host:1"));
+    EXPECT_EQ(reread.boolean(QStringLiteral("autoPaste")), false);
+    EXPECT_EQ(reread.number(QStringLiteral("maxRecordingDuration")), 120.5);
+    EXPECT_EQ(reread.stringList(QStringLiteral("enabledPresets")),
+              QStringList{QStringLiteral("web-dev")});
+    // A reader of another type sees nothing: no silent conversions.
+    EXPECT_FALSE(reread.boolean(QStringLiteral("serverURL")));
+    EXPECT_FALSE(reread.string(QStringLiteral("autoPaste")));
+    EXPECT_FALSE(reread.number(QStringLiteral("enabledPresets")));
+}
+
+TEST_F(JsonFileUserDefaultsTest, MixedArrayIsNoStringList)
+{
+    JsonFileUserDefaults defaults(path());
+    defaults.setValue(QStringLiteral("enabledPresets"), QJsonArray{QStringLiteral("a"), 3});
+    EXPECT_FALSE(defaults.stringList(QStringLiteral("enabledPresets")));
+    EXPECT_TRUE(defaults.contains(QStringLiteral("enabledPresets")));
+}
+
+TEST_F(JsonFileUserDefaultsTest, RemoveDeletesFromFile)
+{
+    JsonFileUserDefaults defaults(path());
+    defaults.setString(QStringLiteral("a"), QStringLiteral("1"));
+    defaults.remove(QStringLiteral("a"));
+    EXPECT_FALSE(JsonFileUserDefaults(path()).contains(QStringLiteral("a")));
+}
+
+TEST_F(JsonFileUserDefaultsTest, BrokenFileReadsEmptyAndIsKeptBeforeFirstWrite)
+{
+    QDir().mkpath(dir.path() + QStringLiteral("/Parlovox"));
+    const QByteArray handEdited = "{ \"serverURL\": \"http://x\", oops";
+    writeFile(path(), handEdited);
+
+    JsonFileUserDefaults defaults(path());
+    EXPECT_TRUE(defaults.keys().isEmpty());
+    // Reading alone never touches the user's file.
+    EXPECT_EQ(readFile(path()), handEdited);
+    EXPECT_FALSE(QFile::exists(path() + QStringLiteral(".bad")));
+
+    defaults.setBool(QStringLiteral("autoPaste"), true);
+    EXPECT_EQ(readFile(path() + QStringLiteral(".bad")), handEdited);
+    EXPECT_EQ(JsonFileUserDefaults(path()).boolean(QStringLiteral("autoPaste")), true);
+
+    // The backup is made once; later writes leave it alone.
+    defaults.setBool(QStringLiteral("autoPaste"), false);
+    EXPECT_EQ(readFile(path() + QStringLiteral(".bad")), handEdited);
+}
+
+TEST_F(JsonFileUserDefaultsTest, TopLevelArrayIsNotSettings)
+{
+    QDir().mkpath(dir.path() + QStringLiteral("/Parlovox"));
+    writeFile(path(), "[1,2,3]");
+    JsonFileUserDefaults defaults(path());
+    EXPECT_TRUE(defaults.keys().isEmpty());
+    EXPECT_FALSE(defaults.persistentDomain(QStringLiteral("com.apple.HIToolbox")));
+}
+
+} // namespace
