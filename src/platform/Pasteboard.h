@@ -1,14 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 namespace platform {
 
-// The general clipboard, plain-text flavour.
-// Its operations are added with the first code that calls them.
+// The general clipboard, plain-text flavour only.
 class Pasteboard
 {
 public:
     virtual ~Pasteboard() = default;
+
+    // The clipboard's current plain text; empty when it holds no text flavour (nothing, or only
+    // an image or files).
+    virtual std::optional<QString> string() const = 0;
+    // Drops every flavour the clipboard holds.
+    virtual void clearContents() = 0;
+    // Makes `text` the clipboard's plain text and keeps offering it to other programs; true when
+    // the clipboard took it.
+    virtual bool setString(const QString &text) = 0;
 };
 
 } // namespace platform

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace platform {
+class KeyEventPoster;
+class Pasteboard;
+class Permissions;
+class Scheduler;
+class ScriptRunner;
+} // namespace platform
+
+// Delivers a finished transcript into the application in front: the text goes on the clipboard,
+// a synthetic paste chord follows (a scripted keystroke when the events cannot be made), and 2 s
+// later the user's previous clipboard text comes back if the clipboard still holds the transcript.
+// Keeps no state between calls; the platform services must outlive it and any pending restore.
+class PasteManager final
+{
+public:
+    // The source of the scripted fallback: a paste keystroke sent through "System Events".
+    static const QString fallbackScript;
+
+    PasteManager(platform::Pasteboard &pasteboard, platform::KeyEventPoster &keyEventPoster,
+                 platform::ScriptRunner &scriptRunner, const platform::Permissions &permissions,
+                 platform::Scheduler &scheduler);
+
+    // True when the chord or the fallback reported success; false when both failed, in which
+    // case the transcript stays on the clipboard. Main thread only; never throws.
+    bool pasteText(const QString &text);
+
+private:
+    bool postPasteChord();
+    bool runFallbackScript();
+
+    platform::Pasteboard &m_pasteboard;
+    platform::KeyEventPoster &m_keyEventPoster;
+    platform::ScriptRunner &m_scriptRunner;
+    const platform::Permissions &m_permissions;
+    platform::Scheduler &m_scheduler;
+};
