@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace testsupport {
+
+using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
+
+// One request as it arrived: the raw header lines in order and the body byte for byte.
+struct HttpRequest
+{
+    QByteArray method;
+    QByteArray target; // as sent, query included
+    QByteArray path;   // target without the query
+    HttpHeaders headers;
+    QByteArray body;
+
+    // First value of the header `name` (case-insensitive); empty when absent.
+    QByteArray header(const QByteArray &name) const;
+    bool hasHeader(const QByteArray &name) const;
+    // The header names in the order they were sent, as sent.
+    QList<QByteArray> headerNames() const;
+};
+
+// What the server answers to one request.
+struct HttpReply
+{
+    int status = 200;
+    QByteArray body;
+    HttpHeaders headers;         // extra headers; Content-Length is added unless closeDelimited
+    int delayMs = 0;             // answer this much later (real time)
+    bool neverAnswer = false;    // hold the request open and never answer
+    bool dropConnection = false; // close the connection without answering
+    bool closeDelimited = false; // no Content-Length: the body ends when the connection closes
+
+    static HttpReply json(int status, const QByteArray &body);
+    static HttpReply text(int status, const QByteArray &body);
+    static HttpReply hang();
+    static HttpReply drop();
+};
+
+// A small HTTP/1.1 server on 127.0.0.1 running on the Qt event loop of the test's thread, so
+// the test's own client and the server take turns without threads. It records every request
+// and answers each with, in order of preference: the first queued reply for its path (or for
+// any path), the handler of its path, or the default reply (404).
+class TestHttpServer final : public QObject
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<HttpReply(const HttpRequest &)>;
+
+    explicit TestHttpServer(QObject *parent = nullptr);
+    ~TestHttpServer() override;
+
+    // Listens on 127.0.0.1 at a free port; false when that fails.
+    bool start();
+    // Closes the listener and every connection (held requests included).
+    void stop();
+
+    quint16 port() const;
+    // "http://127.0.0.1:<port>"
+    QString url() const;
+
+    void setHandler(const QByteArray &path, Handler handler);
+    // Queues a reply for the next request to `path` (empty: to any path).
+    void enqueue(const HttpReply &reply, const QByteArray &path = {});
+    void setDefaultReply(const HttpReply &reply) { m_defaultReply = reply; }
+
+    const QList<HttpRequest> &requests() const { return m_requests; }
+    int requestCount() const { return static_cast<int>(m_requests.size()); }
+    // Requests to `path` only.
+    QList<HttpRequest> requestsTo(const QByteArray &path) const;
+    void clearRequests() { m_requests.clear(); }
+
+    // A port on 127.0.0.1 where nothing listens (for refused connections).
+    static quint16 unusedPort();
+
+signals:
+    // Emitted once a request has arrived in full (before it is answered).
+    void requestReceived(const testsupport::HttpRequest &request);
+
+private:
+    struct Connection;
+
+    void onNewConnection();
+    void onReadyRead(QTcpSocket *socket);
+    void processBuffer(QTcpSocket *socket, Connection &connection);
+    HttpReply replyFor(const HttpRequest &request);
+    void answer(QTcpSocket *socket, const HttpRequest &request, const HttpReply &reply);
+
+    std::unique_ptr<QTcpServer> m_server;
+    std::map<QTcpSocket *, std::unique_ptr<Connection>> m_connections;
+    std::map<QByteArray, Handler> m_handlers;
+    QList<QPair<QByteArray, HttpReply>> m_queue;
+    HttpReply m_defaultReply{404, "Not Found", {}, 0, false, false, false};
+    QList<HttpRequest> m_requests;
+};
+
+} // namespace testsupport
