@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "GlobalShortcuts/Notifier.h"
+#include "GlobalShortcuts/Shortcut.h"
+
+#include <QSet>
+
+#include <memory>
+
+namespace platform {
+class Keyboard;
+class UserDefaults;
+struct Services;
+} // namespace platform
+
+namespace GlobalShortcuts {
+
+class HotKeyRegistration;
+class MenuTrackingObserver;
+
+// The shortcut module's whole state and the platform services it uses. The program creates one on
+// the main thread before any Name and keeps it for the life of the process; a test creates one per
+// test. Constructing it installs it (ModuleContext::current()), destroying it uninstalls it; only
+// one can be installed at a time.
+//
+//     GlobalShortcuts::ModuleContext shortcuts(*services);          // in main
+//     GlobalShortcuts::ModuleContext context(defaults, &keyboard);  // in a test
+class ModuleContext final
+{
+public:
+    ModuleContext(platform::UserDefaults &userDefaults, platform::Keyboard *keyboard = nullptr);
+    // Uses the services' user defaults and keyboard (the keyboard may be absent).
+    explicit ModuleContext(platform::Services &services);
+    ~ModuleContext();
+    ModuleContext(const ModuleContext &) = delete;
+    ModuleContext &operator=(const ModuleContext &) = delete;
+
+    // The installed context; aborts when none is installed (a programming error).
+    static ModuleContext &current();
+    static ModuleContext *installed();
+
+    platform::UserDefaults &userDefaults() const { return m_userDefaults; }
+    platform::Keyboard *keyboard() const { return m_keyboard; }
+    Notifier &notifier() const { return *m_notifier; }
+
+    // The hot-key layer; not owned, must outlive its installation (install nullptr to detach).
+    void setHotKeyRegistration(HotKeyRegistration *registration) { m_hotKeys = registration; }
+    HotKeyRegistration *hotKeyRegistration() const { return m_hotKeys; }
+
+    // What the module has registered with the hot-key layer; decides whether a shortcut still needs
+    // registering.
+    QSet<Shortcut> &registeredShortcuts() { return m_registeredShortcuts; }
+    // Registers through the hot-key layer and records it, unless it is recorded already.
+    void registerIfNeeded(const Shortcut &shortcut);
+    // Unregisters through the hot-key layer and forgets it.
+    void unregister(const Shortcut &shortcut);
+
+    bool isEnabled() const { return m_isEnabled; }
+    void setIsEnabled(bool enabled);
+    bool isMenuOpen() const { return m_isMenuOpen; }
+    void setIsMenuOpen(bool open);
+    // Set by a recorder control while it records: hot-key dispatch pauses.
+    bool isAnyRecorderActive() const { return m_isAnyRecorderActive; }
+    void setIsAnyRecorderActive(bool active) { m_isAnyRecorderActive = active; }
+
+    // Run by every Name constructor: the first time, starts following the application's menus.
+    void initializeIfNeeded();
+
+private:
+    platform::UserDefaults &m_userDefaults;
+    platform::Keyboard *m_keyboard = nullptr;
+    std::unique_ptr<Notifier> m_notifier;
+    HotKeyRegistration *m_hotKeys = nullptr;
+    QSet<Shortcut> m_registeredShortcuts;
+    bool m_isEnabled = true;
+    bool m_isMenuOpen = false;
+    bool m_isAnyRecorderActive = false;
+    std::unique_ptr<MenuTrackingObserver> m_menuTracking;
+};
+
+} // namespace GlobalShortcuts
