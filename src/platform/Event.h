@@ -59,6 +59,7 @@ constexpr bool maskContains(EventMask mask, Event::Type type)
 
 // The event a Qt key or mouse event delivered to a window stands for; none for other Qt events
 // and for keys whose physical position `keyboard` does not know.
-std::optional<Event> eventFromQtEvent(const QEvent &event, QWindow *window, const Keyboard &keyboard);
+std::optional<Event> eventFromQtEvent(const QEvent &event, QWindow *window,
+                                      const Keyboard &keyboard);
 
 } // namespace platform

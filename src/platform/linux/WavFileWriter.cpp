@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WavFileWriter.h"
+
+#include <QtEndian>
+
+#include <limits>
+
+namespace platform::linux_impl {
+
+namespace {
+
+void putLE32(QByteArray &bytes, quint32 value)
+{
+    char raw[4];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 4);
+}
+
+void putLE16(QByteArray &bytes, quint16 value)
+{
+    char raw[2];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 2);
+}
+
+} // namespace
+
+WavFileWriter::~WavFileWriter()
+{
+    if (m_file.isOpen())
+        finish();
+}
+
+bool WavFileWriter::open(const QString &path, int sampleRate, int channels, int bitsPerSample)
+{
+    m_file.setFileName(path);
+    m_sampleRate = sampleRate;
+    m_channels = channels;
+    m_bitsPerSample = bitsPerSample;
+    m_dataBytes = 0;
+    m_partialFrame.clear();
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray bytes = header();
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+        m_file.close();
+        return false;
+    }
+    return true;
+}
+
+bool WavFileWriter::append(const char *data, qint64 size)
+{
+    if (!m_file.isOpen() || size <= 0)
+        return m_file.isOpen();
+    const qint64 frameBytes = qint64(m_channels) * (m_bitsPerSample / 8);
+    QByteArray bytes = m_partialFrame;
+    bytes.append(data, size);
+    const qint64 whole = bytes.size() - bytes.size() % frameBytes;
+    // RIFF sizes are 32-bit; beyond that the file would be unreadable, so stop growing it.
+    if (headerSize + m_dataBytes + whole > std::numeric_limits<quint32>::max())
+        return false;
+    m_partialFrame = bytes.mid(whole);
+    if (whole == 0)
+        return true;
+    const qint64 written = m_file.write(bytes.constData(), whole);
+    if (written > 0)
+        m_dataBytes += written;
+    return written == whole;
+}
+
+bool WavFileWriter::finish()
+{
+    if (!m_file.isOpen())
+        return false;
+    // A torn write may leave a partial frame at the end; the header counts whole frames only.
+    const qint64 frameBytes = qint64(m_channels) * (m_bitsPerSample / 8);
+    m_dataBytes -= m_dataBytes % frameBytes;
+    bool ok = m_file.flush();
+    ok = m_file.resize(headerSize + m_dataBytes) && ok;
+    ok = m_file.seek(0) && ok;
+    const QByteArray bytes = header();
+    ok = m_file.write(bytes) == bytes.size() && ok;
+    ok = m_file.flush() && ok;
+    m_file.close();
+    m_partialFrame.clear();
+    return ok;
+}
+
+QByteArray WavFileWriter::header() const
+{
+    const quint16 blockAlign = quint16(m_channels * (m_bitsPerSample / 8));
+    QByteArray bytes;
+    bytes.reserve(headerSize);
+    bytes.append("RIFF", 4);
+    putLE32(bytes, quint32(36 + m_dataBytes));
+    bytes.append("WAVE", 4);
+    bytes.append("fmt ", 4);
+    putLE32(bytes, 16);
+    putLE16(bytes, 1); // integer PCM
+    putLE16(bytes, quint16(m_channels));
+    putLE32(bytes, quint32(m_sampleRate));
+    putLE32(bytes, quint32(m_sampleRate) * blockAlign);
+    putLE16(bytes, blockAlign);
+    putLE16(bytes, quint16(m_bitsPerSample));
+    bytes.append("data", 4);
+    putLE32(bytes, quint32(m_dataBytes));
+    return bytes;
+}
+
+} // namespace platform::linux_impl
