@@ -4,8 +4,11 @@
 #include "InstalledBundle.h"
 #include "JsonFileUserDefaults.h"
 #include "LoggingCrashReporter.h"
+#include "QtClipboardPasteboard.h"
 #include "QtScheduler.h"
 #include "StandardPaths.h"
+#include "XTestKeyEventPoster.h"
+#include "XdotoolScriptRunner.h"
 
 namespace platform::linux_impl {
 
@@ -18,6 +21,9 @@ std::unique_ptr<Services> createLinuxServices()
     services->bundle = std::make_unique<InstalledBundle>();
     services->paths = std::make_unique<StandardPaths>();
     services->crashReporter = std::make_unique<LoggingCrashReporter>();
+    services->pasteboard = std::make_unique<QtClipboardPasteboard>();
+    services->keyEventPoster = std::make_unique<XTestKeyEventPoster>();
+    services->scriptRunner = std::make_unique<XdotoolScriptRunner>();
     return services;
 }
 

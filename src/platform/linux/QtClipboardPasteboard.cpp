@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "QtClipboardPasteboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace platform::linux_impl {
+
+namespace {
+
+QClipboard *clipboard()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+               ? QGuiApplication::clipboard()
+               : nullptr;
+}
+
+} // namespace
+
+std::optional<QString> QtClipboardPasteboard::string() const
+{
+    QClipboard *board = clipboard();
+    if (!board)
+        return std::nullopt;
+    const QMimeData *data = board->mimeData(QClipboard::Clipboard);
+    if (!data || !data->hasText())
+        return std::nullopt;
+    return data->text();
+}
+
+void QtClipboardPasteboard::clearContents()
+{
+    if (QClipboard *board = clipboard())
+        board->clear(QClipboard::Clipboard);
+}
+
+bool QtClipboardPasteboard::setString(const QString &text)
+{
+    QClipboard *board = clipboard();
+    if (!board)
+        return false;
+    board->setText(text, QClipboard::Clipboard);
+    return board->text(QClipboard::Clipboard) == text;
+}
+
+} // namespace platform::linux_impl
