@@ -99,7 +99,8 @@ private:
     void onReadyRead(QTcpSocket *socket);
     void processBuffer(QTcpSocket *socket, Connection &connection);
     HttpReply replyFor(const HttpRequest &request);
-    void answer(QTcpSocket *socket, const HttpRequest &request, const HttpReply &reply);
+    // False when the connection is closing (its state may already be gone).
+    bool answer(QTcpSocket *socket, const HttpRequest &request, const HttpReply &reply);
 
     std::unique_ptr<QTcpServer> m_server;
     std::map<QTcpSocket *, std::unique_ptr<Connection>> m_connections;

@@ -1,0 +1,216 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/TranscriptionService.h"
+
+#include "engine/FileReadError.h"
+#include "engine/TranscriptionError.h"
+#include "engine/TranscriptionResponse.h"
+#include "engine/TransportError.h"
+#include "platform/Bundle.h"
+#include "platform/UserDefaults.h"
+
+#include <QCoroNetworkReply>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QSysInfo>
+#include <QUrl>
+#include <QUuid>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace {
+
+struct DeleteLater
+{
+    void operator()(QNetworkReply *reply) const
+    {
+        if (reply)
+            reply->deleteLater();
+    }
+};
+
+int timeoutMilliseconds(double seconds)
+{
+    // Zero would switch Qt's transfer timeout off altogether; keep the request default then.
+    if (!(seconds > 0))
+        return 60'000;
+    const double ms = std::ceil(seconds * 1000.0);
+    return ms >= std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+                                                 : static_cast<int>(ms);
+}
+
+// Qt reports some HTTP statuses as reply errors too (content and server classes, 400 as an
+// invalid operation). Those are answers of the server; everything else means the exchange
+// itself failed, even when a status line had already arrived.
+bool isTransportFailure(QNetworkReply::NetworkError error, bool hasStatus)
+{
+    if (error == QNetworkReply::NoError)
+        return false;
+    if (!hasStatus)
+        return true;
+    const int code = static_cast<int>(error);
+    const bool derivedFromStatus =
+        (code >= QNetworkReply::ContentAccessDenied &&
+         code <= QNetworkReply::UnknownContentError) ||
+        (code >= QNetworkReply::InternalServerError && code <= QNetworkReply::UnknownServerError) ||
+        error == QNetworkReply::ProtocolInvalidOperationError;
+    return !derivedFromStatus;
+}
+
+QString serverMessage(const QByteArray &body)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(body);
+    if (decoder.hasError())
+        return QStringLiteral("Unknown error");
+    return text;
+}
+
+QByteArray headerValue(const QString &text)
+{
+    // Qt drops a header whose value is a null byte array; an empty value is still sent.
+    QByteArray value = text.toUtf8();
+    return value.isNull() ? QByteArray("") : value;
+}
+
+} // namespace
+
+TranscriptionService::TranscriptionService(QNetworkAccessManager &network,
+                                           const platform::UserDefaults &defaults,
+                                           const platform::Bundle &bundle)
+    : m_network(network), m_defaults(defaults), m_bundle(bundle)
+{}
+
+QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString serverURL,
+                                                      QString language, QString prompt,
+                                                      QString appSecret, double timeoutSeconds)
+{
+    // No slash handling: a URL ending in "/" yields "//inference", as it always has.
+    const QUrl endpoint(serverURL + QStringLiteral("/inference"), QUrl::StrictMode);
+    if (!endpoint.isValid())
+        throw TranscriptionError::invalidURL();
+
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileReadError(filePath, file.errorString());
+    const QByteArray wav = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileReadError(filePath, file.errorString());
+    file.close();
+
+    const QByteArray boundary =
+        QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
+
+    QNetworkRequest request(endpoint);
+    request.setTransferTimeout(timeoutMilliseconds(timeoutSeconds));
+    request.setRawHeader("Content-Type", "multipart/form-data; boundary=" + boundary);
+    if (!appSecret.isEmpty())
+        request.setRawHeader("X-App-Secret", headerValue(appSecret));
+    if (const auto deviceId = m_defaults.string(QStringLiteral("sentryUserId")))
+        request.setRawHeader("X-Device-Id", headerValue(*deviceId));
+    request.setRawHeader("X-App-Version", headerValue(appVersion()));
+    request.setRawHeader("X-OS-Version", headerValue(osVersion()));
+
+    const std::unique_ptr<QNetworkReply, DeleteLater> reply(
+        m_network.post(request, buildBody(boundary, wav, language, prompt)));
+
+    // Never hold more than the limit: stop as soon as the declared or received size exceeds it.
+    const auto tooLarge = std::make_shared<bool>(false);
+    QNetworkReply *const raw = reply.get();
+    const auto guard = [raw, tooLarge](qint64 received, qint64 total) {
+        if (!*tooLarge && (received > maximumReplySize || total > maximumReplySize)) {
+            *tooLarge = true;
+            raw->abort();
+        }
+    };
+    QObject::connect(raw, &QNetworkReply::downloadProgress, raw, guard);
+    QObject::connect(raw, &QNetworkReply::metaDataChanged, raw, [raw, guard] {
+        const QVariant length = raw->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid())
+            guard(0, length.toLongLong());
+    });
+
+    co_await reply.get();
+
+    if (*tooLarge)
+        throw TranscriptionError::invalidResponse();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (isTransportFailure(reply->error(), status.isValid()))
+        throw TransportError(reply->error(), reply->errorString());
+    if (!status.isValid())
+        throw TranscriptionError::invalidResponse();
+
+    const QByteArray data = reply->readAll();
+    const int statusCode = status.toInt();
+    if (statusCode != 200)
+        throw TranscriptionError::serverError(statusCode, serverMessage(data));
+    co_return TranscriptionResponse::decode(data).text.trimmed();
+}
+
+QByteArray TranscriptionService::buildBody(const QByteArray &boundary, const QByteArray &wav,
+                                           const QString &language, const QString &prompt)
+{
+    QByteArray body;
+    body.reserve(wav.size() + 1024 + language.size() * 3 + prompt.size() * 3);
+    body += "--" + boundary + "\r\n";
+    body += "Content-Disposition: form-data; name=\"file\"; filename=\"recording.wav\"\r\n";
+    body += "Content-Type: audio/wav\r\n\r\n";
+    body += wav;
+    body += "\r\n";
+    appendFormField(body, boundary, QStringLiteral("temperature"), QStringLiteral("0.0"));
+    appendFormField(body, boundary, QStringLiteral("response_format"), QStringLiteral("json"));
+    if (!language.isEmpty())
+        appendFormField(body, boundary, QStringLiteral("language"), language);
+    if (!prompt.isEmpty())
+        appendFormField(body, boundary, QStringLiteral("prompt"), prompt);
+    appendFormField(body, boundary, QStringLiteral("beam_size"), QStringLiteral("5"));
+    appendFormField(body, boundary, QStringLiteral("best_of"), QStringLiteral("5"));
+    body += "--" + boundary + "--\r\n";
+    return body;
+}
+
+void TranscriptionService::appendFormField(QByteArray &body, const QByteArray &boundary,
+                                           const QString &name, const QString &value)
+{
+    // Values go out unescaped, as the server has always received them.
+    body += "--" + boundary + "\r\n";
+    body += "Content-Disposition: form-data; name=\"" + name.toUtf8() + "\"\r\n\r\n";
+    body += value.toUtf8();
+    body += "\r\n";
+}
+
+QString TranscriptionService::appVersion() const
+{
+    const auto text = [this](const char *key) {
+        const auto value = m_bundle.infoValue(QString::fromLatin1(key));
+        return value && value->isString() ? value->toString() : QStringLiteral("unknown");
+    };
+    return text("CFBundleShortVersionString") + QLatin1Char('(') + text("CFBundleVersion") +
+           QLatin1Char(')');
+}
+
+QString TranscriptionService::osVersion()
+{
+    static const QString version = osVersionFromKernelRelease(QSysInfo::kernelVersion());
+    return version;
+}
+
+QString TranscriptionService::osVersionFromKernelRelease(const QString &release)
+{
+    // Distributions share no three-number version; the kernel's release ("6.1.0-18-amd64")
+    // is what every Linux system has.
+    static const QRegularExpression pattern(QStringLiteral("^(\\d+)(?:\\.(\\d+))?(?:\\.(\\d+))?"));
+    const QRegularExpressionMatch match = pattern.match(release.trimmed());
+    QStringList numbers;
+    for (int i = 1; i <= 3; ++i) {
+        bool ok = false;
+        const qulonglong number = match.captured(i).toULongLong(&ok);
+        numbers.append(QString::number(ok ? number : 0));
+    }
+    return numbers.join(QLatin1Char('.'));
+}
