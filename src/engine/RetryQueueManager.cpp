@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RetryQueueManager.h"
+
+#include "engine/DescribedError.h"
+#include "engine/EngineLogging.h"
+#include "engine/TranscriptionLogger.h"
+#include "engine/TranscriptionService.h"
+#include "platform/CrashReporter.h"
+#include "platform/Paths.h"
+#include "platform/Scheduler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
+#include <QSaveFile>
+
+#include <cmath>
+
+RetryQueueManager::RetryQueueManager(TranscriptionService &transcriptionService,
+                                     TranscriptionLogger &logger, Settings settings,
+                                     const platform::Paths &paths, platform::Scheduler &scheduler,
+                                     platform::CrashReporter &crashReporter, QObject *parent)
+    : QObject(parent), m_transcriptionService(transcriptionService), m_logger(logger),
+      m_settings(std::move(settings)), m_scheduler(scheduler), m_crashReporter(crashReporter),
+      m_pendingDirectory(paths.applicationSupportDirectory() + QStringLiteral("/Parlovox/pending")),
+      m_manifestPath(m_pendingDirectory + QStringLiteral("/queue.json"))
+{
+    // A failure shows up later as a failed move, which is logged there.
+    QDir().mkpath(m_pendingDirectory);
+    loadManifest();
+}
+
+RetryQueueManager::~RetryQueueManager() = default;
+
+double RetryQueueManager::backoffSeconds(qint64 retryCount)
+{
+    if (retryCount < 1)
+        return 0;
+    return std::min(30.0 * std::pow(2.0, static_cast<double>(retryCount - 1)), 3600.0);
+}
+
+QString RetryQueueManager::wavPath(const PendingTranscription &entry) const
+{
+    return m_pendingDirectory + QLatin1Char('/') + entry.wavFilename;
+}
+
+void RetryQueueManager::loadManifest()
+{
+    QList<PendingTranscription> decoded;
+    bool readable = false;
+    QFile file(m_manifestPath);
+    if (file.open(QIODevice::ReadOnly)) {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        readable = error.error == QJsonParseError::NoError && document.isArray();
+        const QJsonArray array = document.array();
+        for (qsizetype i = 0; readable && i < array.size(); ++i) {
+            const std::optional<PendingTranscription> entry =
+                array.at(i).isObject() ? PendingTranscription::fromJson(array.at(i).toObject())
+                                       : std::nullopt;
+            if (entry)
+                decoded.append(*entry);
+            else
+                readable = false;
+        }
+    }
+    if (!readable) {
+        // The bad file stays until the next save replaces it.
+        m_items.clear();
+        setPendingCount(0);
+        return;
+    }
+
+    QList<PendingTranscription> kept;
+    for (const PendingTranscription &entry : std::as_const(decoded)) {
+        if (!PendingTranscription::isSafeFilename(entry.wavFilename)) {
+            // An edited manifest must not point the queue at files outside its directory.
+            qCCritical(lcRetryQueue).noquote()
+                << QStringLiteral("[RetryQueue] Invalid file name %1, removing entry")
+                       .arg(entry.wavFilename);
+        } else if (!QFileInfo(wavPath(entry)).isFile()) {
+            qCCritical(lcRetryQueue).noquote()
+                << QStringLiteral("[RetryQueue] Orphaned entry for %1, removing")
+                       .arg(entry.wavFilename);
+        } else {
+            kept.append(entry);
+        }
+    }
+    const bool dropped = kept.size() != decoded.size();
+    m_items = std::move(kept);
+    if (dropped)
+        saveManifest();
+    setPendingCount(static_cast<int>(m_items.size()));
+    qCInfo(lcRetryQueue).noquote()
+        << QStringLiteral("[RetryQueue] Loaded %1 pending items").arg(m_pendingCount);
+}
+
+void RetryQueueManager::saveManifest()
+{
+    QJsonArray array;
+    for (const PendingTranscription &entry : std::as_const(m_items))
+        array.append(entry.toJson());
+    // Written beside the old file and renamed over it, so a full disk or a crash leaves the
+    // previous manifest whole. Failures are ignored: the queue in memory is unaffected.
+    QSaveFile file(m_manifestPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
+    file.commit();
+}
+
+void RetryQueueManager::enqueue(const QString &filePath, const QString &failureReason)
+{
+    const QDateTime now = m_scheduler.now();
+    PendingTranscription entry{
+        QUuid::createUuid(), QFileInfo(filePath).fileName(), now, now, failureReason, 0};
+    if (!PendingTranscription::isSafeFilename(entry.wavFilename)) {
+        qCCritical(lcRetryQueue).noquote()
+            << QStringLiteral("[RetryQueue] Failed to preserve WAV: %1")
+                   .arg(QStringLiteral("Invalid file name \"%1\"").arg(entry.wavFilename));
+        return;
+    }
+
+    // The directory may have been removed since start-up; recreating it keeps the recording.
+    QDir().mkpath(m_pendingDirectory);
+    const QString destination = wavPath(entry);
+    const bool destinationExisted = QFileInfo::exists(destination);
+    if (!QFile::rename(filePath, destination)) {
+        QFile source(filePath);
+        if (!source.copy(destination)) {
+            qCCritical(lcRetryQueue).noquote()
+                << QStringLiteral("[RetryQueue] Failed to preserve WAV: %1")
+                       .arg(source.errorString());
+            // Never leave a partial copy behind, and never touch a file that was there before.
+            if (!destinationExisted)
+                QFile::remove(destination);
+            return;
+        }
+        QFile::remove(filePath);
+    }
+
+    m_items.append(entry);
+    saveManifest();
+    setPendingCount(static_cast<int>(m_items.size()));
+    qCInfo(lcRetryQueue).noquote() << QStringLiteral("[RetryQueue] Enqueued %1 (%2 pending)")
+                                          .arg(entry.wavFilename, QString::number(m_pendingCount));
+}
+
+void RetryQueueManager::processQueue()
+{
+    if (m_isProcessing || m_items.isEmpty())
+        return;
+    setIsProcessing(true);
+    m_retryTask = retryAll();
+}
+
+void RetryQueueManager::deleteWAV(const PendingTranscription &entry)
+{
+    QFile::remove(wavPath(entry));
+}
+
+QCoro::Task<> RetryQueueManager::retryAll()
+{
+    // The manager may go away while an upload is in flight; nothing of it is touched then.
+    const QPointer<RetryQueueManager> self(this);
+    const QList<PendingTranscription> snapshot = m_items;
+    QSet<QUuid> removed;
+
+    for (const PendingTranscription &entry : snapshot) {
+        if (entry.retryCount >= maxRetries) {
+            qCCritical(lcRetryQueue).noquote()
+                << QStringLiteral("[RetryQueue] Dropping %1 after %2 retries")
+                       .arg(entry.wavFilename, QString::number(entry.retryCount));
+            m_logger.logFailure(QStringLiteral("Retry exhausted after %1 attempts: %2")
+                                    .arg(QString::number(entry.retryCount), entry.failureReason),
+                                0);
+            m_crashReporter.captureMessage(
+                QStringLiteral("Retry queue exhausted"), platform::CrashReporter::Level::Warning,
+                QStringLiteral("retry"),
+                QVariantMap{{QStringLiteral("retry_count"), entry.retryCount},
+                            {QStringLiteral("failure_reason"), entry.failureReason}});
+            deleteWAV(entry);
+            removed.insert(entry.id);
+            continue;
+        }
+        if (entry.retryCount >= 1) {
+            const double waited =
+                static_cast<double>(entry.failedAt.msecsTo(m_scheduler.now())) / 1000.0;
+            if (waited < backoffSeconds(entry.retryCount))
+                continue;
+        }
+        const QString path = wavPath(entry);
+        if (!QFileInfo(path).isFile()) {
+            qCCritical(lcRetryQueue).noquote()
+                << QStringLiteral("[RetryQueue] WAV missing for %1, removing entry")
+                       .arg(entry.wavFilename);
+            removed.insert(entry.id);
+            continue;
+        }
+
+        const QString serverURL = m_settings.getServerURL ? m_settings.getServerURL() : QString();
+        const QString language = m_settings.getLanguage ? m_settings.getLanguage() : QString();
+        const QString prompt = m_settings.getPrompt ? m_settings.getPrompt() : QString();
+        const QString appSecret = m_settings.getAppSecret ? m_settings.getAppSecret() : QString();
+
+        std::optional<QString> text;
+        QString failure;
+        try {
+            text = co_await m_transcriptionService.transcribe(path, serverURL, language, prompt,
+                                                              appSecret, uploadTimeoutSeconds);
+        } catch (const DescribedError &error) {
+            failure = error.description();
+        } catch (const std::exception &error) {
+            failure = QString::fromUtf8(error.what());
+        } catch (...) {
+            failure = QStringLiteral("Unknown error");
+        }
+        if (!self)
+            co_return;
+
+        if (!text) {
+            for (PendingTranscription &item : m_items) {
+                if (item.id == entry.id) {
+                    item.retryCount += 1;
+                    item.failedAt = m_scheduler.now();
+                    break;
+                }
+            }
+            qCInfo(lcRetryQueue).noquote() << QStringLiteral("[RetryQueue] Retry failed for %1: %2")
+                                                  .arg(entry.wavFilename, failure);
+            break;
+        }
+
+        m_logger.logSuccess(*text, 0);
+        deleteWAV(entry);
+        removed.insert(entry.id);
+        qCInfo(lcRetryQueue).noquote()
+            << QStringLiteral("[RetryQueue] Retry succeeded for %1").arg(entry.wavFilename);
+        if (m_onRetrySuccess) {
+            m_onRetrySuccess(*text);
+            if (!self)
+                co_return;
+        }
+    }
+
+    m_items.removeIf(
+        [&removed](const PendingTranscription &item) { return removed.contains(item.id); });
+    saveManifest();
+    setPendingCount(static_cast<int>(m_items.size()));
+    // Last: a watcher of this signal may start the next run at once.
+    setIsProcessing(false);
+}
+
+void RetryQueueManager::setPendingCount(int count)
+{
+    if (m_pendingCount == count)
+        return;
+    m_pendingCount = count;
+    Q_EMIT pendingCountChanged();
+}
+
+void RetryQueueManager::setIsProcessing(bool processing)
+{
+    if (m_isProcessing == processing)
+        return;
+    m_isProcessing = processing;
+    Q_EMIT isProcessingChanged();
+}
