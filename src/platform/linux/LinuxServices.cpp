@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LinuxServices.h"
 
+#include "CanberraSoundPlayer.h"
 #include "InstalledBundle.h"
 #include "JsonFileUserDefaults.h"
 #include "LoggingCrashReporter.h"
+#include "QtAudioInput.h"
 #include "QtClipboardPasteboard.h"
 #include "QtScheduler.h"
 #include "StandardPaths.h"
@@ -21,6 +23,8 @@ std::unique_ptr<Services> createLinuxServices()
     services->bundle = std::make_unique<InstalledBundle>();
     services->paths = std::make_unique<StandardPaths>();
     services->crashReporter = std::make_unique<LoggingCrashReporter>();
+    services->audioInput = std::make_unique<QtAudioInput>();
+    services->soundPlayer = std::make_unique<CanberraSoundPlayer>();
     services->pasteboard = std::make_unique<QtClipboardPasteboard>();
     services->keyEventPoster = std::make_unique<XTestKeyEventPoster>();
     services->scriptRunner = std::make_unique<XdotoolScriptRunner>();

@@ -39,7 +39,7 @@ bool WavFileWriter::open(const QString &path, int sampleRate, int channels, int 
     m_bitsPerSample = bitsPerSample;
     m_dataBytes = 0;
     m_partialFrame.clear();
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
     const QByteArray bytes = header();
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {

@@ -6,8 +6,9 @@
 
 namespace platform::linux_impl {
 
-// Writes integer PCM into a RIFF/WAVE file. The header is written at open() for zero samples and
-// rewritten by finish(), so the file is valid both right after opening and after finishing.
+// Writes integer PCM into a RIFF/WAVE file, unbuffered so what was appended is on disk at once. The
+// header is written at open() for zero samples and rewritten by finish(), so the file is valid both
+// right after opening and after finishing.
 class WavFileWriter final
 {
 public:
