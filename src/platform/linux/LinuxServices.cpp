@@ -4,6 +4,7 @@
 #include "CanberraSoundPlayer.h"
 #include "InstalledBundle.h"
 #include "JsonFileUserDefaults.h"
+#include "LinuxPermissions.h"
 #include "LoggingCrashReporter.h"
 #include "QtAudioInput.h"
 #include "QtClipboardPasteboard.h"
@@ -11,6 +12,9 @@
 #include "StandardPaths.h"
 #include "XTestKeyEventPoster.h"
 #include "XdotoolScriptRunner.h"
+#include "XdgAutostartLoginItem.h"
+
+#include <QCoreApplication>
 
 namespace platform::linux_impl {
 
@@ -28,6 +32,9 @@ std::unique_ptr<Services> createLinuxServices()
     services->pasteboard = std::make_unique<QtClipboardPasteboard>();
     services->keyEventPoster = std::make_unique<XTestKeyEventPoster>();
     services->scriptRunner = std::make_unique<XdotoolScriptRunner>();
+    services->permissions = std::make_unique<LinuxPermissions>();
+    services->loginItem = std::make_unique<XdgAutostartLoginItem>(
+        XdgAutostartLoginItem::defaultAutostartDirectory(), QCoreApplication::applicationFilePath());
     return services;
 }
 

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/linux/LinuxPermissions.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+using platform::linux_impl::LinuxPermissions;
+
+TEST(LinuxPermissions, AnXServerWithXtestAndXInput2GrantsPostingAndListening)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    LinuxPermissions permissions;
+    EXPECT_TRUE(permissions.isProcessTrusted());
+    EXPECT_TRUE(permissions.preflightPostEventAccess());
+    EXPECT_TRUE(permissions.requestPostEventAccess());
+    EXPECT_TRUE(permissions.preflightListenEventAccess());
+}
+
+TEST(LinuxPermissions, NoDisplayMeansNothingCanBePosted)
+{
+    const QByteArray saved = qgetenv("DISPLAY");
+    qunsetenv("DISPLAY");
+    LinuxPermissions permissions;
+    const bool trusted = permissions.isProcessTrusted();
+    const bool listen = permissions.preflightListenEventAccess();
+    if (!saved.isEmpty())
+        qputenv("DISPLAY", saved);
+    EXPECT_FALSE(trusted);
+    EXPECT_FALSE(listen);
+}
+
+TEST(LinuxPermissions, TheMicrophoneRequestAnswersAtOnceWithTheCurrentStatus)
+{
+    LinuxPermissions permissions;
+    int answers = 0;
+    bool granted = false;
+    permissions.requestMicrophoneAccess([&](bool answer) {
+        ++answers;
+        granted = answer;
+    });
+    EXPECT_EQ(answers, 1);
+    EXPECT_EQ(granted, permissions.microphoneAuthorized());
+    // The test desktop provides a virtual microphone.
+    if (!qEnvironmentVariableIsEmpty("PARLOVOX_TEST_SINK")) {
+        EXPECT_TRUE(granted);
+    }
+}
