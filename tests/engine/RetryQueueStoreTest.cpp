@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The queue's files: manifest format, load rules, enqueue and what bad input or a bad disk does.
+#include "RetryQueueFixture.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+using Store = RetryQueueFixture;
+
+TEST_F(Store, EnqueueMovesTheFileAndWritesAManifestANewManagerReadsBack)
+{
+    RetryQueueManager &first = makeQueue();
+    QSignalSpy countChanges(&first, &RetryQueueManager::pendingCountChanged);
+    const QString a = makeRecording(QStringLiteral("parlovox-A.wav"));
+    const QString b = makeRecording(QStringLiteral("parlovox-B.wav"));
+
+    first.enqueue(a, QStringLiteral("Server error 503: busy"));
+    scheduler.advance(1.5);
+    first.enqueue(b, QStringLiteral("The request timed out."));
+
+    EXPECT_EQ(first.pendingCount(), 2);
+    EXPECT_EQ(countChanges.count(), 2);
+    EXPECT_FALSE(QFile::exists(a));
+    EXPECT_EQ(readFile(pendingDir() + "/parlovox-A.wav"), "RIFF----WAVEfmt parlovox-A.wav");
+    EXPECT_EQ(log.lines("info"), QStringList({"[RetryQueue] Enqueued parlovox-A.wav (1 pending)",
+                                              "[RetryQueue] Enqueued parlovox-B.wav (2 pending)"}));
+
+    // Compact JSON, six keys, upper-case id, seconds since 2001-01-01 UTC.
+    const QByteArray bytes = readFile(manifestPath());
+    EXPECT_FALSE(bytes.contains('\n'));
+    const QJsonArray array = QJsonDocument::fromJson(bytes).array();
+    ASSERT_EQ(array.size(), 2);
+    const QJsonObject object = array.at(1).toObject();
+    EXPECT_EQ(object.keys(), QStringList({"failedAt", "failureReason", "id", "recordedAt",
+                                          "retryCount", "wavFilename"}));
+    EXPECT_EQ(object["id"].toString(),
+              first.items().at(1).id.toString(QUuid::WithoutBraces).toUpper());
+    EXPECT_EQ(object["id"].toString().size(), 36);
+    // The virtual clock starts at 2025-01-15 10:20:30 UTC; 1.5 s later for the second entry.
+    EXPECT_DOUBLE_EQ(object["recordedAt"].toDouble(), 758629230.0 + 1.5);
+    EXPECT_DOUBLE_EQ(object["failedAt"].toDouble(), 758629231.5);
+    EXPECT_EQ(object["retryCount"], QJsonValue(0));
+    EXPECT_EQ(object["failureReason"], QJsonValue("The request timed out."));
+
+    log.clear();
+    const QList<PendingTranscription> written = first.items();
+    queue.reset();
+    RetryQueueManager &second = makeQueue();
+    EXPECT_EQ(second.items(), written);
+    EXPECT_EQ(second.pendingCount(), 2);
+    EXPECT_EQ(log.lines(), QStringList({"info: [RetryQueue] Loaded 2 pending items"}));
+}
+
+TEST_F(Store, BadManifestsGiveAnEmptyQueueAndStayUntilTheNextSave)
+{
+    const QJsonObject good = entry(QStringLiteral("parlovox-G.wav"), 0, 0).toJson();
+    QJsonObject missingKey = good;
+    missingKey.remove(QStringLiteral("failureReason"));
+    QJsonObject wrongType = good;
+    wrongType[QStringLiteral("retryCount")] = QStringLiteral("3");
+    QJsonObject fractionalCount = good;
+    fractionalCount[QStringLiteral("retryCount")] = 1.5;
+    QJsonObject badId = good;
+    badId[QStringLiteral("id")] = QStringLiteral("not-a-uuid");
+    const auto arrayOf = [&good](const QJsonObject &bad) {
+        return QJsonDocument(QJsonArray{good, bad}).toJson(QJsonDocument::Compact);
+    };
+    const QList<QByteArray> manifests = {
+        "\x00\xff garbage",
+        QJsonDocument(QJsonArray{good}).toJson(QJsonDocument::Compact).chopped(3), // truncated
+        QJsonDocument(good).toJson(),                                              // no array
+        arrayOf(missingKey),
+        arrayOf(wrongType),
+        arrayOf(fractionalCount),
+        arrayOf(badId),
+        "[1]",
+    };
+    for (const QByteArray &manifest : manifests) {
+        SCOPED_TRACE(manifest.toStdString());
+        writeFile(manifestPath(), manifest);
+        log.clear();
+        RetryQueueManager &q = makeQueue();
+        EXPECT_TRUE(q.items().isEmpty());
+        EXPECT_EQ(q.pendingCount(), 0);
+        EXPECT_TRUE(log.lines().isEmpty());
+        EXPECT_EQ(readFile(manifestPath()), manifest);
+    }
+
+    queue->enqueue(makeRecording(QStringLiteral("parlovox-N.wav")), QStringLiteral("reason"));
+    const QJsonArray rewritten = QJsonDocument::fromJson(readFile(manifestPath())).array();
+    ASSERT_EQ(rewritten.size(), 1);
+    EXPECT_EQ(rewritten.at(0)["wavFilename"], QJsonValue("parlovox-N.wav"));
+}
+
+TEST_F(Store, EntriesWhoseFileIsGoneOrOutsideThePendingFolderAreDroppedAtLoad)
+{
+    // Files outside the pending folder that a hand-edited manifest might name.
+    const QString outside = paths.applicationSupportDirectory() + "/Parlovox/outside.wav";
+    writeFile(outside, "keep me");
+    writeFile(paths.root() + "/elsewhere.wav", "keep me too");
+    writeFile(pendingDir() + "/sub/nested.wav", "nested");
+    const PendingTranscription kept = entry(QStringLiteral("parlovox-K.wav"), 2, 10);
+    writeManifest({
+        entry(QStringLiteral("parlovox-gone.wav"), 0, 0, false),
+        kept,
+        entry(QStringLiteral("../outside.wav"), 0, 0, false),
+        entry(paths.root() + QStringLiteral("/elsewhere.wav"), 0, 0, false),
+        entry(QStringLiteral("sub/nested.wav"), 0, 0, false),
+        entry(QStringLiteral(".."), 0, 0, false),
+        entry(QStringLiteral("queue.json"), 0, 0, false),
+    });
+
+    RetryQueueManager &q = makeQueue();
+
+    EXPECT_EQ(q.items(), QList<PendingTranscription>({kept}));
+    EXPECT_EQ(q.pendingCount(), 1);
+    const QStringList errors = log.lines("critical");
+    ASSERT_EQ(errors.size(), 6);
+    EXPECT_EQ(errors[0], "[RetryQueue] Orphaned entry for parlovox-gone.wav, removing");
+    EXPECT_EQ(errors[1], "[RetryQueue] Invalid file name ../outside.wav, removing entry");
+    EXPECT_EQ(log.lines("info"), QStringList({"[RetryQueue] Loaded 1 pending items"}));
+    // The manifest is rewritten without them, and no file outside was touched.
+    const QJsonArray rewritten = QJsonDocument::fromJson(readFile(manifestPath())).array();
+    ASSERT_EQ(rewritten.size(), 1);
+    EXPECT_EQ(rewritten.at(0)["wavFilename"], QJsonValue("parlovox-K.wav"));
+    EXPECT_EQ(readFile(outside), "keep me");
+    EXPECT_EQ(readFile(paths.root() + "/elsewhere.wav"), "keep me too");
+    EXPECT_EQ(readFile(pendingDir() + "/sub/nested.wav"), "nested");
+}
+
+TEST_F(Store, APendingFolderThatCannotBeCreatedKeepsTheRecordingWhereItWas)
+{
+    // Nothing can be created below a regular file, not even by root.
+    writeFile(paths.root() + "/blocker", "");
+    paths.setApplicationSupportDirectory(paths.root() + "/blocker/support");
+    RetryQueueManager &q = makeQueue();
+    QSignalSpy countChanges(&q, &RetryQueueManager::pendingCountChanged);
+    const QString recording = makeRecording(QStringLiteral("parlovox-X.wav"));
+
+    q.enqueue(recording, QStringLiteral("Server error 500: oops"));
+
+    EXPECT_EQ(q.pendingCount(), 0);
+    EXPECT_EQ(countChanges.count(), 0);
+    EXPECT_TRUE(q.items().isEmpty());
+    EXPECT_TRUE(QFile::exists(recording));
+    const QStringList errors = log.lines("critical");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith("[RetryQueue] Failed to preserve WAV: "))
+        << errors[0].toStdString();
+}
+
+TEST_F(Store, AnUnwritableManifestDoesNotStopTheQueue)
+{
+    // A directory where the manifest should be: it can be neither read nor replaced.
+    QDir().mkpath(manifestPath());
+    RetryQueueManager &q = makeQueue();
+    q.enqueue(makeRecording(QStringLiteral("parlovox-D.wav")), QStringLiteral("reason"));
+    EXPECT_EQ(q.pendingCount(), 1);
+
+    server.enqueue(testsupport::HttpReply::json(200, R"({"text":"kept"})"), "/inference");
+    ASSERT_TRUE(runQueue());
+    EXPECT_EQ(q.pendingCount(), 0);
+    EXPECT_EQ(logRecords(), QStringList({R"({"duration_ms":0,"ok":true,"text":"kept"})"}));
+}
+
+TEST_F(Store, AnExistingFileOfTheSameNameIsNeverOverwritten)
+{
+    RetryQueueManager &q = makeQueue();
+    writeFile(pendingDir() + "/parlovox-S.wav", "older recording");
+    const QString recording = makeRecording(QStringLiteral("parlovox-S.wav"));
+
+    q.enqueue(recording, QStringLiteral("reason"));
+
+    EXPECT_EQ(q.pendingCount(), 0);
+    EXPECT_TRUE(QFile::exists(recording));
+    EXPECT_EQ(readFile(pendingDir() + "/parlovox-S.wav"), "older recording");
+}
+
+} // namespace
