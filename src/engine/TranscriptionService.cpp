@@ -71,11 +71,16 @@ QString serverMessage(const QByteArray &body)
     return text;
 }
 
-QByteArray headerValue(const QString &text)
+// Qt writes header values as given, so a line break in a stored value (the device id comes
+// from a hand-editable settings file) would smuggle extra headers into the request. Such a
+// header is left out instead.
+void setHeader(QNetworkRequest &request, const QByteArray &name, const QString &text)
 {
-    // Qt drops a header whose value is a null byte array; an empty value is still sent.
-    QByteArray value = text.toUtf8();
-    return value.isNull() ? QByteArray("") : value;
+    const QByteArray value = text.toUtf8();
+    if (value.contains('\r') || value.contains('\n') || value.contains('\0'))
+        return;
+    // A null value would make Qt drop the header; an empty one is still sent.
+    request.setRawHeader(name, value.isNull() ? QByteArray("") : value);
 }
 
 } // namespace
@@ -110,11 +115,11 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
     request.setTransferTimeout(timeoutMilliseconds(timeoutSeconds));
     request.setRawHeader("Content-Type", "multipart/form-data; boundary=" + boundary);
     if (!appSecret.isEmpty())
-        request.setRawHeader("X-App-Secret", headerValue(appSecret));
+        setHeader(request, "X-App-Secret", appSecret);
     if (const auto deviceId = m_defaults.string(QStringLiteral("sentryUserId")))
-        request.setRawHeader("X-Device-Id", headerValue(*deviceId));
-    request.setRawHeader("X-App-Version", headerValue(appVersion()));
-    request.setRawHeader("X-OS-Version", headerValue(osVersion()));
+        setHeader(request, "X-Device-Id", *deviceId);
+    setHeader(request, "X-App-Version", appVersion());
+    setHeader(request, "X-OS-Version", osVersion());
 
     const std::unique_ptr<QNetworkReply, DeleteLater> reply(
         m_network.post(request, buildBody(boundary, wav, language, prompt)));
@@ -129,6 +134,9 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
         }
     };
     QObject::connect(raw, &QNetworkReply::downloadProgress, raw, guard);
+    // Progress counts bytes on the wire; a compressed reply can hold far more once inflated.
+    QObject::connect(raw, &QNetworkReply::readyRead, raw,
+                     [raw, guard] { guard(raw->bytesAvailable(), -1); });
     QObject::connect(raw, &QNetworkReply::metaDataChanged, raw, [raw, guard] {
         const QVariant length = raw->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid())
@@ -139,6 +147,10 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
 
     if (*tooLarge)
         throw TranscriptionError::invalidResponse();
+    // Nothing but the transfer timeout cancels the reply while we wait, and Qt reports that as
+    // a plain cancellation; say what happened.
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        throw TransportError(QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (isTransportFailure(reply->error(), status.isValid()))
         throw TransportError(reply->error(), reply->errorString());
