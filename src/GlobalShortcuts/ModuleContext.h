@@ -9,6 +9,7 @@
 #include <memory>
 
 namespace platform {
+class EventMonitors;
 class Keyboard;
 class UserDefaults;
 struct Services;
@@ -29,8 +30,11 @@ class MenuTrackingObserver;
 class ModuleContext final
 {
 public:
-    ModuleContext(platform::UserDefaults &userDefaults, platform::Keyboard *keyboard = nullptr);
-    // Uses the services' user defaults and keyboard (the keyboard may be absent).
+    // Without `eventMonitors` the module follows the application's QMenus itself; with one, it
+    // follows that service's menu-tracking signals.
+    ModuleContext(platform::UserDefaults &userDefaults, platform::Keyboard *keyboard = nullptr,
+                  platform::EventMonitors *eventMonitors = nullptr);
+    // Uses the services' user defaults, keyboard and event monitors (the last two may be absent).
     explicit ModuleContext(platform::Services &services);
     ~ModuleContext();
     ModuleContext(const ModuleContext &) = delete;
@@ -70,12 +74,14 @@ public:
 private:
     platform::UserDefaults &m_userDefaults;
     platform::Keyboard *m_keyboard = nullptr;
+    platform::EventMonitors *m_eventMonitors = nullptr;
     std::unique_ptr<Notifier> m_notifier;
     HotKeyRegistration *m_hotKeys = nullptr;
     QSet<Shortcut> m_registeredShortcuts;
     bool m_isEnabled = true;
     bool m_isMenuOpen = false;
     bool m_isAnyRecorderActive = false;
+    bool m_initialized = false;
     std::unique_ptr<MenuTrackingObserver> m_menuTracking;
 };
 

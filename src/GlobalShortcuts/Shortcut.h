@@ -65,8 +65,7 @@ private:
     };
     Shortcut(Raw, qint64 carbonKeyCode, qint64 carbonModifiers)
         : m_carbonKeyCode(carbonKeyCode), m_carbonModifiers(carbonModifiers)
-    {
-    }
+    {}
 
     qint64 m_carbonKeyCode = 0;
     qint64 m_carbonModifiers = 0;

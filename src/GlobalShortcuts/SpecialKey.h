@@ -11,6 +11,7 @@
 namespace GlobalShortcuts {
 
 // Keys that type no ordinary character. `return` and `delete` carry a trailing underscore.
+// clang-format off
 enum class SpecialKey {
     return_, delete_, deleteForward, end, escape, help, home, space, tab, pageUp, pageDown,
     upArrow, rightArrow, downArrow, leftArrow,
@@ -19,6 +20,7 @@ enum class SpecialKey {
     keypadClear, keypadDecimal, keypadDivide, keypadEnter, keypadEquals, keypadMinus,
     keypadMultiply, keypadPlus,
 };
+// clang-format on
 
 // Carbon key code to special key, for all 53 of them.
 const QHash<qint64, SpecialKey> &keyToSpecialKey();

@@ -33,8 +33,7 @@ void storeShortcut(const Shortcut &shortcut, const Name &name);
 // Back to each name's default (stored and notified whatever was there); a name without default
 // loses a valid stored shortcut and keeps a stored false or unreadable text.
 void reset(const QList<Name> &names);
-template<typename... Names>
-void reset(const Name &first, const Names &...rest)
+template <typename... Names> void reset(const Name &first, const Names &...rest)
 {
     reset(QList<Name>{first, rest...});
 }

@@ -58,8 +58,9 @@ constexpr bool maskContains(EventMask mask, Event::Type type)
 }
 
 // The event a Qt key or mouse event delivered to a window stands for; none for other Qt events
-// and for keys whose physical position `keyboard` does not know.
+// and for keys whose physical position `keyboard` does not know (every key without a keyboard).
+// `event` must have been delivered to `window`, so a mouse location is in its coordinates.
 std::optional<Event> eventFromQtEvent(const QEvent &event, QWindow *window,
-                                      const Keyboard &keyboard);
+                                      const Keyboard *keyboard);
 
 } // namespace platform

@@ -12,6 +12,7 @@
 #include "StandardPaths.h"
 #include "XTestKeyEventPoster.h"
 #include "XdotoolScriptRunner.h"
+#include "XkbKeyboard.h"
 #include "XdgAutostartLoginItem.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,7 @@ std::unique_ptr<Services> createLinuxServices()
     services->pasteboard = std::make_unique<QtClipboardPasteboard>();
     services->keyEventPoster = std::make_unique<XTestKeyEventPoster>();
     services->scriptRunner = std::make_unique<XdotoolScriptRunner>();
+    services->keyboard = std::make_unique<XkbKeyboard>();
     services->permissions = std::make_unique<LinuxPermissions>();
     services->loginItem = std::make_unique<XdgAutostartLoginItem>(
         XdgAutostartLoginItem::defaultAutostartDirectory(), QCoreApplication::applicationFilePath());

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Localization.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+
+namespace GlobalShortcuts {
+
+namespace {
+
+struct Entry
+{
+    const char *key;
+    const char *text;
+};
+
+// The English texts; translations come from Qt translators under the context "GlobalShortcuts".
+constexpr Entry table[] = {
+    {"record_shortcut", QT_TRANSLATE_NOOP("GlobalShortcuts", "Record Shortcut")},
+    {"press_shortcut", QT_TRANSLATE_NOOP("GlobalShortcuts", "Press Shortcut")},
+    {"space_key", QT_TRANSLATE_NOOP("GlobalShortcuts", "space")},
+    {"keyboard_shortcut_used_by_menu_item",
+     QT_TRANSLATE_NOOP("GlobalShortcuts", "This keyboard shortcut cannot be used as it's already "
+                                          "used by the “%1” menu item.")},
+    {"keyboard_shortcut_disallowed",
+     QT_TRANSLATE_NOOP("GlobalShortcuts", "Keyboard shortcuts with only Option (and optionally "
+                                          "Shift) cannot be used.")},
+    {"keyboard_shortcut_used_by_system",
+     QT_TRANSLATE_NOOP("GlobalShortcuts",
+                       "This keyboard shortcut cannot be used as it's already a system-wide "
+                       "keyboard shortcut.")},
+    {"keyboard_shortcuts_can_be_changed",
+     QT_TRANSLATE_NOOP("GlobalShortcuts", "Most system-wide keyboard shortcuts can be changed in "
+                                          "the desktop's keyboard settings.")},
+    {"ok", QT_TRANSLATE_NOOP("GlobalShortcuts", "OK")},
+    {"force_use_shortcut", QT_TRANSLATE_NOOP("GlobalShortcuts", "Use Anyway")},
+};
+
+} // namespace
+
+QString localized(const char *key)
+{
+    for (const Entry &entry : table) {
+        if (std::strcmp(entry.key, key) == 0)
+            return QCoreApplication::translate("GlobalShortcuts", entry.text);
+    }
+    return QString();
+}
+
+} // namespace GlobalShortcuts

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/Keyboard.h"
+
+struct xkb_context;
+
+namespace platform::linux_impl {
+
+// The X server's core keyboard, read through xkbcommon-x11 on the application's own X connection:
+// a key's text is its first-level symbol in the group currently in effect (no modifier held).
+// The keymap is read afresh for every lookup, so a layout switch shows at once. Without an X
+// display (offscreen, Wayland) no key has text.
+class XkbKeyboard final : public Keyboard
+{
+public:
+    XkbKeyboard();
+    ~XkbKeyboard() override;
+    XkbKeyboard(const XkbKeyboard &) = delete;
+    XkbKeyboard &operator=(const XkbKeyboard &) = delete;
+
+    std::optional<QString> textForKeyCode(qint64 carbonKeyCode) const override;
+    std::optional<quint16> keyCodeForNativeScanCode(quint32 nativeScanCode) const override;
+
+private:
+    xkb_context *m_context = nullptr;
+    mutable bool m_extensionChecked = false;
+    mutable bool m_extensionAvailable = false;
+};
+
+} // namespace platform::linux_impl
