@@ -1,0 +1,241 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// AppState: the dictation cycle, from the press of the trigger to the text in the front
+// application, the error state or the retry queue.
+#include "AppState.h"
+
+#include "engine/AudioRecorder.h"
+#include "engine/EngineLogging.h"
+#include "engine/PasteManager.h"
+#include "engine/RetryQueueManager.h"
+#include "engine/SoundManager.h"
+#include "engine/TranscriptionError.h"
+#include "engine/TranscriptionLogger.h"
+#include "engine/TranscriptionService.h"
+#include "engine/TransportError.h"
+#include "platform/CrashReporter.h"
+#include "platform/Scheduler.h"
+#include "platform/Services.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QVariantMap>
+
+namespace {
+
+const QString kMicrophoneRequired =
+    QStringLiteral("Microphone access required — open System Settings to grant");
+const QString kPasteFailed =
+    QStringLiteral("Paste failed — grant Accessibility in System Settings");
+
+void deleteRecording(const QString &filePath)
+{
+    // A recording that cannot be deleted is removed by the stale-file cleanup at the next start.
+    QFile::remove(filePath);
+}
+
+} // namespace
+
+void AppState::startRecording()
+{
+    if (m_state.isError())
+        setState(RecordingState::idle());
+    if (!m_state.isIdle())
+        return;
+    if (!m_micPermissionGranted) {
+        setState(RecordingState::error(kMicrophoneRequired));
+        return;
+    }
+
+    platform::Scheduler &scheduler = *m_services.scheduler;
+    setCurrentAudioLevel(0);
+    setState(RecordingState::recording());
+    setRecordingStartTime(scheduler.now());
+    m_soundManager->playStartSound();
+    m_recorder->startRecording();
+
+    // The timers hand their work to the event loop instead of acting inside the timer's own
+    // callback: stopping the recording destroys the very timer that fired.
+    QPointer<AppState> self(this);
+    const double warningDelay = m_maxRecordingDuration - recordingWarningLeadSeconds;
+    if (warningDelay > 0) {
+        m_recordingWarningTimer = scheduler.singleShot(warningDelay, [self, &scheduler] {
+            scheduler.after(0, [self] {
+                if (self)
+                    self->m_soundManager->playWarningSound();
+            });
+        });
+    }
+    m_recordingLimitTimer = scheduler.singleShot(m_maxRecordingDuration, [self, &scheduler] {
+        scheduler.after(0, [self] {
+            if (self)
+                self->stopRecording();
+        });
+    });
+}
+
+void AppState::stopRecording()
+{
+    if (!m_state.isRecording())
+        return;
+    m_recordingWarningTimer.reset();
+    m_recordingLimitTimer.reset();
+
+    const std::optional<QString> file = m_recorder->stopRecording();
+    if (!file) {
+        setState(RecordingState::idle());
+        setRecordingStartTime(std::nullopt);
+        return;
+    }
+
+    platform::Scheduler &scheduler = *m_services.scheduler;
+    const QDateTime now = scheduler.now();
+    const double duration =
+        m_recordingStartTime ? double(m_recordingStartTime->msecsTo(now)) / 1000.0 : 0.0;
+    setRecordingStartTime(std::nullopt);
+
+    // Strictly shorter is discarded: a recording exactly as long as the minimum is uploaded.
+    if (m_minimumRecordingDuration > duration) {
+        setState(RecordingState::idle());
+        deleteRecording(*file);
+        flashDiscarded();
+        return;
+    }
+
+    setState(RecordingState::processing());
+    // The task runs on by itself; it catches every failure of the upload.
+    transcribeRecording(*file, scheduler.now());
+}
+
+void AppState::flashDiscarded()
+{
+    setShowDiscardedFlash(true);
+    // Never cancelled: a second flash within the second is cleared by the first one's reset.
+    QPointer<AppState> self(this);
+    m_services.scheduler->after(discardFlashSeconds, [self] {
+        if (self)
+            self->setShowDiscardedFlash(false);
+    });
+}
+
+QCoro::Task<> AppState::transcribeRecording(QString filePath, QDateTime startedAt)
+{
+    QPointer<AppState> self(this);
+    const QString serverURL = m_serverURL;
+    const QString language = m_language;
+    const QString prompt = buildPrompt();
+    const QString secret = appSecret();
+
+    std::optional<QString> text;
+    std::exception_ptr failure;
+    try {
+        text = co_await m_transcriptionService->transcribe(filePath, serverURL, language, prompt,
+                                                           secret, transcriptionTimeoutSeconds);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // Gone meanwhile: the recording stays where it is, for the stale-file cleanup.
+    if (!self)
+        co_return;
+
+    const qint64 durationMs = startedAt.msecsTo(m_services.scheduler->now());
+    if (text)
+        finishWithTranscript(filePath, *text, durationMs);
+    else
+        finishWithFailure(filePath, failure, durationMs);
+}
+
+void AppState::finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs)
+{
+    addToHistory(text);
+    m_soundManager->playStopSound();
+    m_logger->logSuccess(text, durationMs);
+    if (m_autoPaste && !text.isEmpty() && m_onboardingComplete) {
+        if (!m_pasteManager->pasteText(text)) {
+            // The transcript stays on the clipboard, in the history and in the log.
+            setState(RecordingState::error(kPasteFailed));
+            deleteRecording(filePath);
+            return;
+        }
+    }
+    setState(RecordingState::idle());
+    deleteRecording(filePath);
+}
+
+void AppState::finishWithFailure(const QString &filePath, const std::exception_ptr &error,
+                                 qint64 durationMs)
+{
+    const QString reason = describeError(error);
+    const bool retryable = isRetryableError(error);
+    m_logger->logFailure(reason, durationMs);
+    m_services.crashReporter->captureError(reason, QStringLiteral("transcription"),
+                                           QVariantMap{
+                                               {QStringLiteral("duration_ms"), durationMs},
+                                               {QStringLiteral("server_url"), m_serverURL},
+                                               {QStringLiteral("is_retryable"), retryable},
+                                           });
+
+    if (retryable) {
+        const qsizetype queuedBefore = m_retryQueueManager->items().size();
+        m_retryQueueManager->enqueue(filePath, reason);
+        if (m_retryQueueManager->items().size() > queuedBefore) {
+            setState(RecordingState::error(QStringLiteral("Queued for retry (%1 pending)")
+                                               .arg(m_retryQueueManager->pendingCount())));
+        } else {
+            // The queue could not keep the file (it logged why): saying "queued" would be a lie.
+            // The recording is left in place rather than deleted.
+            setState(RecordingState::error(reason));
+        }
+    } else {
+        setState(RecordingState::error(reason));
+        deleteRecording(filePath);
+    }
+    scheduleErrorReset();
+}
+
+void AppState::scheduleErrorReset()
+{
+    // Never cancelled: it clears whatever error stands when it wakes, also a later one.
+    QPointer<AppState> self(this);
+    m_services.scheduler->after(errorResetSeconds, [self] {
+        if (self && self->m_state.isError())
+            self->setState(RecordingState::idle());
+    });
+}
+
+bool AppState::isRetryableError(const std::exception_ptr &error)
+{
+    if (!error)
+        return true;
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransportError &) {
+        return true;
+    } catch (const TranscriptionError &e) {
+        switch (e.kind()) {
+        case TranscriptionError::Kind::invalidURL:
+            return false;
+        case TranscriptionError::Kind::invalidResponse:
+            return true;
+        case TranscriptionError::Kind::serverError:
+            return e.statusCode() > 499;
+        }
+        return true;
+    } catch (...) {
+        return true;
+    }
+}
+
+QString AppState::describeError(const std::exception_ptr &error)
+{
+    if (!error)
+        return QStringLiteral("Unknown error");
+    try {
+        std::rethrow_exception(error);
+    } catch (const DescribedError &e) {
+        return e.description();
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}

@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// AppState: the permission poll, the login item, the server-health probe, the level smoothing
+// and the end of onboarding.
+#include "AppState.h"
+
+#include "engine/AudioRecorder.h"
+#include "engine/EngineLogging.h"
+#include "engine/OnboardingPresenter.h"
+#include "engine/RetryQueueManager.h"
+#include "platform/Bundle.h"
+#include "platform/LoginItem.h"
+#include "platform/Permissions.h"
+#include "platform/Scheduler.h"
+#include "platform/Services.h"
+#include "platform/UserDefaults.h"
+
+#include <QCoroNetworkReply>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QProcess>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+// Used for the privacy reset when the bundle has no identifier of its own.
+const QString kFallbackBundleIdentifier = QStringLiteral("org.parlovox.Parlovox");
+
+// The platform client's default timeout; without one a probe that never answers would pile up
+// behind the 30 s timer.
+constexpr int kHealthProbeTimeoutMs = 60'000;
+
+struct DeleteLater
+{
+    void operator()(QNetworkReply *reply) const { reply->deleteLater(); }
+};
+
+// The probe URL, or an invalid one when `serverURL` + "/health" names nothing we could ask.
+QUrl healthURL(const QString &serverURL)
+{
+    // No slash handling: a URL ending in "/" is probed at "//health", as it always has been.
+    const QUrl url(serverURL + QStringLiteral("/health"), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return QUrl();
+    return url;
+}
+
+} // namespace
+
+void AppState::startPermissionMonitoring()
+{
+    // Fixed now: completing onboarding later does not slow the poll until the next launch.
+    const double interval = m_onboardingComplete ? 3.0 : 1.0;
+    QPointer<AppState> self(this);
+    m_permissionCheckTimer = m_services.scheduler->repeating(interval, [self] {
+        if (self)
+            self->refreshPermissions();
+    });
+}
+
+void AppState::refreshPermissions()
+{
+    const bool wasGranted = m_accessibilityGranted;
+    setAccessibilityGranted(m_services.permissions->isProcessTrusted());
+    setMicPermissionGranted(m_services.permissions->microphoneAuthorized());
+    if (wasGranted && !m_accessibilityGranted)
+        qCInfo(lcAppState,
+               "[AppState] Accessibility permission revoked — may need re-grant after update");
+}
+
+void AppState::requestMicrophonePermission()
+{
+    QPointer<AppState> self(this);
+    m_services.permissions->requestMicrophoneAccess([self](bool granted) {
+        qCInfo(lcAppState, "[AppState] Mic permission: %s", granted ? "granted" : "DENIED");
+        if (!self)
+            return;
+        self->setMicPermissionGranted(granted);
+        if (granted)
+            self->m_recorder->warmUp();
+    });
+}
+
+void AppState::resetAccessibilityPermission()
+{
+    QString identifier = m_services.bundle->identifier();
+    if (identifier.isEmpty())
+        identifier = kFallbackBundleIdentifier;
+    // Only the macOS privacy database has such a command; where it is missing the start fails
+    // and that is all.
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/tccutil"),
+                  {QStringLiteral("reset"), QStringLiteral("Accessibility"), identifier});
+    if (process.waitForStarted())
+        process.waitForFinished(-1);
+}
+
+void AppState::applyLaunchAtLogin(bool enabled, bool mayRevert)
+{
+    const bool previous = m_launchAtLogin;
+    if (m_launchAtLogin != enabled) {
+        m_launchAtLogin = enabled;
+        Q_EMIT launchAtLoginChanged();
+    }
+    platform::LoginItem &loginItem = *m_services.loginItem;
+    const platform::LoginItem::Failure failure =
+        enabled ? loginItem.registerMainApp() : loginItem.unregisterMainApp();
+    if (!failure)
+        return;
+    qCCritical(lcAppState, "[AppState] Launch at login failed: %s", qUtf8Printable(*failure));
+    // One revert at most, which also brings the registration back in line with the old value.
+    if (mayRevert)
+        applyLaunchAtLogin(previous, false);
+}
+
+void AppState::startHealthCheck()
+{
+    checkServerHealth();
+    QPointer<AppState> self(this);
+    m_healthCheckTimer = m_services.scheduler->repeating(healthCheckIntervalSeconds, [self] {
+        if (self)
+            self->checkServerHealth();
+    });
+}
+
+QCoro::Task<> AppState::checkServerHealth()
+{
+    QPointer<AppState> self(this);
+    // Each probe compares with what it saw at its own start, so overlapping probes are fine.
+    const bool wasReachable = m_serverReachable;
+    const QUrl url = healthURL(m_serverURL);
+    if (!url.isValid()) {
+        setServerReachable(false);
+        co_return;
+    }
+
+    QNetworkRequest request(url);
+    request.setTransferTimeout(kHealthProbeTimeoutMs);
+    const std::unique_ptr<QNetworkReply, DeleteLater> reply(m_network->get(request));
+    co_await reply.get();
+    if (!self)
+        co_return;
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool reachable = reply->error() == QNetworkReply::NoError && status == 200;
+    self->setServerReachable(reachable);
+    // The first reachable probe after launch counts too, so recordings queued by an earlier run
+    // go out right after start-up.
+    if (reachable && !wasReachable && self->m_retryQueueManager)
+        self->m_retryQueueManager->processQueue();
+}
+
+void AppState::handleAudioLevel(float level)
+{
+    setCurrentAudioLevel(level * 0.4f + m_currentAudioLevel * 0.6f);
+}
+
+void AppState::completeOnboarding()
+{
+    setOnboardingComplete(true);
+    m_services.userDefaults->setBool(QStringLiteral("onboardingComplete"), true);
+    if (m_onboardingWindow) {
+        m_onboardingWindow->dismiss();
+        setOnboardingWindow(nullptr);
+    }
+    platform::Permissions &permissions = *m_services.permissions;
+    if (!permissions.preflightPostEventAccess()) {
+        permissions.requestPostEventAccess();
+        permissions.preflightPostEventAccess();
+    }
+    if (m_micPermissionGranted)
+        m_recorder->warmUp();
+}
