@@ -319,6 +319,12 @@ TEST_F(TranscriptionServiceTest, TransportFailuresPassThrough)
     EXPECT_EQ(refused.code(), QNetworkReply::ConnectionRefusedError);
     EXPECT_FALSE(refused.description().isEmpty());
 
+    // URLs that parse but name no HTTP server fail in the client, not as invalid URLs.
+    for (const QString &url : {QString(), QStringLiteral("localhost:8080")})
+        EXPECT_EQ(errorOf<TransportError>(transcribe(url)).code(),
+                  QNetworkReply::ProtocolUnknownError)
+            << url.toStdString();
+
     // Qt resends a request whose connection closed before any answer, so every attempt drops.
     m_server.setHandler("/inference", [](const HttpRequest &) { return HttpReply::drop(); });
     EXPECT_EQ(errorOf<TransportError>(transcribe(m_server.url())).code(),

@@ -230,6 +230,8 @@ void TestHttpServer::processBuffer(QTcpSocket *socket, Connection &connection)
         const HttpRequest request = connection.request;
         m_requests.append(request);
         emit requestReceived(request);
+        if (m_connections.count(socket) == 0)
+            return; // a listener stopped the server
         const HttpReply reply = replyFor(request);
         if (reply.neverAnswer) {
             connection.waitingForAnswer = true;

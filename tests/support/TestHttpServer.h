@@ -55,7 +55,8 @@ struct HttpReply
 // A small HTTP/1.1 server on 127.0.0.1 running on the Qt event loop of the test's thread, so
 // the test's own client and the server take turns without threads. It records every request
 // and answers each with, in order of preference: the first queued reply for its path (or for
-// any path), the handler of its path, or the default reply (404).
+// any path), the handler of its path, or the default reply (404). Request bodies must carry a
+// Content-Length (Qt's client and curl do); "Expect: 100-continue" is honoured.
 class TestHttpServer final : public QObject
 {
     Q_OBJECT
