@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Pasting for real: the Linux clipboard, XTEST and xdotool backends deliver a transcript into a
+// text field of another X client, and the clipboard comes back afterwards.
+#include "engine/PasteManager.h"
+#include "platform/linux/QtClipboardPasteboard.h"
+#include "platform/linux/QtScheduler.h"
+#include "platform/linux/XTestKeyEventPoster.h"
+#include "platform/linux/XdotoolScriptRunner.h"
+
+#include "support/EventLoop.h"
+#include "support/FakeKeyEventPoster.h"
+#include "support/FakePermissions.h"
+#include "support/VirtualScheduler.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QUrl>
+
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using platform::linux_impl::QtClipboardPasteboard;
+using platform::linux_impl::XdotoolScriptRunner;
+using platform::linux_impl::XTestKeyEventPoster;
+
+// Key codes of the Xvfb default keymap (evdev positions + 8).
+constexpr quint8 controlLeftKeycode = 37;
+constexpr quint8 altLeftKeycode = 64;
+
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+void fakeKey(quint8 keycode, bool press)
+{
+    xcb_connection_t *conn = x11Connection();
+    xcb_test_fake_input(conn, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME,
+                        XCB_NONE, 0, 0, 0);
+    std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); // round trip
+}
+
+bool isKeyDown(quint8 keycode)
+{
+    xcb_connection_t *conn = x11Connection();
+    xcb_query_keymap_reply_t *keymap =
+        xcb_query_keymap_reply(conn, xcb_query_keymap(conn), nullptr);
+    const bool down = keymap && (keymap->keys[keycode / 8] & (1 << (keycode % 8)));
+    std::free(keymap);
+    return down;
+}
+
+// The paste target program, focused and ready.
+class PasteTarget
+{
+public:
+    ~PasteTarget()
+    {
+        m_process.write("QUIT\n");
+        if (!m_process.waitForFinished(2000))
+            m_process.kill();
+    }
+
+    bool start()
+    {
+        m_process.setProgram(QStringLiteral(PARLOVOX_PASTE_TARGET));
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        if (!waitForLine("WINDOW "))
+            return false;
+        const QString window = QString::fromLatin1(m_window);
+        QProcess focus;
+        focus.start(QStringLiteral("xdotool"), {"windowfocus", "--sync", window});
+        if (!focus.waitForFinished(3000) || focus.exitCode() != 0)
+            return false;
+        // The window manager may have focused the window before xdotool did.
+        return testsupport::waitUntil([&] { return readLines(), m_focused; }, 3000);
+    }
+
+    // Waits until the field shows `text`; false after 3 s.
+    bool waitForText(const QString &text)
+    {
+        return testsupport::waitUntil([&] { return readLines(), m_text == text; }, 3000);
+    }
+    QString text() const { return m_text; }
+    bool copy(const QString &text)
+    {
+        m_process.write("COPY " + QUrl::toPercentEncoding(text) + "\n");
+        return waitForLine("COPIED");
+    }
+
+private:
+    // Waits for a line starting with `prefix` that arrived since the last such wait.
+    bool waitForLine(const QByteArray &prefix)
+    {
+        return testsupport::waitUntil(
+            [&] {
+                readLines();
+                for (qsizetype i = 0; i < m_unmatched.size(); ++i) {
+                    if (m_unmatched[i].startsWith(prefix)) {
+                        m_unmatched.remove(0, i + 1);
+                        return true;
+                    }
+                }
+                return false;
+            },
+            3000);
+    }
+    void readLines()
+    {
+        while (m_process.canReadLine()) {
+            const QByteArray line = m_process.readLine().chopped(1);
+            if (line.startsWith("TEXT "))
+                m_text = QUrl::fromPercentEncoding(line.mid(5));
+            else if (line.startsWith("WINDOW "))
+                m_window = line.mid(7);
+            else if (line == "FOCUS" || line == "BLUR")
+                m_focused = line == "FOCUS";
+            m_unmatched.append(line);
+        }
+    }
+
+    QProcess m_process;
+    QList<QByteArray> m_unmatched;
+    QByteArray m_window;
+    bool m_focused = false;
+    QString m_text;
+};
+
+class PasteX11Test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X display";
+        ASSERT_TRUE(target.start());
+    }
+
+    QtClipboardPasteboard pasteboard;
+    XTestKeyEventPoster keyEventPoster;
+    XdotoolScriptRunner scriptRunner;
+    testsupport::FakePermissions permissions;
+    PasteTarget target;
+};
+
+const QString transcript = QStringLiteral("Grüße aus Parlovox — 3 × 4 = 12, \"quoted\" & done.");
+
+TEST_F(PasteX11Test, PastesIntoTheFocusedFieldAndRestoresTheClipboardAfterTwoSeconds)
+{
+    platform::linux_impl::QtScheduler scheduler;
+    PasteManager paste(pasteboard, keyEventPoster, scriptRunner, permissions, scheduler);
+    ASSERT_TRUE(target.copy(QStringLiteral("what the user had copied")));
+
+    ASSERT_TRUE(paste.pasteText(transcript));
+
+    EXPECT_TRUE(target.waitForText(transcript)) << target.text().toStdString();
+    EXPECT_EQ(pasteboard.string(), transcript);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return pasteboard.string() == QStringLiteral("what the user had copied"); }, 2600));
+}
+
+TEST_F(PasteX11Test, HeldControlOrAltDoesNotSpoilThePaste)
+{
+    testsupport::VirtualScheduler scheduler;
+    PasteManager paste(pasteboard, keyEventPoster, scriptRunner, permissions, scheduler);
+
+    for (const quint8 modifier : {controlLeftKeycode, altLeftKeycode}) {
+        SCOPED_TRACE(int(modifier));
+        fakeKey(modifier, true);
+        ASSERT_TRUE(isKeyDown(modifier));
+        const QString text = transcript + QString::number(modifier);
+        const QString expected = target.text() + text;
+
+        ASSERT_TRUE(paste.pasteText(text));
+
+        EXPECT_TRUE(target.waitForText(expected)) << target.text().toStdString();
+        EXPECT_TRUE(isKeyDown(modifier)); // the user's key is held again afterwards
+        fakeKey(modifier, false);
+    }
+}
+
+TEST_F(PasteX11Test, TheClipboardStaysWhenSomethingElseWasCopiedMeanwhile)
+{
+    testsupport::VirtualScheduler scheduler;
+    PasteManager paste(pasteboard, keyEventPoster, scriptRunner, permissions, scheduler);
+    pasteboard.setString(QStringLiteral("before"));
+
+    ASSERT_TRUE(paste.pasteText(transcript));
+    ASSERT_TRUE(target.waitForText(transcript));
+    ASSERT_TRUE(target.copy(QStringLiteral("copied in the target")));
+    scheduler.advance(2);
+
+    EXPECT_EQ(pasteboard.string(), QStringLiteral("copied in the target"));
+}
+
+TEST_F(PasteX11Test, TheXdotoolFallbackPastesWhenNoKeyEventCanBeMade)
+{
+    testsupport::VirtualScheduler scheduler;
+    testsupport::FakeKeyEventPoster failingPoster;
+    failingPoster.failKeyDown = true;
+    PasteManager paste(pasteboard, failingPoster, scriptRunner, permissions, scheduler);
+    fakeKey(altLeftKeycode, true); // xdotool clears held modifiers itself
+
+    ASSERT_TRUE(paste.pasteText(transcript));
+
+    EXPECT_TRUE(target.waitForText(transcript)) << target.text().toStdString();
+    fakeKey(altLeftKeycode, false);
+}
+
+} // namespace
