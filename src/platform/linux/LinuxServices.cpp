@@ -4,12 +4,14 @@
 #include "CanberraSoundPlayer.h"
 #include "InstalledBundle.h"
 #include "JsonFileUserDefaults.h"
+#include "LinuxEventMonitors.h"
 #include "LinuxPermissions.h"
 #include "LoggingCrashReporter.h"
 #include "QtAudioInput.h"
 #include "QtClipboardPasteboard.h"
 #include "QtScheduler.h"
 #include "StandardPaths.h"
+#include "X11HotKeyService.h"
 #include "XTestKeyEventPoster.h"
 #include "XdotoolScriptRunner.h"
 #include "XkbKeyboard.h"
@@ -33,6 +35,8 @@ std::unique_ptr<Services> createLinuxServices()
     services->pasteboard = std::make_unique<QtClipboardPasteboard>();
     services->keyEventPoster = std::make_unique<XTestKeyEventPoster>();
     services->scriptRunner = std::make_unique<XdotoolScriptRunner>();
+    services->hotKeys = std::make_unique<X11HotKeyService>();
+    services->eventMonitors = std::make_unique<LinuxEventMonitors>();
     services->keyboard = std::make_unique<XkbKeyboard>();
     services->permissions = std::make_unique<LinuxPermissions>();
     services->loginItem = std::make_unique<XdgAutostartLoginItem>(

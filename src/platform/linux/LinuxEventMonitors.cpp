@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LinuxEventMonitors.h"
+
+#include "CarbonKeyTable.h"
+#include "FnKeyWatcher.h"
+#include "XInputRawKeyWatcher.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QPointer>
+#include <QWindow>
+
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcEventMonitors, "parlovox.eventmonitors", QtInfoMsg)
+
+namespace platform::linux_impl {
+
+namespace {
+
+constexpr quint16 fnKeyCode = 63;
+
+// Cocoa modifier flags.
+constexpr std::uint64_t capsLockFlag = 0x10000;
+constexpr std::uint64_t shiftFlag = 0x20000;
+constexpr std::uint64_t controlFlag = 0x40000;
+constexpr std::uint64_t optionFlag = 0x80000;
+constexpr std::uint64_t commandFlag = 0x100000;
+constexpr std::uint64_t numericPadFlag = 0x200000;
+constexpr std::uint64_t functionFlag = 0x800000;
+
+// Carbon key codes 54…63 are the modifier keys; their presses and releases are flags-changed
+// events. Caps Lock (57) toggles its flag instead of holding it.
+bool isModifierKey(qint64 keyCode)
+{
+    return keyCode >= 54 && keyCode <= 63;
+}
+
+std::uint64_t flagForModifierKey(qint64 keyCode)
+{
+    switch (keyCode) {
+    case 54: // right command
+    case 55:
+        return commandFlag;
+    case 56:
+    case 60:
+        return shiftFlag;
+    case 57:
+        return capsLockFlag;
+    case 58:
+    case 61:
+        return optionFlag;
+    case 59:
+    case 62:
+        return controlFlag;
+    case 63:
+        return functionFlag;
+    default:
+        return 0;
+    }
+}
+
+std::uint64_t cocoaFlags(Qt::KeyboardModifiers modifiers)
+{
+    std::uint64_t flags = 0;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= shiftFlag;
+    if (modifiers & Qt::ControlModifier)
+        flags |= controlFlag;
+    if (modifiers & Qt::AltModifier)
+        flags |= optionFlag;
+    if (modifiers & Qt::MetaModifier)
+        flags |= commandFlag;
+    if (modifiers & Qt::KeypadModifier)
+        flags |= numericPadFlag;
+    return flags;
+}
+
+std::optional<Event> keyEventFromQt(const QKeyEvent &key, QWindow *window)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return std::nullopt; // only xcb's native scan codes are X key codes
+    const auto keyCode = CarbonKeyTable::carbonKeyCodeForXKeyCode(key.nativeScanCode());
+    if (!keyCode)
+        return std::nullopt;
+    const bool press = key.type() == QEvent::KeyPress;
+    Event event;
+    event.keyCode = static_cast<quint16>(*keyCode);
+    event.window = window;
+    event.isARepeat = key.isAutoRepeat();
+    event.modifierFlags = cocoaFlags(key.modifiers());
+    if (isModifierKey(*keyCode)) {
+        if (key.isAutoRepeat())
+            return std::nullopt;
+        event.type = Event::Type::flagsChanged;
+        const std::uint64_t flag = flagForModifierKey(*keyCode);
+        if (press)
+            event.modifierFlags |= flag;
+        else
+            event.modifierFlags &= ~flag;
+    } else {
+        event.type = press ? Event::Type::keyDown : Event::Type::keyUp;
+    }
+    return event;
+}
+
+} // namespace
+
+// Removes its monitor when dropped, if the service still exists.
+class LinuxEventMonitors::Monitor final : public EventMonitor
+{
+public:
+    Monitor(LinuxEventMonitors *service, bool global, std::uint64_t id)
+        : m_service(service), m_global(global), m_id(id)
+    {}
+    ~Monitor() override
+    {
+        if (m_service)
+            m_service->removeMonitor(m_global, m_id);
+    }
+
+private:
+    QPointer<LinuxEventMonitors> m_service;
+    bool m_global;
+    std::uint64_t m_id;
+};
+
+LinuxEventMonitors::LinuxEventMonitors(QString inputDirectory)
+    : m_inputDirectory(std::move(inputDirectory))
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+LinuxEventMonitors::~LinuxEventMonitors() = default;
+
+std::unique_ptr<EventMonitor> LinuxEventMonitors::addGlobalMonitor(EventMask mask,
+                                                                   GlobalHandler handler)
+{
+    if (!startGlobalSources())
+        return nullptr;
+    const std::uint64_t id = m_nextId++;
+    m_globalMonitors.emplace(id, Entry{mask, std::move(handler), {}});
+    return std::make_unique<Monitor>(this, true, id);
+}
+
+std::unique_ptr<EventMonitor> LinuxEventMonitors::addLocalMonitor(EventMask mask,
+                                                                  LocalHandler handler)
+{
+    if (!QCoreApplication::instance())
+        return nullptr;
+    const std::uint64_t id = m_nextId++;
+    m_localMonitors.emplace(id, Entry{mask, {}, std::move(handler)});
+    return std::make_unique<Monitor>(this, false, id);
+}
+
+void LinuxEventMonitors::removeMonitor(bool global, std::uint64_t id)
+{
+    (global ? m_globalMonitors : m_localMonitors).erase(id);
+    if (global && m_globalMonitors.empty()) {
+        // Nobody listens: give the X connection, the thread and the devices back.
+        m_rawKeys.reset();
+        m_fnKey.reset();
+        m_heldModifiers.clear();
+    }
+}
+
+bool LinuxEventMonitors::startGlobalSources()
+{
+    if (m_rawKeys || m_fnKey)
+        return true;
+    auto rawKeys = std::make_unique<XInputRawKeyWatcher>();
+    if (rawKeys->start()) {
+        connect(rawKeys.get(), &XInputRawKeyWatcher::rawKey, this, &LinuxEventMonitors::onRawKey);
+        m_rawKeys = std::move(rawKeys);
+    } else {
+        qCCritical(lcEventMonitors, "[EventMonitors] Keys of other programs are not seen: %s",
+                   qPrintable(rawKeys->error()));
+    }
+    auto fnKey = std::make_unique<FnKeyWatcher>(m_inputDirectory);
+    if (fnKey->start()) {
+        connect(fnKey.get(), &FnKeyWatcher::fnChanged, this, &LinuxEventMonitors::onFnKey);
+        m_fnKey = std::move(fnKey);
+    } else {
+        qCCritical(lcEventMonitors, "[EventMonitors] The Fn key is not seen: %s",
+                   qPrintable(fnKey->error()));
+    }
+    if (!m_rawKeys && !m_fnKey) {
+        qCCritical(lcEventMonitors, "[EventMonitors] Global event monitoring is unavailable");
+        return false;
+    }
+    return true;
+}
+
+void LinuxEventMonitors::onRawKey(quint32 xKeyCode, bool pressed)
+{
+    const auto keyCode = CarbonKeyTable::carbonKeyCodeForXKeyCode(xKeyCode);
+    if (!keyCode)
+        return;
+    Event event;
+    event.keyCode = static_cast<quint16>(*keyCode);
+    if (isModifierKey(*keyCode)) {
+        const quint16 code = event.keyCode;
+        if (pressed == m_heldModifiers.contains(code))
+            return; // auto-repeat, or a release we never saw pressed
+        if (pressed) {
+            m_heldModifiers.insert(code);
+            if (code == 57)
+                m_capsLock = !m_capsLock;
+        } else {
+            m_heldModifiers.remove(code);
+        }
+        event.type = Event::Type::flagsChanged;
+    } else {
+        event.type = pressed ? Event::Type::keyDown : Event::Type::keyUp;
+    }
+    // The program's own windows get these keys and its local monitors report them.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+        return;
+    deliverGlobal(event);
+}
+
+void LinuxEventMonitors::onFnKey(bool pressed)
+{
+    if (pressed == m_heldModifiers.contains(fnKeyCode))
+        return;
+    if (pressed)
+        m_heldModifiers.insert(fnKeyCode);
+    else
+        m_heldModifiers.remove(fnKeyCode);
+    Event event;
+    event.type = Event::Type::flagsChanged;
+    event.keyCode = fnKeyCode;
+    deliverGlobal(event);
+}
+
+void LinuxEventMonitors::deliverGlobal(const Event &event)
+{
+    Event withFlags = event;
+    withFlags.modifierFlags = m_capsLock ? capsLockFlag : 0;
+    for (const quint16 code : std::as_const(m_heldModifiers))
+        if (code != 57)
+            withFlags.modifierFlags |= flagForModifierKey(code);
+    // Handlers may add or drop monitors while we go through them.
+    std::vector<std::uint64_t> ids;
+    for (const auto &[id, entry] : m_globalMonitors)
+        if (maskContains(entry.mask, event.type))
+            ids.push_back(id);
+    const QPointer<LinuxEventMonitors> self(this);
+    for (const std::uint64_t id : ids) {
+        if (!self)
+            return;
+        const auto it = m_globalMonitors.find(id);
+        if (it == m_globalMonitors.end())
+            continue;
+        const GlobalHandler handler = it->second.global;
+        handler(withFlags);
+    }
+}
+
+bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+        if (qobject_cast<QMenu *>(watched))
+            menuShown(watched);
+        return false;
+    case QEvent::Hide:
+        if (qobject_cast<QMenu *>(watched))
+            menuGone(watched);
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonRelease:
+        // A window receives each input event first and hands it to its widgets, which would
+        // show it to this filter again.
+        if (!watched->isWindowType() || m_localMonitors.empty())
+            return false;
+        return !deliverLocal(watched, event);
+    default:
+        return false;
+    }
+}
+
+// True to let the event through.
+bool LinuxEventMonitors::deliverLocal(QObject *watched, QEvent *event)
+{
+    auto *window = static_cast<QWindow *>(watched);
+    std::optional<Event> translated;
+    if (event->type() == QEvent::MouseButtonRelease)
+        translated = eventFromQtEvent(*event, window, nullptr);
+    else
+        translated = keyEventFromQt(*static_cast<QKeyEvent *>(event), window);
+    if (!translated)
+        return true;
+    std::vector<std::uint64_t> ids;
+    for (const auto &[id, entry] : m_localMonitors)
+        if (maskContains(entry.mask, translated->type))
+            ids.push_back(id);
+    const QPointer<LinuxEventMonitors> self(this);
+    for (const std::uint64_t id : ids) {
+        if (!self)
+            return true;
+        const auto it = m_localMonitors.find(id);
+        if (it == m_localMonitors.end())
+            continue;
+        const LocalHandler handler = it->second.local;
+        if (!handler(*translated))
+            return false;
+    }
+    return true;
+}
+
+void LinuxEventMonitors::menuShown(QObject *menu)
+{
+    if (m_openMenus.contains(menu))
+        return;
+    const bool wasTracking = isMenuTracking();
+    m_openMenus.insert(menu);
+    // A menu destroyed while open sends no hide event.
+    connect(menu, &QObject::destroyed, this, &LinuxEventMonitors::menuGone, Qt::UniqueConnection);
+    if (!wasTracking)
+        emit menuDidBeginTracking();
+}
+
+void LinuxEventMonitors::menuGone(QObject *menu)
+{
+    if (!m_openMenus.remove(menu))
+        return;
+    disconnect(menu, &QObject::destroyed, this, &LinuxEventMonitors::menuGone);
+    if (!isMenuTracking())
+        emit menuDidEndTracking();
+}
+
+} // namespace platform::linux_impl

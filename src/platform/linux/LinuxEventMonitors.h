@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/EventMonitors.h"
+
+#include <QSet>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+
+namespace platform::linux_impl {
+
+class FnKeyWatcher;
+class XInputRawKeyWatcher;
+
+// Local monitors: an application-wide Qt event filter that sees each key and mouse event as its
+// window receives it, before any widget. Global monitors: key presses and releases anywhere on
+// the X display (XInput 2 raw key events), turned into flags-changed events for modifier keys,
+// and the Fn key from the input devices. While the program itself is in front, the local
+// monitors see its keys, so the global ones leave those out (the Fn key excepted, which Qt never
+// sees). Menu tracking follows the program's QMenus.
+class LinuxEventMonitors final : public EventMonitors
+{
+public:
+    explicit LinuxEventMonitors(QString inputDirectory = QStringLiteral("/dev/input"));
+    ~LinuxEventMonitors() override;
+
+    std::unique_ptr<EventMonitor> addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
+    std::unique_ptr<EventMonitor> addLocalMonitor(EventMask mask, LocalHandler handler) override;
+    bool isMenuTracking() const override { return !m_openMenus.isEmpty(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    class Monitor;
+    struct Entry
+    {
+        EventMask mask = 0;
+        GlobalHandler global;
+        LocalHandler local;
+    };
+
+    void removeMonitor(bool global, std::uint64_t id);
+    bool startGlobalSources();
+    void onRawKey(quint32 xKeyCode, bool pressed);
+    void onFnKey(bool pressed);
+    void deliverGlobal(const Event &event);
+    bool deliverLocal(QObject *window, QEvent *event);
+    void menuShown(QObject *menu);
+    void menuGone(QObject *menu);
+
+    QString m_inputDirectory;
+    std::map<std::uint64_t, Entry> m_globalMonitors;
+    std::map<std::uint64_t, Entry> m_localMonitors;
+    std::uint64_t m_nextId = 1;
+    std::unique_ptr<XInputRawKeyWatcher> m_rawKeys;
+    std::unique_ptr<FnKeyWatcher> m_fnKey;
+    // Modifier keys (Carbon key codes) held down as the global monitors saw them.
+    QSet<quint16> m_heldModifiers;
+    bool m_capsLock = false;
+    QSet<QObject *> m_openMenus;
+};
+
+} // namespace platform::linux_impl

@@ -1,0 +1,353 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "X11HotKeyService.h"
+
+#include "CarbonKeyTable.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+// xkb.h names a struct member `explicit`, which C++ reserves.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
+
+#include <cstdlib>
+
+Q_LOGGING_CATEGORY(lcHotKeys, "parlovox.hotkeys", QtInfoMsg)
+
+namespace platform::linux_impl {
+
+namespace {
+
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+constexpr std::uint32_t carbonCommand = 0x100;
+constexpr std::uint32_t carbonShift = 0x200;
+constexpr std::uint32_t carbonOption = 0x800;
+constexpr std::uint32_t carbonControl = 0x1000;
+constexpr std::uint32_t carbonKnown = carbonCommand | carbonShift | carbonOption | carbonControl;
+
+constexpr std::uint16_t xShift = XCB_MOD_MASK_SHIFT;
+constexpr std::uint16_t xLock = XCB_MOD_MASK_LOCK;
+constexpr std::uint16_t xControl = XCB_MOD_MASK_CONTROL;
+constexpr std::uint16_t xAlt = XCB_MOD_MASK_1;
+constexpr std::uint16_t xSuper = XCB_MOD_MASK_4;
+constexpr std::uint16_t xChordMask = xShift | xControl | xAlt | xSuper;
+
+constexpr xcb_keysym_t numLockKeysym = 0xff7f;
+constexpr std::uint8_t badAccess = 10;
+
+// Option is Alt (Mod1) and command is Super (Mod4), as on every common X keyboard map. The
+// function modifier has no X counterpart: a combination with it cannot be grabbed.
+std::optional<std::uint16_t> xModifiersForCarbon(std::uint32_t carbon)
+{
+    if (carbon & ~carbonKnown)
+        return std::nullopt;
+    std::uint16_t x = 0;
+    if (carbon & carbonControl)
+        x |= xControl;
+    if (carbon & carbonOption)
+        x |= xAlt;
+    if (carbon & carbonShift)
+        x |= xShift;
+    if (carbon & carbonCommand)
+        x |= xSuper;
+    return x;
+}
+
+std::uint32_t carbonModifiersForQt(Qt::KeyboardModifiers modifiers)
+{
+    std::uint32_t carbon = 0;
+    if (modifiers & Qt::ControlModifier)
+        carbon |= carbonControl;
+    if (modifiers & Qt::AltModifier)
+        carbon |= carbonOption;
+    if (modifiers & Qt::ShiftModifier)
+        carbon |= carbonShift;
+    if (modifiers & Qt::MetaModifier)
+        carbon |= carbonCommand;
+    return carbon;
+}
+
+xcb_connection_t *applicationConnection()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    return connection && !xcb_connection_has_error(connection) ? connection : nullptr;
+}
+
+// The modifier bit the Num Lock key sets; Mod2 when the map does not say.
+std::uint16_t findNumLockMask(xcb_connection_t *connection)
+{
+    const xcb_setup_t *setup = xcb_get_setup(connection);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    Reply<xcb_get_keyboard_mapping_reply_t> mapping(
+        xcb_get_keyboard_mapping_reply(
+            connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr),
+        &std::free);
+    Reply<xcb_get_modifier_mapping_reply_t> modifiers(
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
+        &std::free);
+    if (!mapping || !modifiers)
+        return XCB_MOD_MASK_2;
+    const xcb_keysym_t *keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+    const int perKeycode = mapping->keysyms_per_keycode;
+    const xcb_keycode_t *rows = xcb_get_modifier_mapping_keycodes(modifiers.get());
+    const int perRow = modifiers->keycodes_per_modifier;
+    for (int row = 0; row < 8; ++row) {
+        for (int i = 0; i < perRow; ++i) {
+            const int keycode = rows[row * perRow + i];
+            if (keycode < setup->min_keycode || keycode > setup->max_keycode)
+                continue;
+            const int index = (keycode - setup->min_keycode) * perKeycode;
+            for (int level = 0; level < perKeycode; ++level)
+                if (keysyms[index + level] == numLockKeysym)
+                    return static_cast<std::uint16_t>(1 << row);
+        }
+    }
+    return XCB_MOD_MASK_2;
+}
+
+bool enableDetectableAutoRepeat(xcb_connection_t *connection)
+{
+    const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(connection, &xcb_xkb_id);
+    if (!xkb || !xkb->present)
+        return false;
+    free(xcb_xkb_use_extension_reply(
+        connection, xcb_xkb_use_extension(connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION),
+        nullptr));
+    const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+    Reply<xcb_xkb_per_client_flags_reply_t> reply(
+        xcb_xkb_per_client_flags_reply(
+            connection,
+            xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
+            nullptr),
+        &std::free);
+    return reply && (reply->value & flag);
+}
+
+} // namespace
+
+// Gives its grab back when the shortcut module drops it, unless the service is already gone.
+class X11HotKeyService::GrabRegistration final : public HotKeyRegistration
+{
+public:
+    GrabRegistration(std::weak_ptr<X11HotKeyService *> service, std::uint64_t key)
+        : m_service(std::move(service)), m_key(key)
+    {}
+    ~GrabRegistration() override
+    {
+        if (auto service = m_service.lock())
+            (*service)->ungrab(m_key);
+    }
+
+private:
+    std::weak_ptr<X11HotKeyService *> m_service;
+    std::uint64_t m_key;
+};
+
+// While a popup menu of ours is open it holds the keyboard, so the desktop hands us the key
+// presses as ordinary key events; this filter offers them to the handler as raw key events.
+class X11HotKeyService::RawKeyFilter final : public QObject
+{
+public:
+    explicit RawKeyFilter(X11HotKeyService &service) : m_service(service) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const bool press = event->type() == QEvent::KeyPress;
+        if ((!press && event->type() != QEvent::KeyRelease) || !watched->isWindowType())
+            return false; // a key event reaches the window first; its widgets would repeat it
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->isAutoRepeat())
+            return false;
+        const auto keyCode = CarbonKeyTable::carbonKeyCodeForXKeyCode(key->nativeScanCode());
+        if (!keyCode)
+            return false;
+        const auto kind = press ? HotKeyEvent::Kind::rawKeyDown : HotKeyEvent::Kind::rawKeyUp;
+        return m_service.deliverRawKey(kind, static_cast<std::uint32_t>(*keyCode),
+                                       carbonModifiersForQt(key->modifiers())) == noErr;
+    }
+
+private:
+    X11HotKeyService &m_service;
+};
+
+X11HotKeyService::X11HotKeyService() : m_self(std::make_shared<X11HotKeyService *>(this))
+{
+    m_connection = applicationConnection();
+    if (!m_connection) {
+        qCInfo(lcHotKeys,
+               "[HotKeys] No X11 display (platform \"%s\"): global shortcuts are "
+               "unavailable",
+               qPrintable(QGuiApplication::platformName()));
+        return;
+    }
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+    m_root = screen->root;
+    m_numLockMask = findNumLockMask(m_connection);
+    if (!enableDetectableAutoRepeat(m_connection))
+        qCCritical(lcHotKeys, "[HotKeys] The X server cannot make auto-repeat detectable: a held "
+                              "shortcut may repeat its press and release");
+}
+
+X11HotKeyService::~X11HotKeyService()
+{
+    m_self.reset();
+    if (m_filterInstalled && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    m_rawKeyFilter.reset();
+    while (!m_grabs.empty())
+        ungrab(m_grabs.begin()->first);
+}
+
+HotKeyService::Registration
+X11HotKeyService::registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModifiers, HotKeyId id)
+{
+    if (!m_connection)
+        return {eventInternalErr, nullptr};
+    const auto keycode = CarbonKeyTable::xKeyCodeForCarbonKeyCode(keyCode);
+    const auto modifiers = xModifiersForCarbon(carbonModifiers);
+    if (!keycode || !modifiers) {
+        qCInfo(lcHotKeys, "[HotKeys] Key code %u with modifiers 0x%x has no X11 key combination",
+               keyCode, carbonModifiers);
+        return {eventHotKeyInvalidErr, nullptr};
+    }
+    for (const auto &[key, grab] : m_grabs)
+        if (grab.keycode == *keycode && grab.modifiers == *modifiers)
+            return {eventHotKeyExistsErr, nullptr}; // X would let the second grab replace the first
+
+    // Each lock variant is a grab of its own; a round trip per request tells whether another
+    // client holds it (BadAccess), and a refusal of any variant gives back the ones taken.
+    const std::uint16_t locks[] = {0, xLock, m_numLockMask,
+                                   static_cast<std::uint16_t>(xLock | m_numLockMask)};
+    xcb_void_cookie_t cookies[4];
+    for (int i = 0; i < 4; ++i)
+        cookies[i] = xcb_grab_key_checked(m_connection, 0, m_root, *modifiers | locks[i], *keycode,
+                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    int status = noErr;
+    for (const auto &cookie : cookies) {
+        Reply<xcb_generic_error_t> error(xcb_request_check(m_connection, cookie), &std::free);
+        if (error && status == noErr)
+            status = error->error_code == badAccess ? eventHotKeyExistsErr : eventHotKeyInvalidErr;
+    }
+    if (status != noErr) {
+        for (const auto lock : locks)
+            xcb_ungrab_key(m_connection, *keycode, m_root, *modifiers | lock);
+        xcb_flush(m_connection);
+        return {status, nullptr};
+    }
+    const std::uint64_t key = m_nextGrabKey++;
+    m_grabs.emplace(key, Grab{*keycode, *modifiers, id, false});
+    return {noErr, std::make_unique<GrabRegistration>(m_self, key)};
+}
+
+void X11HotKeyService::ungrab(std::uint64_t grabKey)
+{
+    const auto it = m_grabs.find(grabKey);
+    if (it == m_grabs.end())
+        return;
+    const std::uint16_t locks[] = {0, xLock, m_numLockMask,
+                                   static_cast<std::uint16_t>(xLock | m_numLockMask)};
+    if (m_connection && !xcb_connection_has_error(m_connection)) {
+        for (const auto lock : locks)
+            xcb_ungrab_key(m_connection, it->second.keycode, m_root, it->second.modifiers | lock);
+        xcb_flush(m_connection);
+    }
+    m_grabs.erase(it);
+}
+
+bool X11HotKeyService::installEventHandler(EventHandler handler)
+{
+    if (!m_connection || !QCoreApplication::instance())
+        return false;
+    m_handler = std::move(handler);
+    if (!m_filterInstalled) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        m_filterInstalled = true;
+    }
+    return true;
+}
+
+void X11HotKeyService::setHotKeyEventsEnabled(bool enabled)
+{
+    m_hotKeyEventsEnabled = enabled;
+}
+
+void X11HotKeyService::setRawKeyEventsEnabled(bool enabled)
+{
+    if (!enabled) {
+        // The handler may switch raw events off from inside the filter's own call.
+        if (m_rawKeyFilter) {
+            QCoreApplication::instance()->removeEventFilter(m_rawKeyFilter.get());
+            m_rawKeyFilter.release()->deleteLater();
+        }
+    } else if (!m_rawKeyFilter && QCoreApplication::instance()) {
+        m_rawKeyFilter = std::make_unique<RawKeyFilter>(*this);
+        QCoreApplication::instance()->installEventFilter(m_rawKeyFilter.get());
+    }
+}
+
+int X11HotKeyService::deliverRawKey(HotKeyEvent::Kind kind, std::uint32_t keyCode,
+                                    std::uint32_t modifiers)
+{
+    if (!m_handler)
+        return eventNotHandledErr;
+    HotKeyEvent event;
+    event.kind = kind;
+    event.keyCode = keyCode;
+    event.modifiers = modifiers;
+    return m_handler(event);
+}
+
+bool X11HotKeyService::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    auto *generic = static_cast<xcb_generic_event_t *>(message);
+    const std::uint8_t type = generic->response_type & ~0x80;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+        return false;
+    auto *key = reinterpret_cast<xcb_key_press_event_t *>(generic);
+    if (key->event != m_root)
+        return false; // our own windows' keys are Qt's
+    return handleKeyEvent(type == XCB_KEY_PRESS, key->detail, key->state);
+}
+
+bool X11HotKeyService::handleKeyEvent(bool press, std::uint8_t keycode, std::uint16_t state)
+{
+    for (auto &[grabKey, grab] : m_grabs) {
+        if (grab.keycode != keycode)
+            continue;
+        HotKeyEvent event;
+        event.hotKeyId = grab.id;
+        if (press) {
+            if ((state & xChordMask) != grab.modifiers)
+                continue;
+            if (grab.held)
+                return true; // auto-repeat of a held combination
+            grab.held = true;
+            event.kind = HotKeyEvent::Kind::hotKeyPressed;
+        } else {
+            // The modifiers may be up before the key, so a release matches on the key alone.
+            if (!grab.held)
+                continue;
+            grab.held = false;
+            event.kind = HotKeyEvent::Kind::hotKeyReleased;
+        }
+        // The handler may register or drop hot keys, so nothing of the loop is used after it.
+        if (m_hotKeyEventsEnabled && m_handler)
+            m_handler(event);
+        return true;
+    }
+    return false;
+}
+
+} // namespace platform::linux_impl

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/HotKeyService.h"
+
+#include <QAbstractNativeEventFilter>
+
+#include <map>
+#include <memory>
+
+class QObject;
+struct xcb_connection_t;
+
+namespace platform::linux_impl {
+
+// Hot keys as passive key grabs on the X root window. A grab is taken four times, with and
+// without Caps Lock and Num Lock, so the lock states do not change what the user has to press.
+// The program's connection asks for detectable auto-repeat, and repeated presses of a held key
+// are dropped, so holding a combination gives one press and one release. Without an X display
+// (offscreen, Wayland without XWayland) every registration fails with eventInternalErr.
+class X11HotKeyService final : public HotKeyService, private QAbstractNativeEventFilter
+{
+public:
+    X11HotKeyService();
+    ~X11HotKeyService() override;
+    X11HotKeyService(const X11HotKeyService &) = delete;
+    X11HotKeyService &operator=(const X11HotKeyService &) = delete;
+
+    Registration registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModifiers,
+                                HotKeyId id) override;
+    bool installEventHandler(EventHandler handler) override;
+    void setHotKeyEventsEnabled(bool enabled) override;
+    void setRawKeyEventsEnabled(bool enabled) override;
+    // X11 has no registry of the desktop's own shortcuts that we could read.
+    QList<SystemHotKey> systemHotKeys() const override { return {}; }
+
+    bool isAvailable() const { return m_connection != nullptr; }
+
+private:
+    struct Grab
+    {
+        std::uint8_t keycode = 0;
+        std::uint16_t modifiers = 0;
+        HotKeyId id;
+        // Between the press that reached us and its release; later presses are auto-repeat.
+        bool held = false;
+    };
+    class GrabRegistration;
+    class RawKeyFilter;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+    bool handleKeyEvent(bool press, std::uint8_t keycode, std::uint16_t state);
+    int deliverRawKey(HotKeyEvent::Kind kind, std::uint32_t keyCode, std::uint32_t modifiers);
+    void ungrab(std::uint64_t grabKey);
+
+    xcb_connection_t *m_connection = nullptr;
+    std::uint32_t m_root = 0;
+    std::uint16_t m_numLockMask = 0;
+    std::map<std::uint64_t, Grab> m_grabs;
+    std::uint64_t m_nextGrabKey = 1;
+    EventHandler m_handler;
+    bool m_filterInstalled = false;
+    bool m_hotKeyEventsEnabled = false;
+    std::unique_ptr<RawKeyFilter> m_rawKeyFilter;
+    // Registrations may outlive the service (they belong to the shortcut module); they look here
+    // before giving their grab back.
+    std::shared_ptr<X11HotKeyService *> m_self;
+};
+
+} // namespace platform::linux_impl
