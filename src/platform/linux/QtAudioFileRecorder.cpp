@@ -11,9 +11,9 @@ namespace platform::linux_impl {
 
 namespace {
 
-// About 20 ms periods at 16 kHz mono: the first samples reach the file quickly and little is
-// left in flight when the recording stops.
-constexpr int bufferMilliseconds = 100;
+// 20 ms delivery periods: the first samples reach the file quickly and little is still in flight
+// when the recording stops. The server buffers far more than this if the event loop is late.
+constexpr int bufferMilliseconds = 20;
 
 } // namespace
 

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/linux/CanberraSoundPlayer.h"
+
+#include <gtest/gtest.h>
+
+using platform::linux_impl::CanberraSoundPlayer;
+
+namespace {
+
+TEST(CanberraSoundPlayer, ResolvesTheProgramsSoundsFromTheTheme)
+{
+    CanberraSoundPlayer player;
+    EXPECT_EQ(CanberraSoundPlayer::eventIdFor(QStringLiteral("Glass")), QStringLiteral("complete"));
+    EXPECT_EQ(player.soundNamed(QStringLiteral("Ping")), nullptr);
+    EXPECT_EQ(player.soundNamed(QStringLiteral("glass")), nullptr);
+
+    auto start = player.soundNamed(QStringLiteral("Tink"));
+    auto stop = player.soundNamed(QStringLiteral("Glass"));
+    auto warning = player.soundNamed(QStringLiteral("Basso"));
+    ASSERT_TRUE(start && stop && warning) << "is sound-theme-freedesktop installed?";
+
+    // Stopping a sound that is not playing is harmless; with an audio server the sounds play.
+    stop->stop();
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        return;
+    EXPECT_TRUE(stop->play());
+    stop->stop();
+    EXPECT_TRUE(stop->play()) << "a stopped sound plays again";
+    EXPECT_TRUE(start->play());
+    warning->stop();
+}
+
+} // namespace
