@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HttpMessage.h"
+
+namespace testsupport {
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 100:
+        return "Continue";
+    case 200:
+        return "OK";
+    case 201:
+        return "Created";
+    case 204:
+        return "No Content";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+QByteArray HttpRequest::header(const QByteArray &name) const
+{
+    for (const auto &[key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+bool HttpRequest::hasHeader(const QByteArray &name) const
+{
+    for (const auto &entry : headers) {
+        if (entry.first.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QList<QByteArray> HttpRequest::headerNames() const
+{
+    QList<QByteArray> names;
+    for (const auto &entry : headers)
+        names.append(entry.first);
+    return names;
+}
+
+HttpReply HttpReply::json(int status, const QByteArray &body)
+{
+    HttpReply reply;
+    reply.status = status;
+    reply.body = body;
+    reply.headers.append(HttpHeaders::value_type("Content-Type", "application/json"));
+    return reply;
+}
+
+HttpReply HttpReply::text(int status, const QByteArray &body)
+{
+    HttpReply reply;
+    reply.status = status;
+    reply.body = body;
+    reply.headers.append(HttpHeaders::value_type("Content-Type", "text/plain; charset=utf-8"));
+    return reply;
+}
+
+HttpReply HttpReply::hang()
+{
+    HttpReply reply;
+    reply.neverAnswer = true;
+    return reply;
+}
+
+HttpReply HttpReply::drop()
+{
+    HttpReply reply;
+    reply.dropConnection = true;
+    return reply;
+}
+
+} // namespace testsupport
