@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HotKeyHandlers.h"
+
+#include "GlobalShortcuts/ModuleContext.h"
+#include "GlobalShortcuts/Storage.h"
+
+#include <QSet>
+
+namespace GlobalShortcuts {
+
+namespace {
+HotKeyHandlers *installedHandlers = nullptr;
+}
+
+HotKeyHandlers::HotKeyHandlers(ModuleContext &context, platform::HotKeyService &service)
+    : m_context(context), m_carbon(context, service)
+{
+    if (installedHandlers)
+        qFatal("GlobalShortcuts::HotKeyHandlers: hot-key handlers are already installed");
+    installedHandlers = this;
+    m_context.setHotKeyRegistration(this);
+    // Shortcuts stored before the hot-key layer existed were only noted; take them now.
+    for (const Shortcut &shortcut : std::as_const(m_context.registeredShortcuts()))
+        registerShortcut(shortcut);
+}
+
+HotKeyHandlers::~HotKeyHandlers()
+{
+    if (m_context.hotKeyRegistration() == this)
+        m_context.setHotKeyRegistration(nullptr);
+    if (installedHandlers == this)
+        installedHandlers = nullptr;
+    // Streams that outlive us must not call back.
+    for (const auto &streams : std::as_const(m_streams))
+        for (const auto &stream : streams)
+            if (stream)
+                stream->m_owner = nullptr;
+}
+
+HotKeyHandlers *HotKeyHandlers::installed()
+{
+    return installedHandlers;
+}
+
+void HotKeyHandlers::registerShortcut(const Shortcut &shortcut)
+{
+    m_carbon.registerHotKey(
+        shortcut,
+        [this](const Shortcut &pressed) { handleShortcutEvent(pressed, EventType::keyDown); },
+        [this](const Shortcut &released) { handleShortcutEvent(released, EventType::keyUp); });
+}
+
+void HotKeyHandlers::unregisterShortcut(const Shortcut &shortcut)
+{
+    m_carbon.unregisterHotKey(shortcut);
+}
+
+void HotKeyHandlers::updateEventHandler()
+{
+    m_carbon.updateEventHandler();
+}
+
+void HotKeyHandlers::handleShortcutEvent(const Shortcut &shortcut, EventType type)
+{
+    // The recorder is taking this key press; it is consumed and nobody is called.
+    if (m_context.isAnyRecorderActive())
+        return;
+    // Actions may attach, remove or store while we go; the tables are walked as they stood.
+    const auto handlers = type == EventType::keyDown ? m_keyDownHandlers : m_keyUpHandlers;
+    for (auto it = handlers.cbegin(); it != handlers.cend(); ++it) {
+        if (getShortcut(it.key()) != shortcut)
+            continue;
+        for (const Action &action : it.value())
+            action();
+    }
+    const auto streams = m_streams;
+    for (auto it = streams.cbegin(); it != streams.cend(); ++it) {
+        if (it.value().isEmpty() || getShortcut(it.key()) != shortcut)
+            continue;
+        for (const QPointer<EventStream> &stream : it.value())
+            if (stream)
+                stream->yield(type);
+    }
+}
+
+void HotKeyHandlers::attach(QHash<Name, QList<Action>> &table, const Name &name, Action action)
+{
+    table[name].append(std::move(action));
+    if (const auto shortcut = getShortcut(name))
+        m_context.registerIfNeeded(*shortcut);
+}
+
+void HotKeyHandlers::onKeyDown(const Name &name, Action action)
+{
+    attach(m_keyDownHandlers, name, std::move(action));
+}
+
+void HotKeyHandlers::onKeyUp(const Name &name, Action action)
+{
+    attach(m_keyUpHandlers, name, std::move(action));
+}
+
+bool HotKeyHandlers::isShortcutInUse(const Shortcut &shortcut, bool withHandlers) const
+{
+    for (auto it = m_streams.cbegin(); it != m_streams.cend(); ++it)
+        if (!it.value().isEmpty() && getShortcut(it.key()) == shortcut)
+            return true;
+    if (!withHandlers)
+        return false;
+    for (const auto *table : {&m_keyDownHandlers, &m_keyUpHandlers})
+        for (auto it = table->cbegin(); it != table->cend(); ++it)
+            if (getShortcut(it.key()) == shortcut)
+                return true;
+    return false;
+}
+
+void HotKeyHandlers::removeHandler(const Name &name)
+{
+    m_keyDownHandlers.remove(name);
+    m_keyUpHandlers.remove(name);
+    // Other names' attached actions do not keep the hot key; open streams do.
+    const auto shortcut = getShortcut(name);
+    if (shortcut && !isShortcutInUse(*shortcut, false))
+        m_context.unregister(*shortcut);
+}
+
+void HotKeyHandlers::removeAllHandlers()
+{
+    QSet<Shortcut> attached;
+    for (const auto *table : {&m_keyDownHandlers, &m_keyUpHandlers})
+        for (auto it = table->cbegin(); it != table->cend(); ++it)
+            if (const auto shortcut = getShortcut(it.key()))
+                attached.insert(*shortcut);
+    for (const Shortcut &shortcut : std::as_const(attached))
+        if (!isShortcutInUse(shortcut, false))
+            m_context.unregister(shortcut);
+    m_keyDownHandlers.clear();
+    m_keyUpHandlers.clear();
+}
+
+void HotKeyHandlers::disable(const QList<Name> &names)
+{
+    // Actions and streams stay, so enabling brings the names back as they were.
+    for (const Name &name : names)
+        if (const auto shortcut = getShortcut(name))
+            m_context.unregister(*shortcut);
+}
+
+void HotKeyHandlers::enable(const QList<Name> &names)
+{
+    for (const Name &name : names)
+        if (const auto shortcut = getShortcut(name))
+            m_context.registerIfNeeded(*shortcut);
+}
+
+bool HotKeyHandlers::isEnabled(const Name &name) const
+{
+    const auto shortcut = getShortcut(name);
+    return m_context.isEnabled() && shortcut && m_context.registeredShortcuts().contains(*shortcut);
+}
+
+std::unique_ptr<EventStream> HotKeyHandlers::events(const Name &name,
+                                                    std::optional<EventType> filter)
+{
+    // Added at once rather than on a later turn of the event loop: the caller owns the stream
+    // as soon as it has it, and the first press after this call reaches it.
+    std::unique_ptr<EventStream> stream(new EventStream(this, name, filter));
+    m_streams[name].insert(stream->m_id, stream.get());
+    if (const auto shortcut = getShortcut(name))
+        m_context.registerIfNeeded(*shortcut);
+    return stream;
+}
+
+void HotKeyHandlers::streamEnded(const Name &name, const QUuid &id)
+{
+    const auto it = m_streams.find(name);
+    if (it == m_streams.end() || !it->remove(id))
+        return;
+    if (it->isEmpty())
+        m_streams.erase(it);
+    const auto shortcut = getShortcut(name);
+    if (shortcut && !isShortcutInUse(*shortcut, true))
+        m_context.unregister(*shortcut);
+}
+
+void onKeyDown(const Name &name, std::function<void()> action)
+{
+    if (HotKeyHandlers *handlers = HotKeyHandlers::installed())
+        handlers->onKeyDown(name, std::move(action));
+}
+
+void onKeyUp(const Name &name, std::function<void()> action)
+{
+    if (HotKeyHandlers *handlers = HotKeyHandlers::installed())
+        handlers->onKeyUp(name, std::move(action));
+}
+
+void removeHandler(const Name &name)
+{
+    if (HotKeyHandlers *handlers = HotKeyHandlers::installed())
+        handlers->removeHandler(name);
+}
+
+void removeAllHandlers()
+{
+    if (HotKeyHandlers *handlers = HotKeyHandlers::installed())
+        handlers->removeAllHandlers();
+}
+
+void disable(const QList<Name> &names)
+{
+    if (HotKeyHandlers *handlers = HotKeyHandlers::installed())
+        handlers->disable(names);
+}
+
+void enable(const QList<Name> &names)
+{
+    if (HotKeyHandlers *handlers = HotKeyHandlers::installed())
+        handlers->enable(names);
+}
+
+bool isEnabled(const Name &name)
+{
+    const HotKeyHandlers *handlers = HotKeyHandlers::installed();
+    return handlers && handlers->isEnabled(name);
+}
+
+std::unique_ptr<EventStream> events(const Name &name)
+{
+    HotKeyHandlers *handlers = HotKeyHandlers::installed();
+    return handlers ? handlers->events(name) : nullptr;
+}
+
+std::unique_ptr<EventStream> events(EventType type, const Name &name)
+{
+    HotKeyHandlers *handlers = HotKeyHandlers::installed();
+    return handlers ? handlers->events(name, type) : nullptr;
+}
+
+QList<Shortcut> systemHotKeys()
+{
+    const HotKeyHandlers *handlers = HotKeyHandlers::installed();
+    return handlers ? handlers->systemHotKeys() : QList<Shortcut>{};
+}
+
+} // namespace GlobalShortcuts

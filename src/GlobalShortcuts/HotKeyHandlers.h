@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "GlobalShortcuts/CarbonGlobalShortcuts.h"
+#include "GlobalShortcuts/EventStream.h"
+#include "GlobalShortcuts/HotKeyRegistration.h"
+#include "GlobalShortcuts/Name.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+
+namespace platform {
+class HotKeyService;
+}
+
+namespace GlobalShortcuts {
+
+class ModuleContext;
+
+// The module's key-down and key-up handlers per name and its open event streams. Each event of
+// a registered hot key goes to every name whose stored shortcut (read afresh) is the one pressed;
+// nothing is called while a recorder control records. The program creates one right after the
+// ModuleContext and keeps it as long; constructing it installs it as the context's hot-key layer,
+// destroying it uninstalls it. The free functions below reach the installed one.
+class HotKeyHandlers final : public QObject, private HotKeyRegistration
+{
+    Q_OBJECT
+
+public:
+    using Action = std::function<void()>;
+
+    HotKeyHandlers(ModuleContext &context, platform::HotKeyService &service);
+    ~HotKeyHandlers() override;
+
+    static HotKeyHandlers *installed();
+
+    void onKeyDown(const Name &name, Action action);
+    void onKeyUp(const Name &name, Action action);
+    void removeHandler(const Name &name);
+    void removeAllHandlers();
+    void disable(const QList<Name> &names);
+    void enable(const QList<Name> &names);
+    bool isEnabled(const Name &name) const;
+    std::unique_ptr<EventStream> events(const Name &name,
+                                        std::optional<EventType> filter = std::nullopt);
+    QList<Shortcut> systemHotKeys() const { return m_carbon.systemHotKeys(); }
+
+    // The dispatch that every hot key of the module calls.
+    void handleShortcutEvent(const Shortcut &shortcut, EventType type);
+
+    CarbonGlobalShortcuts &carbon() { return m_carbon; }
+
+private:
+    friend class EventStream;
+    void registerShortcut(const Shortcut &shortcut) override;
+    void unregisterShortcut(const Shortcut &shortcut) override;
+    void updateEventHandler() override;
+
+    void attach(QHash<Name, QList<Action>> &table, const Name &name, Action action);
+    void streamEnded(const Name &name, const QUuid &id);
+    // Whether a name with an open stream (or, with `withHandlers`, with attached actions) stores
+    // this shortcut.
+    bool isShortcutInUse(const Shortcut &shortcut, bool withHandlers) const;
+
+    ModuleContext &m_context;
+    CarbonGlobalShortcuts m_carbon;
+    QHash<Name, QList<Action>> m_keyDownHandlers;
+    QHash<Name, QList<Action>> m_keyUpHandlers;
+    // One entry per open stream; a stream yields both types and filters itself.
+    QHash<Name, QHash<QUuid, QPointer<EventStream>>> m_streams;
+};
+
+// The module's operations on the installed HotKeyHandlers; without one they do nothing (and
+// isEnabled answers false, events gives nothing).
+void onKeyDown(const Name &name, std::function<void()> action);
+void onKeyUp(const Name &name, std::function<void()> action);
+void removeHandler(const Name &name);
+void removeAllHandlers();
+void disable(const QList<Name> &names);
+template <typename... Names> void disable(const Name &first, const Names &...rest)
+{
+    disable(QList<Name>{first, rest...});
+}
+void enable(const QList<Name> &names);
+template <typename... Names> void enable(const Name &first, const Names &...rest)
+{
+    enable(QList<Name>{first, rest...});
+}
+bool isEnabled(const Name &name);
+// The name's presses and releases, or only those of `type`, until the stream is destroyed.
+std::unique_ptr<EventStream> events(const Name &name);
+std::unique_ptr<EventStream> events(EventType type, const Name &name);
+QList<Shortcut> systemHotKeys();
+
+} // namespace GlobalShortcuts
