@@ -3,7 +3,8 @@
 //
 // Uploads a 300 s, 16 kHz mono 16-bit WAV (about 9.6 MB, generated here) to a loopback server,
 // once per run through TranscriptionService and once with `curl -F`, and prints the medians.
-// The last line is "ratio ours/curl: X.XX" (target: at most 1.2).
+// The last line is "ratio ours/curl: X.XX" (target: at most 1.2). The server runs in a child
+// process (this program with --serve), so neither client shares its thread with the server.
 // Run: build-dir/bench/upload_bench [runs]
 #include "engine/TranscriptionService.h"
 #include "support/EventLoop.h"
@@ -84,9 +85,25 @@ QCoro::Task<> uploadOnce(TranscriptionService &service, const QString &path, con
 
 } // namespace
 
+// Child mode: answer every upload with a small transcript, print the port, serve forever.
+int serve()
+{
+    testsupport::TestHttpServer server;
+    if (!server.start())
+        return 1;
+    server.setHandler("/inference", [](const testsupport::HttpRequest &) {
+        return testsupport::HttpReply::json(200, R"({"text":"ok"})");
+    });
+    std::printf("%u\n", static_cast<unsigned>(server.port()));
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "--serve") == 0)
+        return serve();
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
 
     QTemporaryDir dir;
@@ -98,13 +115,14 @@ int main(int argc, char **argv)
             return 1;
     }
 
-    testsupport::TestHttpServer server;
-    if (!server.start())
+    QProcess server;
+    server.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--serve")});
+    if (!server.waitForReadyRead(10000)) {
+        std::fprintf(stderr, "loopback server did not start\n");
         return 1;
-    server.setHandler("/inference", [](const testsupport::HttpRequest &) {
-        return testsupport::HttpReply::json(200, R"({"text":"ok"})");
-    });
-    const QString url = server.url();
+    }
+    const QString url =
+        QStringLiteral("http://127.0.0.1:%1").arg(server.readLine().trimmed().toUInt());
 
     QNetworkAccessManager network;
     testsupport::MemoryUserDefaults defaults;
@@ -173,5 +191,7 @@ int main(int argc, char **argv)
     std::printf("TranscriptionService upload: median %.2f ms\n", median(oursMs));
     std::printf("curl -F upload: median %.2f ms\n", median(curlMs));
     std::printf("ratio ours/curl: %.2f\n", median(oursMs) / median(curlMs));
+    server.kill();
+    server.waitForFinished();
     return 0;
 }
