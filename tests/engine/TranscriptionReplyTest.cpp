@@ -26,6 +26,7 @@ TEST_F(TranscriptionServiceTest, UndecodableSuccessBodiesThrowTheDecodingError)
         {R"({"text":5})", DecodingError::Kind::typeMismatch},
         {R"(["text"])", DecodingError::Kind::typeMismatch},
         {"not json", DecodingError::Kind::dataCorrupted},
+        {"{\"text\":\"a\xff\"}", DecodingError::Kind::dataCorrupted},
         {"", DecodingError::Kind::dataCorrupted},
     };
     for (const auto &[body, kind] : cases) {
