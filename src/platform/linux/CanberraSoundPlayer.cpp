@@ -63,11 +63,11 @@ CanberraSoundPlayer::CanberraSoundPlayer()
                             "parlovox", nullptr);
 }
 
-CanberraSoundPlayer::~CanberraSoundPlayer()
-{
-    if (m_context)
-        ca_context_destroy(m_context);
-}
+// The context is deliberately not destroyed. With libcanberra's ALSA driver (machines without
+// libcanberra-pulse), destroying it while a sound still plays unloads the driver under the audio
+// plugin's thread and the process crashes moments later. The player lives as long as the process,
+// which reclaims the context at exit.
+CanberraSoundPlayer::~CanberraSoundPlayer() = default;
 
 QString CanberraSoundPlayer::eventIdFor(const QString &name)
 {
