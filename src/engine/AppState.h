@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QUrl>
 
 #include <exception>
 #include <functional>
@@ -205,6 +206,9 @@ private:
     void finishWithFailure(const QString &filePath, const std::exception_ptr &error,
                            qint64 durationMs);
     void scheduleErrorReset();
+    // serverURL + `path` (no slash handling), or an invalid URL when that names no HTTP server:
+    // unparsable, or without an http/https scheme and a host.
+    static QUrl serverEndpoint(const QString &serverURL, const QString &path);
 
     platform::Services &m_services;
     QNetworkAccessManager *m_network = nullptr;

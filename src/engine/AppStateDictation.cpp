@@ -127,11 +127,18 @@ QCoro::Task<> AppState::transcribeRecording(QString filePath, QDateTime startedA
 
     std::optional<QString> text;
     std::exception_ptr failure;
-    try {
-        text = co_await m_transcriptionService->transcribe(filePath, serverURL, language, prompt,
-                                                           secret, transcriptionTimeoutSeconds);
-    } catch (...) {
-        failure = std::current_exception();
+    if (!serverEndpoint(serverURL, QStringLiteral("/inference")).isValid()) {
+        // An empty URL or one without a scheme would otherwise fail in the HTTP client as a
+        // transport error and send every recording to the retry queue, where it can never
+        // succeed; the user has to fix the setting instead.
+        failure = std::make_exception_ptr(TranscriptionError::invalidURL());
+    } else {
+        try {
+            text = co_await m_transcriptionService->transcribe(
+                filePath, serverURL, language, prompt, secret, transcriptionTimeoutSeconds);
+        } catch (...) {
+            failure = std::current_exception();
+        }
     }
     // Gone meanwhile: the recording stays where it is, for the stale-file cleanup.
     if (!self)

@@ -38,19 +38,18 @@ struct DeleteLater
     void operator()(QNetworkReply *reply) const { reply->deleteLater(); }
 };
 
-// The probe URL, or an invalid one when `serverURL` + "/health" names nothing we could ask.
-QUrl healthURL(const QString &serverURL)
+} // namespace
+
+QUrl AppState::serverEndpoint(const QString &serverURL, const QString &path)
 {
-    // No slash handling: a URL ending in "/" is probed at "//health", as it always has been.
-    const QUrl url(serverURL + QStringLiteral("/health"), QUrl::StrictMode);
+    // No slash handling: a URL ending in "/" is asked at "//health", as it always has been.
+    const QUrl url(serverURL + path, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return QUrl();
     return url;
 }
-
-} // namespace
 
 void AppState::startPermissionMonitoring()
 {
@@ -133,7 +132,7 @@ QCoro::Task<> AppState::checkServerHealth()
     QPointer<AppState> self(this);
     // Each probe compares with what it saw at its own start, so overlapping probes are fine.
     const bool wasReachable = m_serverReachable;
-    const QUrl url = healthURL(m_serverURL);
+    const QUrl url = serverEndpoint(m_serverURL, QStringLiteral("/health"));
     if (!url.isValid()) {
         setServerReachable(false);
         co_return;

@@ -1,0 +1,305 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppStateFixture.h"
+
+#include "engine/DecodingError.h"
+#include "engine/TranscriptionError.h"
+#include "engine/TransportError.h"
+
+#include <QSignalSpy>
+
+#include <stdexcept>
+
+using testsupport::HttpReply;
+
+namespace {
+
+const QString kQueued = QStringLiteral("Queued for retry (1 pending)");
+
+} // namespace
+
+class AppStateDictation : public AppStateFixture
+{
+};
+
+TEST_F(AppStateDictation, AFullDictationEndsPastedInTheHistoryWithTheFileDeleted)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":"  hello world \n"})"), "/inference");
+    createDictating();
+    QSignalSpy levels(app.get(), &AppState::currentAudioLevelChanged);
+
+    app->startRecording();
+    EXPECT_TRUE(app->state().isRecording());
+    EXPECT_TRUE(app->recordingStartTime().has_value());
+    scheduler->advance(2.0);
+    EXPECT_GT(levels.count(), 10);
+    EXPECT_GT(app->currentAudioLevel(), 0.5f);
+    const QString recording = audio->recordingPath();
+    app->stopRecording();
+    EXPECT_TRUE(app->state().isProcessing());
+    EXPECT_FALSE(app->recordingStartTime().has_value());
+    EXPECT_FALSE(app->hasRecordingLimitTimer());
+
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::idle());
+    EXPECT_EQ(app->transcriptionHistory(), QStringList{QStringLiteral("hello world")});
+    EXPECT_EQ(sounds->transcript(), QStringLiteral("stop Tink, play Tink, stop Glass, play Glass"));
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    EXPECT_EQ(pasteboard->string(), QStringLiteral("hello world"));
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines().first().startsWith(
+        QStringLiteral(R"({"duration_ms":0,"ok":true,"text":"hello world","ts":)")));
+    EXPECT_FALSE(QFile::exists(recording));
+    EXPECT_EQ(server.requestsTo("/inference").size(), 1);
+    EXPECT_TRUE(crashReporter->events().isEmpty());
+}
+
+TEST_F(AppStateDictation, AnEmptyTranscriptOrAnUnfinishedOnboardingIsNotPasted)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":""})"), "/inference");
+    createDictating();
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->transcriptionHistory(), QStringList{QString()});
+
+    app->setOnboardingComplete(false);
+    server.enqueue(HttpReply::json(200, R"({"text":"words"})"), "/inference");
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::idle());
+    EXPECT_EQ(app->currentTranscription(), QStringLiteral("words"));
+    EXPECT_TRUE(keys->posted().isEmpty());
+}
+
+TEST_F(AppStateDictation, AFailedPasteLeavesItsErrorStandingWithoutAReset)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":"hi"})"), "/inference");
+    keys->failKeyDown = true;
+    scripts->executionError = QStringLiteral("not allowed");
+    createDictating();
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    const auto pasteFailed = RecordingState::error(
+        QStringLiteral("Paste failed — grant Accessibility in System Settings"));
+    EXPECT_EQ(app->state(), pasteFailed);
+    scheduler->advance(10);
+    EXPECT_EQ(app->state(), pasteFailed);
+    EXPECT_EQ(pasteboard->string(), QStringLiteral("hi"));
+    EXPECT_FALSE(QFile::exists(audio->createdPaths().first()));
+}
+
+TEST_F(AppStateDictation, ShorterThanTheMinimumIsDiscardedWithAOneSecondFlash)
+{
+    createDictating();
+    QSignalSpy states(app.get(), &AppState::stateChanged);
+    dictate(0.74);
+    EXPECT_EQ(app->state(), RecordingState::idle());
+    EXPECT_TRUE(app->showDiscardedFlash());
+    EXPECT_FALSE(QFile::exists(audio->createdPaths().first()));
+    EXPECT_EQ(server.requestCount(), 0);
+    scheduler->advance(0.99);
+    EXPECT_TRUE(app->showDiscardedFlash());
+    scheduler->advance(0.02);
+    EXPECT_FALSE(app->showDiscardedFlash());
+    EXPECT_EQ(states.count(), 2); // recording, idle
+
+    // Exactly the minimum is uploaded.
+    server.enqueue(HttpReply::json(200, R"({"text":"ok"})"), "/inference");
+    dictate(0.75);
+    EXPECT_TRUE(app->state().isProcessing());
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_FALSE(app->showDiscardedFlash());
+    EXPECT_EQ(app->currentTranscription(), QStringLiteral("ok"));
+}
+
+TEST_F(AppStateDictation, TheFirstFlashResetClearsASecondFlashEarly)
+{
+    createDictating();
+    QSignalSpy flashes(app.get(), &AppState::showDiscardedFlashChanged);
+    dictate(0.5);            // flash at 0.5, reset due at 1.5
+    scheduler->advance(0.1); // 0.6
+    dictate(0.5);            // flash again at 1.1 (already shown), reset due at 2.1
+    EXPECT_TRUE(app->showDiscardedFlash());
+    scheduler->advance(0.41); // 1.51
+    EXPECT_FALSE(app->showDiscardedFlash());
+    scheduler->advance(1.0);
+    EXPECT_FALSE(app->showDiscardedFlash());
+    EXPECT_EQ(flashes.count(), 2);
+}
+
+TEST_F(AppStateDictation, ARetryableFailureQueuesTheRecordingAndResetsAfterThreeSeconds)
+{
+    server.enqueue(HttpReply::text(503, "busy"), "/inference");
+    createDictating();
+    dictate(1.0);
+    const QString recording = QFileInfo(audio->createdPaths().first()).fileName();
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::error(kQueued));
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 1);
+    // Nothing recorded is lost: the file moved into the queue's store.
+    EXPECT_TRUE(QFile::exists(pendingDirectory() + QLatin1Char('/') + recording));
+    EXPECT_FALSE(temporaryFiles().contains(recording));
+    EXPECT_EQ(app->menuBarIconName(), QStringLiteral("exclamationmark.triangle"));
+
+    ASSERT_EQ(crashReporter->events().size(), 1);
+    const auto &event = crashReporter->events().first();
+    EXPECT_EQ(event.text, QStringLiteral("Server error 503: busy"));
+    EXPECT_EQ(event.contextName, QStringLiteral("transcription"));
+    EXPECT_EQ(event.context.value(QStringLiteral("server_url")).toString(), server.url());
+    EXPECT_TRUE(event.context.value(QStringLiteral("is_retryable")).toBool());
+    EXPECT_EQ(event.context.value(QStringLiteral("duration_ms")).toLongLong(), 0);
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines().first().contains(QStringLiteral(R"("error":"Server error 503: busy")")));
+
+    scheduler->advance(2.9);
+    EXPECT_TRUE(app->state().isError());
+    scheduler->advance(0.2);
+    EXPECT_EQ(app->state(), RecordingState::idle());
+    EXPECT_EQ(app->menuBarIconName(), QStringLiteral("arrow.clockwise.circle"));
+}
+
+TEST_F(AppStateDictation, ARejectedUploadShowsItsOwnTextAndDeletesTheFile)
+{
+    server.enqueue(HttpReply::text(400, "bad audio"), "/inference");
+    createDictating();
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Server error 400: bad audio")));
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
+    EXPECT_FALSE(QFile::exists(audio->createdPaths().first()));
+
+    // A server URL that does not parse, with spaces or without a scheme: the same, no request.
+    for (const QString &url :
+         {QStringLiteral("http://exa mple.com"), QString(), QStringLiteral("localhost:8080"),
+          QStringLiteral("127.0.0.1:8080"), QStringLiteral("ftp://127.0.0.1")}) {
+        server.clearRequests();
+        app->setServerURL(url);
+        dictate(1.0);
+        ASSERT_TRUE(waitUntilSettled());
+        EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Invalid server URL")));
+        EXPECT_EQ(server.requestCount(), 0);
+        EXPECT_FALSE(crashReporter->events().last().context.value("is_retryable").toBool());
+    }
+}
+
+TEST_F(AppStateDictation, TheFirstFailuresResetCutsASecondFailureShort)
+{
+    server.enqueue(HttpReply::text(500, "first"), "/inference");
+    server.enqueue(HttpReply::text(404, "second"), "/inference");
+    createDictating();
+    dictate(1.0); // fails at t=1, reset due at t=4
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_TRUE(app->state().isError());
+    scheduler->advance(1.0);
+    dictate(1.0); // the press clears the error; the second failure stands from t=3
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Server error 404: second")));
+    scheduler->advance(1.01);
+    EXPECT_EQ(app->state(), RecordingState::idle());
+}
+
+TEST_F(AppStateDictation, ARecordingTheQueueCannotKeepIsNeitherClaimedQueuedNorDeleted)
+{
+    server.enqueue(HttpReply::text(502, "gateway"), "/inference");
+    createDictating();
+    // Something that is not a directory where the queue keeps its files.
+    QDir(pendingDirectory()).removeRecursively();
+    writeFile(pendingDirectory(), "in the way");
+    dictate(1.0);
+    const QString recording = audio->createdPaths().first();
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Server error 502: gateway")));
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
+    EXPECT_TRUE(QFile::exists(recording));
+}
+
+TEST_F(AppStateDictation, WithoutTheMicrophoneEveryPressShowsTheError)
+{
+    permissions->microphone = false;
+    createDictating();
+    const auto noMicrophone = RecordingState::error(
+        QStringLiteral("Microphone access required — open System Settings to grant"));
+    QSignalSpy states(app.get(), &AppState::stateChanged);
+    for (int press = 0; press < 2; ++press) {
+        app->startRecording();
+        EXPECT_EQ(app->state(), noMicrophone);
+        app->stopRecording();
+        EXPECT_EQ(app->state(), noMicrophone);
+    }
+    EXPECT_EQ(states.count(), 3); // error, idle, error
+    EXPECT_TRUE(sounds->transcript().isEmpty());
+    EXPECT_TRUE(audio->recordingPath().isEmpty());
+}
+
+TEST_F(AppStateDictation, PressWhileProcessingAndReleaseWhileIdleChangeNothing)
+{
+    HttpReply slow = HttpReply::json(200, R"({"text":"late"})");
+    slow.delayMs = 300;
+    server.enqueue(slow, "/inference");
+    createDictating();
+    app->stopRecording();
+    EXPECT_EQ(app->state(), RecordingState::idle());
+    EXPECT_TRUE(audio->events().isEmpty());
+
+    dictate(1.0);
+    ASSERT_TRUE(app->state().isProcessing());
+    const QString soundsBefore = sounds->transcript();
+    app->startRecording();
+    EXPECT_TRUE(app->state().isProcessing());
+    EXPECT_EQ(sounds->transcript(), soundsBefore);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->currentTranscription(), QStringLiteral("late"));
+}
+
+TEST_F(AppStateDictation, TheWarningSoundsTenSecondsBeforeTheLimitStopsTheRecording)
+{
+    defaults->setString(QStringLiteral("serverURL"), QStringLiteral("not a url"));
+    create();
+    app->startRecording();
+    EXPECT_TRUE(app->hasRecordingWarningTimer());
+    scheduler->advance(289.9);
+    EXPECT_FALSE(sounds->transcript().contains(QStringLiteral("Basso")));
+    scheduler->advance(0.2);
+    EXPECT_TRUE(sounds->transcript().endsWith(QStringLiteral("stop Basso, play Basso")));
+    EXPECT_TRUE(app->state().isRecording());
+    scheduler->advance(9.8);
+    EXPECT_TRUE(app->state().isRecording());
+    scheduler->advance(0.2);
+    EXPECT_FALSE(app->state().isRecording());
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Invalid server URL")));
+}
+
+TEST_F(AppStateDictation, AShortLimitArmsNoWarning)
+{
+    defaults->setNumber(QStringLiteral("maxRecordingDuration"), 10.0);
+    defaults->setString(QStringLiteral("serverURL"), QStringLiteral("not a url"));
+    create();
+    app->startRecording();
+    EXPECT_FALSE(app->hasRecordingWarningTimer());
+    EXPECT_TRUE(app->hasRecordingLimitTimer());
+    scheduler->advance(10.0);
+    EXPECT_FALSE(app->state().isRecording());
+    EXPECT_FALSE(sounds->transcript().contains(QStringLiteral("Basso")));
+    ASSERT_TRUE(waitUntilSettled());
+}
+
+TEST(AppStateErrors, OnlyABadURLAndClientStatusesAreNotWorthRetrying)
+{
+    const auto retryable = [](auto error) {
+        return AppState::isRetryableError(std::make_exception_ptr(error));
+    };
+    EXPECT_TRUE(retryable(TransportError(QNetworkReply::ConnectionRefusedError, "refused")));
+    EXPECT_TRUE(retryable(TransportError(QNetworkReply::ProtocolUnknownError, "unknown")));
+    EXPECT_FALSE(retryable(TranscriptionError::invalidURL()));
+    EXPECT_TRUE(retryable(TranscriptionError::invalidResponse()));
+    EXPECT_TRUE(retryable(TranscriptionError::serverError(500, "x")));
+    EXPECT_FALSE(retryable(TranscriptionError::serverError(499, "x")));
+    EXPECT_FALSE(retryable(TranscriptionError::serverError(201, "x")));
+    EXPECT_TRUE(retryable(DecodingError(DecodingError::Kind::keyNotFound, "text")));
+    EXPECT_TRUE(retryable(std::runtime_error("odd")));
+    EXPECT_TRUE(retryable(42));
+    EXPECT_EQ(AppState::describeError(std::make_exception_ptr(std::runtime_error("odd"))),
+              QStringLiteral("odd"));
+    EXPECT_EQ(AppState::describeError(std::make_exception_ptr(42)),
+              QStringLiteral("Unknown error"));
+}
