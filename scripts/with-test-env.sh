@@ -58,7 +58,7 @@ PA
     return 1
   fi
   # Keeps the monitor busy so the virtual microphone runs from the first sample.
-  pacat -r -d parlovox_test_sink.monitor >/dev/null 2>&1 &
+  pacat -r --latency-msec=10 -d parlovox_test_sink.monitor >/dev/null 2>&1 &
   pids+=($!)
   export PARLOVOX_TEST_SINK=parlovox_test_sink
   sleep 2
