@@ -14,7 +14,7 @@
 #include "X11HotKeyService.h"
 #include "XTestKeyEventPoster.h"
 #include "XdotoolScriptRunner.h"
-#include "XkbKeyboard.h"
+#include "X11Keyboard.h"
 #include "XdgAutostartLoginItem.h"
 
 #include <QCoreApplication>
@@ -37,7 +37,7 @@ std::unique_ptr<Services> createLinuxServices()
     services->scriptRunner = std::make_unique<XdotoolScriptRunner>();
     services->hotKeys = std::make_unique<X11HotKeyService>();
     services->eventMonitors = std::make_unique<LinuxEventMonitors>();
-    services->keyboard = std::make_unique<XkbKeyboard>();
+    services->keyboard = std::make_unique<X11Keyboard>();
     services->permissions = std::make_unique<LinuxPermissions>();
     services->loginItem = std::make_unique<XdgAutostartLoginItem>(
         XdgAutostartLoginItem::defaultAutostartDirectory(), QCoreApplication::applicationFilePath());

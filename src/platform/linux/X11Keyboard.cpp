@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "XkbKeyboard.h"
+#include "X11Keyboard.h"
 
 #include "CarbonKeyTable.h"
 
@@ -41,15 +41,15 @@ xcb_connection_t *applicationConnection()
 
 } // namespace
 
-XkbKeyboard::XkbKeyboard() : m_context(xkb_context_new(XKB_CONTEXT_NO_FLAGS)) {}
+X11Keyboard::X11Keyboard() : m_context(xkb_context_new(XKB_CONTEXT_NO_FLAGS)) {}
 
-XkbKeyboard::~XkbKeyboard()
+X11Keyboard::~X11Keyboard()
 {
     if (m_context)
         xkb_context_unref(m_context);
 }
 
-std::optional<QString> XkbKeyboard::textForKeyCode(qint64 carbonKeyCode) const
+std::optional<QString> X11Keyboard::textForKeyCode(qint64 carbonKeyCode) const
 {
     xcb_connection_t *connection = applicationConnection();
     const auto xKeyCode = CarbonKeyTable::xKeyCodeForCarbonKeyCode(carbonKeyCode);
@@ -96,7 +96,7 @@ std::optional<QString> XkbKeyboard::textForKeyCode(qint64 carbonKeyCode) const
     return text;
 }
 
-std::optional<quint16> XkbKeyboard::keyCodeForNativeScanCode(quint32 nativeScanCode) const
+std::optional<quint16> X11Keyboard::keyCodeForNativeScanCode(quint32 nativeScanCode) const
 {
     const auto carbon = CarbonKeyTable::carbonKeyCodeForXKeyCode(nativeScanCode);
     if (!carbon)

@@ -11,13 +11,13 @@ namespace platform::linux_impl {
 // a key's text is its first-level symbol in the group currently in effect (no modifier held).
 // The keymap is read afresh for every lookup, so a layout switch shows at once. Without an X
 // display (offscreen, Wayland) no key has text.
-class XkbKeyboard final : public Keyboard
+class X11Keyboard final : public Keyboard
 {
 public:
-    XkbKeyboard();
-    ~XkbKeyboard() override;
-    XkbKeyboard(const XkbKeyboard &) = delete;
-    XkbKeyboard &operator=(const XkbKeyboard &) = delete;
+    X11Keyboard();
+    ~X11Keyboard() override;
+    X11Keyboard(const X11Keyboard &) = delete;
+    X11Keyboard &operator=(const X11Keyboard &) = delete;
 
     std::optional<QString> textForKeyCode(qint64 carbonKeyCode) const override;
     std::optional<quint16> keyCodeForNativeScanCode(quint32 nativeScanCode) const override;
