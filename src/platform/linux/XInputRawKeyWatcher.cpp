@@ -60,8 +60,10 @@ bool XInputRawKeyWatcher::start()
         return false;
     }
     connection->opcode = xinput->major_opcode;
+    // Announcing 2.2 matters: from 2.1 on the server sends raw events to every client that asked,
+    // also while another client (or our own main connection) holds a grab.
     auto *version =
-        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 0), nullptr);
+        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr);
     const bool hasVersion2 = version && version->major_version >= 2;
     std::free(version);
     if (!hasVersion2) {

@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Global shortcuts for real: X11 grabs on the root window, pressed and held through XTEST from a
+// client of our own, as a user's keyboard would.
+#include "GlobalShortcuts/HotKeyHandlers.h"
+#include "GlobalShortcuts/ModuleContext.h"
+#include "GlobalShortcuts/Name.h"
+#include "platform/linux/LinuxEventMonitors.h"
+#include "platform/linux/X11HotKeyService.h"
+#include "platform/linux/XInputRawKeyWatcher.h"
+
+#include "support/EventLoop.h"
+#include "support/MemoryUserDefaults.h"
+
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using platform::HotKeyService;
+using platform::linux_impl::X11HotKeyService;
+
+// Key codes of the Xvfb keymap (evdev positions + 8).
+constexpr quint8 controlLeft = 37;
+constexpr quint8 altLeft = 64;
+constexpr quint8 shiftLeft = 50;
+constexpr quint8 keyK = 45;
+constexpr quint8 numLock = 77;
+constexpr std::uint32_t carbonK = 40;
+constexpr std::uint32_t controlOption = 0x1000 | 0x800;
+
+// Another X client: types through XTEST and may hold grabs of its own.
+class OtherClient
+{
+public:
+    OtherClient() : m_connection(xcb_connect(nullptr, nullptr)) {}
+    ~OtherClient() { xcb_disconnect(m_connection); }
+
+    bool isConnected() const { return !xcb_connection_has_error(m_connection); }
+    void key(quint8 keycode, bool press)
+    {
+        xcb_test_fake_input(m_connection, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode,
+                            XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        sync();
+    }
+    void tap(quint8 keycode)
+    {
+        key(keycode, true);
+        key(keycode, false);
+    }
+    bool grab(quint8 keycode, std::uint16_t modifiers)
+    {
+        auto *error = xcb_request_check(
+            m_connection, xcb_grab_key_checked(m_connection, 0, root(), modifiers, keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return error == nullptr;
+    }
+    void ungrab(quint8 keycode, std::uint16_t modifiers)
+    {
+        xcb_ungrab_key(m_connection, keycode, root(), modifiers);
+        sync();
+    }
+    bool isLockOn(std::uint16_t mask)
+    {
+        auto *pointer =
+            xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, root()), nullptr);
+        const bool on = pointer && (pointer->mask & mask);
+        std::free(pointer);
+        return on;
+    }
+
+private:
+    xcb_window_t root() const
+    {
+        return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    }
+    void sync()
+    {
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
+    xcb_connection_t *m_connection;
+};
+
+class HotKeyX11Test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X11 display";
+        ASSERT_TRUE(m_typist.isConnected());
+        m_service = std::make_unique<X11HotKeyService>();
+        ASSERT_TRUE(m_service->isAvailable());
+        m_context = std::make_unique<GlobalShortcuts::ModuleContext>(m_defaults);
+        m_handlers = std::make_unique<GlobalShortcuts::HotKeyHandlers>(*m_context, *m_service);
+    }
+    void TearDown() override
+    {
+        m_handlers.reset();
+        m_context.reset();
+        m_service.reset();
+    }
+
+    // Presses Control+Option+K, holds it for `seconds` of real time, and lets go of K first.
+    void holdShortcut(int milliseconds)
+    {
+        m_typist.key(controlLeft, true);
+        m_typist.key(altLeft, true);
+        m_typist.key(keyK, true);
+        testsupport::waitUntil([] { return false; }, milliseconds);
+        m_typist.key(keyK, false);
+        m_typist.key(altLeft, false);
+        m_typist.key(controlLeft, false);
+    }
+
+    testsupport::MemoryUserDefaults m_defaults;
+    std::unique_ptr<X11HotKeyService> m_service;
+    std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
+    std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;
+    OtherClient m_typist;
+};
+
+TEST_F(HotKeyX11Test, HoldingTheShortcutGivesOnePressAndOneReleaseAlsoWithNumLockOn)
+{
+    const GlobalShortcuts::Name name(QStringLiteral("parlovox"));
+    name.setShortcut(GlobalShortcuts::Shortcut(carbonK, controlOption));
+    int downs = 0, ups = 0;
+    GlobalShortcuts::onKeyDown(name, [&downs] { ++downs; });
+    GlobalShortcuts::onKeyUp(name, [&ups] { ++ups; });
+
+    holdShortcut(1500); // long enough for the server's auto-repeat to start
+    ASSERT_TRUE(testsupport::waitUntil([&ups] { return ups > 0; }, 3000));
+    testsupport::waitUntil([] { return false; }, 200);
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(ups, 1);
+
+    m_typist.tap(numLock);
+    ASSERT_TRUE(m_typist.isLockOn(XCB_MOD_MASK_2));
+    holdShortcut(300);
+    const bool released = testsupport::waitUntil([&ups] { return ups > 1; }, 3000);
+    m_typist.tap(numLock);
+    ASSERT_TRUE(released);
+    EXPECT_EQ(downs, 2);
+    EXPECT_EQ(ups, 2);
+
+    // Given back: the keys reach nobody of ours any more.
+    GlobalShortcuts::disable(name);
+    holdShortcut(100);
+    testsupport::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(downs, 2);
+}
+
+TEST_F(HotKeyX11Test, ACombinationAnotherClientHoldsIsRefusedAndLeavesNoGrabBehind)
+{
+    OtherClient owner;
+    ASSERT_TRUE(owner.grab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    auto refused = m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 1});
+    EXPECT_EQ(refused.status, HotKeyService::eventHotKeyExistsErr);
+    EXPECT_EQ(refused.hotKey, nullptr);
+
+    // Through the module: reported on standard output, nothing else.
+    testing::internal::CaptureStdout();
+    GlobalShortcuts::Name(QStringLiteral("parlovox"))
+        .setShortcut(GlobalShortcuts::Shortcut(carbonK, controlOption));
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Error registering hotkey ", 0), 0u);
+
+    // The lock variants we did get were given back: once the owner lets go, all four are ours.
+    owner.ungrab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+    auto granted = m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 2});
+    EXPECT_EQ(granted.status, HotKeyService::noErr);
+    // ...and while we hold it, the other client is the one refused.
+    EXPECT_FALSE(owner.grab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK));
+}
+
+TEST_F(HotKeyX11Test, KeysWithoutAnX11KeyAreRefusedWithAStatus)
+{
+    // Fn (63) never reaches X; the function modifier has no X counterpart.
+    EXPECT_EQ(m_service->registerHotKey(63, 0, {0x5056484B, 1}).status,
+              HotKeyService::eventHotKeyInvalidErr);
+    EXPECT_EQ(m_service->registerHotKey(carbonK, 0x20000, {0x5056484B, 2}).status,
+              HotKeyService::eventHotKeyInvalidErr);
+}
+
+TEST_F(HotKeyX11Test, RawKeysArriveOnTheirOwnConnectionEvenWhileOurGrabIsActive)
+{
+    platform::linux_impl::XInputRawKeyWatcher watcher;
+    ASSERT_TRUE(watcher.start()) << qPrintable(watcher.error());
+    QList<QPair<quint32, bool>> seen;
+    QObject::connect(&watcher, &platform::linux_impl::XInputRawKeyWatcher::rawKey,
+                     [&seen](quint32 keycode, bool pressed) {
+                         seen.append({keycode, pressed});
+                     });
+    auto grab = m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 1});
+    ASSERT_EQ(grab.status, HotKeyService::noErr);
+
+    holdShortcut(50);
+    ASSERT_TRUE(testsupport::waitUntil([&seen] { return seen.size() >= 6; }, 3000));
+    EXPECT_TRUE(seen.contains(QPair<quint32, bool>(keyK, true)));
+    EXPECT_TRUE(seen.contains(QPair<quint32, bool>(keyK, false)));
+}
+
+TEST_F(HotKeyX11Test, GlobalMonitorsReportModifierKeysAsFlagsChanged)
+{
+    platform::linux_impl::LinuxEventMonitors monitors;
+    QList<platform::Event> events;
+    auto monitor = monitors.addGlobalMonitor(
+        4096, [&events](const platform::Event &event) { events.append(event); });
+    ASSERT_NE(monitor, nullptr); // raw keys work even where no input device reports Fn
+
+    m_typist.tap(shiftLeft);
+    ASSERT_TRUE(testsupport::waitUntil([&events] { return events.size() >= 2; }, 3000));
+    EXPECT_EQ(events[0].type, platform::Event::Type::flagsChanged);
+    EXPECT_EQ(events[0].keyCode, 56);
+    EXPECT_EQ(events[0].modifierFlags, 0x20000u);
+    EXPECT_EQ(events[1].modifierFlags, 0u);
+
+    // Dropping the monitor ends the reports.
+    monitor.reset();
+    m_typist.tap(shiftLeft);
+    testsupport::waitUntil([] { return false; }, 200);
+    EXPECT_EQ(events.size(), 2);
+}
+
+} // namespace
