@@ -5,6 +5,7 @@
 #include "engine/AudioRecorder.h"
 #include "engine/EngineLogging.h"
 #include "engine/FloatingIndicator.h"
+#include "engine/HotkeyManager.h"
 #include "engine/OnboardingPresenter.h"
 #include "engine/PasteManager.h"
 #include "engine/RetryQueueManager.h"

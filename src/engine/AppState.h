@@ -17,6 +17,7 @@
 
 class AudioRecorder;
 class FloatingIndicator;
+class HotkeyManager;
 class OnboardingPresenter;
 class PasteManager;
 class RetryQueueManager;
@@ -116,6 +117,8 @@ public:
     PasteManager &pasteManager() const { return *m_pasteManager; }
     SoundManager &soundManager() const { return *m_soundManager; }
     TranscriptionLogger &logger() const { return *m_logger; }
+    HotkeyManager *hotkeyManager() const { return m_hotkeyManager.get(); }
+    void setHotkeyManager(std::unique_ptr<HotkeyManager> manager);
     RetryQueueManager *retryQueueManager() const { return m_retryQueueManager.get(); }
     FloatingIndicator *floatingIndicator() const { return m_floatingIndicator.get(); }
     void setFloatingIndicator(std::unique_ptr<FloatingIndicator> indicator);
@@ -192,6 +195,7 @@ Q_SIGNALS:
     void onboardingCompleteChanged();
     void recordingStartTimeChanged();
     void launchAtLoginChanged();
+    void hotkeyManagerChanged();
     void floatingIndicatorChanged();
     void onboardingWindowChanged();
 
@@ -240,6 +244,7 @@ private:
     std::unique_ptr<PasteManager> m_pasteManager;
     std::unique_ptr<SoundManager> m_soundManager;
     std::unique_ptr<TranscriptionLogger> m_logger;
+    std::unique_ptr<HotkeyManager> m_hotkeyManager;
     std::unique_ptr<RetryQueueManager> m_retryQueueManager;
     std::unique_ptr<FloatingIndicator> m_floatingIndicator;
     std::unique_ptr<OnboardingPresenter> m_onboardingWindow;

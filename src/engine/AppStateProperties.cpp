@@ -4,6 +4,7 @@
 #include "AppState.h"
 
 #include "engine/FloatingIndicator.h"
+#include "engine/HotkeyManager.h"
 #include "engine/OnboardingPresenter.h"
 
 namespace {
@@ -50,13 +51,22 @@ void AppState::setUseFnKey(bool useFnKey)
 {
     if (store(m_useFnKey, useFnKey))
         Q_EMIT useFnKeyChanged();
-    // Also on an equal value the trigger is brought in line with the setting; until the
-    // deferred start-up has created the trigger there is nothing to configure.
+    // Also on an equal value: the trigger is brought in line with the setting every time.
+    if (m_hotkeyManager)
+        m_hotkeyManager->configure(useFnKey);
 }
 
 void AppState::setLaunchAtLogin(bool enabled)
 {
     applyLaunchAtLogin(enabled, true);
+}
+
+void AppState::setHotkeyManager(std::unique_ptr<HotkeyManager> manager)
+{
+    if (manager.get() == m_hotkeyManager.get())
+        return;
+    m_hotkeyManager = std::move(manager);
+    Q_EMIT hotkeyManagerChanged();
 }
 
 void AppState::setFloatingIndicator(std::unique_ptr<FloatingIndicator> indicator)

@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppStateFixture.h"
 
+#include "GlobalShortcuts/HotKeyHandlers.h"
+#include "GlobalShortcuts/ModuleContext.h"
+#include "engine/HotkeyManager.h"
+#include "support/FakeEventMonitors.h"
+#include "support/FakeHotKeyService.h"
+
 #include <QJsonArray>
 #include <QSignalSpy>
 
@@ -221,4 +227,24 @@ TEST_F(AppStateSettings, TheAppSecretComesFromTheBundleAndThePromptFromWordsAndP
     defaults->setBool(QStringLiteral("hasLaunchedBefore"), true);
     create();
     EXPECT_EQ(app->appSecret(), QString()); // not a string
+}
+
+TEST_F(AppStateSettings, AssigningUseFnKeyReconfiguresTheTrigger)
+{
+    auto *monitors = install<testsupport::FakeEventMonitors>(services.eventMonitors);
+    install<testsupport::FakeHotKeyService>(services.hotKeys);
+    GlobalShortcuts::ModuleContext context(*services.userDefaults);
+    GlobalShortcuts::HotKeyHandlers handlers(context, *services.hotKeys);
+    create();
+    app->setUseFnKey(false); // no trigger yet: nothing to configure
+    app->setHotkeyManager(std::make_unique<HotkeyManager>(app.get()));
+    QSignalSpy changes(app.get(), &AppState::useFnKeyChanged);
+    app->setUseFnKey(false);
+    EXPECT_EQ(monitors->globalMonitorCount(), 0);
+    app->setUseFnKey(true);
+    EXPECT_EQ(monitors->globalMonitorCount(), 1);
+    app->setUseFnKey(true);
+    EXPECT_EQ(monitors->globalMonitorCount(), 1);
+    EXPECT_EQ(changes.count(), 1);
+    app.reset(); // before the shortcut module goes
 }
