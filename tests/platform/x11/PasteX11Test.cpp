@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QTest>
 #include <QUrl>
 
 #include <xcb/xcb.h>
@@ -151,6 +152,18 @@ protected:
     testsupport::FakePermissions permissions;
     PasteTarget target;
 };
+
+TEST_F(PasteX11Test, TheClipboardIsOursAgainAfterAnotherClientTookItMoreRecently)
+{
+    // Our last X event time is now older than the target's ownership of the clipboard; a stale
+    // stamp must not make the server refuse us.
+    ASSERT_TRUE(pasteboard.setString(QStringLiteral("ours")));
+    ASSERT_TRUE(target.copy(QStringLiteral("theirs")));
+    QTest::qWait(50);
+    ASSERT_TRUE(target.copy(QStringLiteral("theirs, copied again")));
+    EXPECT_TRUE(pasteboard.setString(QStringLiteral("ours again")));
+    EXPECT_EQ(pasteboard.string(), QStringLiteral("ours again"));
+}
 
 const QString transcript = QStringLiteral("Grüße aus Parlovox — 3 × 4 = 12, \"quoted\" & done.");
 
