@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The whole road from a real key to a transcript: the recorded shortcut, grabbed on the X
+// display and held through XTEST, starts and stops a dictation of AppState (microphone, sounds
+// and paste on doubles, a loopback speech server, virtual time for the recording itself).
+#include "engine/AppStateFixture.h"
+
+#include "GlobalShortcuts/HotKeyHandlers.h"
+#include "GlobalShortcuts/ModuleContext.h"
+#include "engine/HotkeyManager.h"
+#include "platform/linux/X11HotKeyService.h"
+#include "support/FakeEventMonitors.h"
+
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+namespace {
+
+using testsupport::HttpReply;
+
+// Key codes of the Xvfb keymap (evdev positions + 8).
+constexpr quint8 controlLeft = 37;
+constexpr quint8 altLeft = 64;
+constexpr quint8 keyK = 45;
+
+class DictationShortcutX11Test : public AppStateFixture
+{
+protected:
+    DictationShortcutX11Test() : m_typist(xcb_connect(nullptr, nullptr)) {}
+    ~DictationShortcutX11Test() override
+    {
+        if (app)
+            app->setHotkeyManager(nullptr);
+        m_handlers.reset();
+        m_context.reset();
+        xcb_disconnect(m_typist);
+    }
+
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X11 display";
+        AppStateFixture::SetUp();
+        auto hotKeys = std::make_unique<platform::linux_impl::X11HotKeyService>();
+        ASSERT_TRUE(hotKeys->isAvailable());
+        m_hotKeys = hotKeys.get();
+        services.hotKeys = std::move(hotKeys);
+        install<testsupport::FakeEventMonitors>(services.eventMonitors);
+        m_context = std::make_unique<GlobalShortcuts::ModuleContext>(*services.userDefaults);
+        m_handlers = std::make_unique<GlobalShortcuts::HotKeyHandlers>(*m_context, *m_hotKeys);
+    }
+
+    void key(quint8 keycode, bool press)
+    {
+        xcb_test_fake_input(m_typist, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode,
+                            XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        std::free(xcb_get_input_focus_reply(m_typist, xcb_get_input_focus(m_typist), nullptr));
+    }
+
+    xcb_connection_t *m_typist;
+    platform::linux_impl::X11HotKeyService *m_hotKeys = nullptr;
+    std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
+    std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;
+};
+
+TEST_F(DictationShortcutX11Test, HoldingTheRecordedShortcutDictates)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":"held and spoken"})"), "/inference");
+    HotkeyManager::shortcutName().setShortcut(GlobalShortcuts::Shortcut(40, 0x1000 | 0x800));
+    createDictating();
+    app->setHotkeyManager(std::make_unique<HotkeyManager>(app.get()));
+    app->setUseFnKey(false);
+
+    key(controlLeft, true);
+    key(altLeft, true);
+    key(keyK, true);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return app->state().isRecording(); }, 3000));
+    scheduler->advance(1.5); // the microphone double records on virtual time
+    testsupport::waitUntil([] { return false; }, 700); // the server's auto-repeat sets in
+    EXPECT_TRUE(app->state().isRecording());
+    key(keyK, false);
+    key(altLeft, false);
+    key(controlLeft, false);
+
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !app->state().isRecording(); }, 3000));
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->transcriptionHistory(), QStringList{QStringLiteral("held and spoken")});
+    EXPECT_EQ(server.requestsTo("/inference").size(), 1);
+
+    // Back on the Fn key, the combination does nothing although it stays stored.
+    app->setUseFnKey(true);
+    key(controlLeft, true);
+    key(altLeft, true);
+    key(keyK, true);
+    key(keyK, false);
+    key(altLeft, false);
+    key(controlLeft, false);
+    testsupport::waitUntil([] { return false; }, 300);
+    EXPECT_TRUE(app->state().isIdle());
+}
+
+} // namespace
