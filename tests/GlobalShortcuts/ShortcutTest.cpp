@@ -209,6 +209,15 @@ TEST_F(ShortcutTest, KeySequences)
     EXPECT_FALSE(Shortcut(Key::a, CocoaFlag::command).toKeySequence());
 }
 
+TEST(ShortcutValues, SandboxFlagNeedsOnlyTheVariableToExistAndIsReadOnce)
+{
+    // Only this test reads the flag in this program, so its first use is here.
+    qputenv("APP_SANDBOX_CONTAINER_ID", QByteArray());
+    EXPECT_TRUE(isSandboxed());
+    qunsetenv("APP_SANDBOX_CONTAINER_ID");
+    EXPECT_TRUE(isSandboxed());
+}
+
 TEST(ShortcutValues, WithoutAKeyboardNoKeyHasACharacter)
 {
     testsupport::MemoryUserDefaults defaults;
