@@ -216,8 +216,10 @@ void LinuxEventMonitors::onRawKey(quint32 xKeyCode, bool pressed)
     } else {
         event.type = pressed ? Event::Type::keyDown : Event::Type::keyUp;
     }
-    // The program's own windows get these keys and its local monitors report them.
-    if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+    // A window of ours with the keyboard focus gets these keys and the local monitors report
+    // them. (The application state alone can stay "active" after a popup menu closed.)
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive &&
+        QGuiApplication::focusWindow())
         return;
     deliverGlobal(event);
 }

@@ -12,6 +12,7 @@
 #include "support/MemoryUserDefaults.h"
 
 #include <QGuiApplication>
+#include <QMenu>
 
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
@@ -65,6 +66,21 @@ public:
     {
         xcb_ungrab_key(m_connection, keycode, root(), modifiers);
         sync();
+    }
+    // Whether some client (a popup menu) holds the keyboard right now.
+    bool isKeyboardGrabbed()
+    {
+        auto *reply =
+            xcb_grab_keyboard_reply(m_connection,
+                                    xcb_grab_keyboard(m_connection, 0, root(), XCB_CURRENT_TIME,
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                    nullptr);
+        const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
+            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+        std::free(reply);
+        sync();
+        return grabbed;
     }
     bool isLockOn(std::uint16_t mask)
     {
@@ -155,6 +171,42 @@ TEST_F(HotKeyX11Test, HoldingTheShortcutGivesOnePressAndOneReleaseAlsoWithNumLoc
     GlobalShortcuts::disable(name);
     holdShortcut(100);
     testsupport::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(downs, 2);
+}
+
+TEST_F(HotKeyX11Test, WithOurMenuOpenTheShortcutStillWorksThroughTheMenusOwnKeyEvents)
+{
+    // Control+Shift: a menu closes on its own when Alt goes down and up.
+    constexpr std::uint32_t controlShift = 0x1000 | 0x200;
+    const GlobalShortcuts::Name name(QStringLiteral("parlovox"));
+    name.setShortcut(GlobalShortcuts::Shortcut(carbonK, controlShift));
+    int downs = 0, ups = 0;
+    GlobalShortcuts::onKeyDown(name, [&downs] { ++downs; });
+    GlobalShortcuts::onKeyUp(name, [&ups] { ++ups; });
+    const auto press = [this] {
+        for (const quint8 key : {controlLeft, shiftLeft, keyK})
+            m_typist.key(key, true);
+        for (const quint8 key : {keyK, shiftLeft, controlLeft})
+            m_typist.key(key, false);
+    };
+
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings"));
+    menu.popup(QPoint(100, 100));
+    ASSERT_TRUE(testsupport::waitUntil([&menu] { return menu.isVisible(); }, 3000));
+    ASSERT_TRUE(m_context->isMenuOpen());
+    testsupport::waitUntil([] { return false; }, 300); // the popup takes the keyboard
+
+    press();
+    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 0; }, 3000));
+    testsupport::waitUntil([] { return false; }, 100);
+    EXPECT_EQ(downs, 1);
+    EXPECT_TRUE(menu.isVisible()); // the keys were ours, not the menu's
+
+    menu.hide();
+    ASSERT_FALSE(m_context->isMenuOpen());
+    press();
+    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 1; }, 3000));
     EXPECT_EQ(downs, 2);
 }
 
