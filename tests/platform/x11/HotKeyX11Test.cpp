@@ -13,6 +13,7 @@
 
 #include <QGuiApplication>
 #include <QMenu>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
@@ -279,6 +280,50 @@ TEST_F(HotKeyX11Test, GlobalMonitorsReportModifierKeysAsFlagsChanged)
     m_typist.tap(shiftLeft);
     testsupport::waitUntil([] { return false; }, 200);
     EXPECT_EQ(events.size(), 2);
+}
+
+TEST_F(HotKeyX11Test, LocalMonitorsSeeOurFocusedWindowsKeysFirstAndMaySwallowThem)
+{
+    platform::linux_impl::LinuxEventMonitors monitors;
+    QList<platform::Event> local, global;
+    auto localMonitor = monitors.addLocalMonitor(
+        platform::eventMask(platform::Event::Type::flagsChanged) |
+            platform::eventMask(platform::Event::Type::keyDown),
+        [&local](const platform::Event &event) {
+            local.append(event);
+            return event.type != platform::Event::Type::keyDown; // swallow key-downs
+        });
+    auto globalMonitor = monitors.addGlobalMonitor(
+        4096, [&global](const platform::Event &event) { global.append(event); });
+
+    class Window : public QWindow
+    {
+    public:
+        int keyPresses = 0;
+
+    protected:
+        void keyPressEvent(QKeyEvent *) override { ++keyPresses; }
+    } window;
+    window.resize(200, 100);
+    window.show();
+    window.requestActivate();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&window] { return QGuiApplication::focusWindow() == &window; }, 3000));
+
+    m_typist.key(shiftLeft, true);
+    m_typist.tap(keyK);
+    m_typist.key(shiftLeft, false);
+    ASSERT_TRUE(testsupport::waitUntil([&local] { return local.size() >= 3; }, 3000));
+    EXPECT_EQ(local[0].type, platform::Event::Type::flagsChanged);
+    EXPECT_EQ(local[0].keyCode, 56);
+    EXPECT_EQ(local[0].modifierFlags & 0x20000, 0x20000u);
+    EXPECT_EQ(local[1].type, platform::Event::Type::keyDown);
+    EXPECT_EQ(local[1].keyCode, 40);
+    EXPECT_EQ(local[1].window, &window);
+    EXPECT_EQ(local[2].modifierFlags & 0x20000, 0u);
+    EXPECT_EQ(window.keyPresses, 1); // Shift went through, K was swallowed
+    testsupport::waitUntil([] { return false; }, 200);
+    EXPECT_TRUE(global.isEmpty()); // ours, so not reported as another program's
 }
 
 } // namespace
