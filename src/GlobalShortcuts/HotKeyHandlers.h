@@ -26,7 +26,8 @@ class ModuleContext;
 // a registered hot key goes to every name whose stored shortcut (read afresh) is the one pressed;
 // nothing is called while a recorder control records. The program creates one right after the
 // ModuleContext and keeps it as long; constructing it installs it as the context's hot-key layer,
-// destroying it uninstalls it. The free functions below reach the installed one.
+// destroying it uninstalls it. The free functions below reach the installed one. The hot-key
+// service must outlive it.
 class HotKeyHandlers final : public QObject, private HotKeyRegistration
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 
 #include "CarbonKeyTable.h"
 #include "FnKeyWatcher.h"
+#include "ModifierKeys.h"
 #include "XInputRawKeyWatcher.h"
 
 #include <QGuiApplication>
@@ -19,94 +20,13 @@ Q_LOGGING_CATEGORY(lcEventMonitors, "parlovox.eventmonitors", QtInfoMsg)
 namespace platform::linux_impl {
 
 namespace {
-
 constexpr quint16 fnKeyCode = 63;
-
-// Cocoa modifier flags.
-constexpr std::uint64_t capsLockFlag = 0x10000;
-constexpr std::uint64_t shiftFlag = 0x20000;
-constexpr std::uint64_t controlFlag = 0x40000;
-constexpr std::uint64_t optionFlag = 0x80000;
-constexpr std::uint64_t commandFlag = 0x100000;
-constexpr std::uint64_t numericPadFlag = 0x200000;
-constexpr std::uint64_t functionFlag = 0x800000;
-
-// Carbon key codes 54…63 are the modifier keys; their presses and releases are flags-changed
-// events. Caps Lock (57) toggles its flag instead of holding it.
-bool isModifierKey(qint64 keyCode)
-{
-    return keyCode >= 54 && keyCode <= 63;
-}
-
-std::uint64_t flagForModifierKey(qint64 keyCode)
-{
-    switch (keyCode) {
-    case 54: // right command
-    case 55:
-        return commandFlag;
-    case 56:
-    case 60:
-        return shiftFlag;
-    case 57:
-        return capsLockFlag;
-    case 58:
-    case 61:
-        return optionFlag;
-    case 59:
-    case 62:
-        return controlFlag;
-    case 63:
-        return functionFlag;
-    default:
-        return 0;
-    }
-}
-
-std::uint64_t cocoaFlags(Qt::KeyboardModifiers modifiers)
-{
-    std::uint64_t flags = 0;
-    if (modifiers & Qt::ShiftModifier)
-        flags |= shiftFlag;
-    if (modifiers & Qt::ControlModifier)
-        flags |= controlFlag;
-    if (modifiers & Qt::AltModifier)
-        flags |= optionFlag;
-    if (modifiers & Qt::MetaModifier)
-        flags |= commandFlag;
-    if (modifiers & Qt::KeypadModifier)
-        flags |= numericPadFlag;
-    return flags;
-}
-
-std::optional<Event> keyEventFromQt(const QKeyEvent &key, QWindow *window)
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return std::nullopt; // only xcb's native scan codes are X key codes
-    const auto keyCode = CarbonKeyTable::carbonKeyCodeForXKeyCode(key.nativeScanCode());
-    if (!keyCode)
-        return std::nullopt;
-    const bool press = key.type() == QEvent::KeyPress;
-    Event event;
-    event.keyCode = static_cast<quint16>(*keyCode);
-    event.window = window;
-    event.isARepeat = key.isAutoRepeat();
-    event.modifierFlags = cocoaFlags(key.modifiers());
-    if (isModifierKey(*keyCode)) {
-        if (key.isAutoRepeat())
-            return std::nullopt;
-        event.type = Event::Type::flagsChanged;
-        const std::uint64_t flag = flagForModifierKey(*keyCode);
-        if (press)
-            event.modifierFlags |= flag;
-        else
-            event.modifierFlags &= ~flag;
-    } else {
-        event.type = press ? Event::Type::keyDown : Event::Type::keyUp;
-    }
-    return event;
-}
-
 } // namespace
+
+using modifierkeys::capsLockFlag;
+using modifierkeys::eventFromQtKey;
+using modifierkeys::flagForModifierKey;
+using modifierkeys::isModifierKey;
 
 // Removes its monitor when dropped, if the service still exists.
 class LinuxEventMonitors::Monitor final : public EventMonitor
@@ -294,7 +214,7 @@ bool LinuxEventMonitors::deliverLocal(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseButtonRelease)
         translated = eventFromQtEvent(*event, window, nullptr);
     else
-        translated = keyEventFromQt(*static_cast<QKeyEvent *>(event), window);
+        translated = eventFromQtKey(*static_cast<QKeyEvent *>(event), window);
     if (!translated)
         return true;
     std::vector<std::uint64_t> ids;

@@ -2,6 +2,7 @@
 #include "X11HotKeyService.h"
 
 #include "CarbonKeyTable.h"
+#include "XcbKeyGrabSupport.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -10,10 +11,6 @@
 #include <QWindow>
 
 #include <xcb/xcb.h>
-// xkb.h names a struct member `explicit`, which C++ reserves.
-#define explicit explicit_
-#include <xcb/xkb.h>
-#undef explicit
 
 #include <cstdlib>
 
@@ -25,112 +22,8 @@ namespace {
 
 template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-constexpr std::uint32_t carbonCommand = 0x100;
-constexpr std::uint32_t carbonShift = 0x200;
-constexpr std::uint32_t carbonOption = 0x800;
-constexpr std::uint32_t carbonControl = 0x1000;
-constexpr std::uint32_t carbonKnown = carbonCommand | carbonShift | carbonOption | carbonControl;
-
-constexpr std::uint16_t xShift = XCB_MOD_MASK_SHIFT;
-constexpr std::uint16_t xLock = XCB_MOD_MASK_LOCK;
-constexpr std::uint16_t xControl = XCB_MOD_MASK_CONTROL;
-constexpr std::uint16_t xAlt = XCB_MOD_MASK_1;
-constexpr std::uint16_t xSuper = XCB_MOD_MASK_4;
-constexpr std::uint16_t xChordMask = xShift | xControl | xAlt | xSuper;
-
-constexpr xcb_keysym_t numLockKeysym = 0xff7f;
+constexpr std::uint16_t xLock = xcbkeys::lockMask;
 constexpr std::uint8_t badAccess = 10;
-
-// Option is Alt (Mod1) and command is Super (Mod4), as on every common X keyboard map. The
-// function modifier has no X counterpart: a combination with it cannot be grabbed.
-std::optional<std::uint16_t> xModifiersForCarbon(std::uint32_t carbon)
-{
-    if (carbon & ~carbonKnown)
-        return std::nullopt;
-    std::uint16_t x = 0;
-    if (carbon & carbonControl)
-        x |= xControl;
-    if (carbon & carbonOption)
-        x |= xAlt;
-    if (carbon & carbonShift)
-        x |= xShift;
-    if (carbon & carbonCommand)
-        x |= xSuper;
-    return x;
-}
-
-std::uint32_t carbonModifiersForQt(Qt::KeyboardModifiers modifiers)
-{
-    std::uint32_t carbon = 0;
-    if (modifiers & Qt::ControlModifier)
-        carbon |= carbonControl;
-    if (modifiers & Qt::AltModifier)
-        carbon |= carbonOption;
-    if (modifiers & Qt::ShiftModifier)
-        carbon |= carbonShift;
-    if (modifiers & Qt::MetaModifier)
-        carbon |= carbonCommand;
-    return carbon;
-}
-
-xcb_connection_t *applicationConnection()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
-    return connection && !xcb_connection_has_error(connection) ? connection : nullptr;
-}
-
-// The modifier bit the Num Lock key sets; Mod2 when the map does not say.
-std::uint16_t findNumLockMask(xcb_connection_t *connection)
-{
-    const xcb_setup_t *setup = xcb_get_setup(connection);
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    Reply<xcb_get_keyboard_mapping_reply_t> mapping(
-        xcb_get_keyboard_mapping_reply(
-            connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr),
-        &std::free);
-    Reply<xcb_get_modifier_mapping_reply_t> modifiers(
-        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
-        &std::free);
-    if (!mapping || !modifiers)
-        return XCB_MOD_MASK_2;
-    const xcb_keysym_t *keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
-    const int perKeycode = mapping->keysyms_per_keycode;
-    const xcb_keycode_t *rows = xcb_get_modifier_mapping_keycodes(modifiers.get());
-    const int perRow = modifiers->keycodes_per_modifier;
-    for (int row = 0; row < 8; ++row) {
-        for (int i = 0; i < perRow; ++i) {
-            const int keycode = rows[row * perRow + i];
-            if (keycode < setup->min_keycode || keycode > setup->max_keycode)
-                continue;
-            const int index = (keycode - setup->min_keycode) * perKeycode;
-            for (int level = 0; level < perKeycode; ++level)
-                if (keysyms[index + level] == numLockKeysym)
-                    return static_cast<std::uint16_t>(1 << row);
-        }
-    }
-    return XCB_MOD_MASK_2;
-}
-
-bool enableDetectableAutoRepeat(xcb_connection_t *connection)
-{
-    const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(connection, &xcb_xkb_id);
-    if (!xkb || !xkb->present)
-        return false;
-    free(xcb_xkb_use_extension_reply(
-        connection, xcb_xkb_use_extension(connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION),
-        nullptr));
-    const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
-    Reply<xcb_xkb_per_client_flags_reply_t> reply(
-        xcb_xkb_per_client_flags_reply(
-            connection,
-            xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
-            nullptr),
-        &std::free);
-    return reply && (reply->value & flag);
-}
 
 } // namespace
 
@@ -173,7 +66,7 @@ protected:
             return false;
         const auto kind = press ? HotKeyEvent::Kind::rawKeyDown : HotKeyEvent::Kind::rawKeyUp;
         return m_service.deliverRawKey(kind, static_cast<std::uint32_t>(*keyCode),
-                                       carbonModifiersForQt(key->modifiers())) == noErr;
+                                       xcbkeys::carbonModifiersForQt(key->modifiers())) == noErr;
     }
 
 private:
@@ -182,7 +75,7 @@ private:
 
 X11HotKeyService::X11HotKeyService() : m_self(std::make_shared<X11HotKeyService *>(this))
 {
-    m_connection = applicationConnection();
+    m_connection = xcbkeys::applicationConnection();
     if (!m_connection) {
         qCInfo(lcHotKeys,
                "[HotKeys] No X11 display (platform \"%s\"): global shortcuts are "
@@ -192,8 +85,8 @@ X11HotKeyService::X11HotKeyService() : m_self(std::make_shared<X11HotKeyService 
     }
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
     m_root = screen->root;
-    m_numLockMask = findNumLockMask(m_connection);
-    if (!enableDetectableAutoRepeat(m_connection))
+    m_numLockMask = xcbkeys::numLockMask(m_connection);
+    if (!xcbkeys::enableDetectableAutoRepeat(m_connection))
         qCCritical(lcHotKeys, "[HotKeys] The X server cannot make auto-repeat detectable: a held "
                               "shortcut may repeat its press and release");
 }
@@ -214,7 +107,7 @@ X11HotKeyService::registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModi
     if (!m_connection)
         return {eventInternalErr, nullptr};
     const auto keycode = CarbonKeyTable::xKeyCodeForCarbonKeyCode(keyCode);
-    const auto modifiers = xModifiersForCarbon(carbonModifiers);
+    const auto modifiers = xcbkeys::xModifiersForCarbon(carbonModifiers);
     if (!keycode || !modifiers) {
         qCInfo(lcHotKeys, "[HotKeys] Key code %u with modifiers 0x%x has no X11 key combination",
                keyCode, carbonModifiers);
@@ -329,7 +222,7 @@ bool X11HotKeyService::handleKeyEvent(bool press, std::uint8_t keycode, std::uin
         HotKeyEvent event;
         event.hotKeyId = grab.id;
         if (press) {
-            if ((state & xChordMask) != grab.modifiers)
+            if ((state & xcbkeys::chordMask) != grab.modifiers)
                 continue;
             if (grab.held)
                 return true; // auto-repeat of a held combination
