@@ -88,7 +88,8 @@ QString runChild(const QString &test, const QProcessEnvironment &environment, in
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=") + test});
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=") + test});
     const bool finished = child.waitForFinished(20000);
     *exitCode = finished && child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
     return QString::fromUtf8(child.readAll());
@@ -244,8 +245,8 @@ TEST_F(RealAudioTest, UnwritableTemporaryDirectoryFailsPreparation)
         << out;
 }
 
-// Runs only inside the child processes below.
-TEST(AudioInputChild, PreparationFailsWithoutMicrophone)
+// Runs only inside the child processes below (disabled, so the test list leaves it out).
+TEST(AudioInputChild, DISABLED_PreparationFailsWithoutMicrophone)
 {
     if (qEnvironmentVariableIsEmpty("PARLOVOX_AUDIO_CHILD"))
         GTEST_SKIP() << "runs as a child of the tests below";
