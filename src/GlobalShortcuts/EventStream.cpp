@@ -5,7 +5,7 @@
 
 namespace GlobalShortcuts {
 
-EventStream::EventStream(HotKeyHandlers *owner, Name name, std::optional<EventType> filter)
+EventStream::EventStream(PassKey, HotKeyHandlers *owner, Name name, std::optional<EventType> filter)
     : m_owner(owner), m_name(std::move(name)), m_filter(filter)
 {}
 

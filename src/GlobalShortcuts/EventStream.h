@@ -23,6 +23,13 @@ class EventStream final : public QObject
     Q_OBJECT
 
 public:
+    // Only HotKeyHandlers can make the key, so only it makes streams.
+    class PassKey
+    {
+        friend class HotKeyHandlers;
+        PassKey() = default;
+    };
+    EventStream(PassKey, HotKeyHandlers *owner, Name name, std::optional<EventType> filter);
     ~EventStream() override;
 
     const Name &name() const { return m_name; }
@@ -34,7 +41,6 @@ signals:
 
 private:
     friend class HotKeyHandlers;
-    EventStream(HotKeyHandlers *owner, Name name, std::optional<EventType> filter);
     void yield(EventType type);
 
     QPointer<HotKeyHandlers> m_owner;

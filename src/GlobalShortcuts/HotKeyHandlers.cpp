@@ -164,7 +164,7 @@ std::unique_ptr<EventStream> HotKeyHandlers::events(const Name &name,
 {
     // Added at once rather than on a later turn of the event loop: the caller owns the stream
     // as soon as it has it, and the first press after this call reaches it.
-    std::unique_ptr<EventStream> stream(new EventStream(this, name, filter));
+    auto stream = std::make_unique<EventStream>(EventStream::PassKey(), this, name, filter);
     m_streams[name].insert(stream->m_id, stream.get());
     if (const auto shortcut = getShortcut(name))
         m_context.registerIfNeeded(*shortcut);
