@@ -245,6 +245,24 @@ TEST_F(HotKeyDispatchTest, RemovingHandlersKeepsHotKeysThatOpenStreamsStillNeed)
     EXPECT_EQ(calls(), QString());
 }
 
+TEST_F(HotKeyDispatchTest, ARefusedHandlerIsInstalledByTheNextSuccessfulRegistration)
+{
+    m_service.setHandlerInstallable(false);
+    const Name first(QStringLiteral("first"));
+    first.setShortcut(Shortcut(keyK, controlOption));
+    onKeyDown(first, record(QStringLiteral("first down")));
+    EXPECT_EQ(m_service.registered().size(), 1);
+    EXPECT_EQ(m_service.press(keyK, controlOption), HotKeyService::eventNotHandledErr);
+
+    m_service.setHandlerInstallable(true);
+    Name(QStringLiteral("second")).setShortcut(Shortcut(keyL, controlOption));
+    EXPECT_EQ(m_service.handlerInstallCount(), 1);
+    EXPECT_EQ(m_service.press(keyK, controlOption), HotKeyService::noErr);
+    EXPECT_EQ(calls(), QStringLiteral("first down"));
+    Name(QStringLiteral("third")).setShortcut(Shortcut(keyF5, 0));
+    EXPECT_EQ(m_service.handlerInstallCount(), 1); // installed once, kept for good
+}
+
 TEST_F(HotKeyDispatchTest, SystemShortcutsAreTheEnabledOnesNormalised)
 {
     m_service.setSystemHotKeys(
