@@ -2,8 +2,10 @@
 #include "HotkeyManager.h"
 
 #include "GlobalShortcuts/HotKeyHandlers.h"
+#include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/Name.h"
 #include "engine/AppState.h"
+#include "engine/EngineLogging.h"
 #include "platform/EventMonitors.h"
 #include "platform/Scheduler.h"
 #include "platform/Services.h"
@@ -22,13 +24,21 @@ GlobalShortcuts::Name HotkeyManager::shortcutName()
 
 void HotkeyManager::configure(bool useFnKey)
 {
+    // Names live in the shortcut module's context; without one there is no shortcut to use.
+    const bool hasShortcutModule = GlobalShortcuts::ModuleContext::installed() != nullptr;
     if (useFnKey) {
         // The recorded combination stays stored but no longer triggers anything.
-        GlobalShortcuts::disable(QList<GlobalShortcuts::Name>{shortcutName()});
+        if (hasShortcutModule)
+            GlobalShortcuts::disable(QList<GlobalShortcuts::Name>{shortcutName()});
         installFnMonitors();
         return;
     }
     removeFnMonitors();
+    if (!hasShortcutModule) {
+        qCCritical(lcHotkeyManager,
+                   "[HotkeyManager] The shortcut module is not set up: no shortcut can trigger");
+        return;
+    }
     // Earlier switches to this mode left their handlers attached; AppState ignores a start
     // unless idle and a stop unless recording, so one press still makes one recording.
     const QPointer<HotkeyManager> self(this);

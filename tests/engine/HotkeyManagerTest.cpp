@@ -165,4 +165,14 @@ TEST_F(HotkeyManagerTest, NothingHappensOnceAppStateOrTheManagerIsGone)
     EXPECT_EQ(hotKeys->press(keyK, controlOption), HotKeyService::noErr);
 }
 
+TEST_F(HotkeyManagerTest, WithoutTheShortcutModuleOnlyTheFnKeyWorks)
+{
+    handlers.reset();
+    context.reset();
+    manager->configure(false);
+    manager->configure(true);
+    fn(true);
+    EXPECT_EQ(transitions(), QStringLiteral("recording"));
+}
+
 } // namespace
