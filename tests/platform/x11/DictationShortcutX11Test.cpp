@@ -6,35 +6,29 @@
 
 #include "GlobalShortcuts/HotKeyHandlers.h"
 #include "GlobalShortcuts/ModuleContext.h"
+#include "XTestClient.h"
 #include "engine/HotkeyManager.h"
 #include "platform/linux/X11HotKeyService.h"
 #include "support/FakeEventMonitors.h"
 
 #include <QGuiApplication>
 
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
-
 namespace {
 
 using testsupport::HttpReply;
 
 // Key codes of the Xvfb keymap (evdev positions + 8).
-constexpr quint8 controlLeft = 37;
-constexpr quint8 altLeft = 64;
-constexpr quint8 keyK = 45;
+using namespace x11test;
 
 class DictationShortcutX11Test : public AppStateFixture
 {
 protected:
-    DictationShortcutX11Test() : m_typist(xcb_connect(nullptr, nullptr)) {}
     ~DictationShortcutX11Test() override
     {
         if (app)
             app->setHotkeyManager(nullptr);
         m_handlers.reset();
         m_context.reset();
-        xcb_disconnect(m_typist);
     }
 
     void SetUp() override
@@ -51,14 +45,9 @@ protected:
         m_handlers = std::make_unique<GlobalShortcuts::HotKeyHandlers>(*m_context, *m_hotKeys);
     }
 
-    void key(quint8 keycode, bool press)
-    {
-        xcb_test_fake_input(m_typist, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode,
-                            XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        std::free(xcb_get_input_focus_reply(m_typist, xcb_get_input_focus(m_typist), nullptr));
-    }
+    void key(quint8 keycode, bool press) { m_typist.key(keycode, press); }
 
-    xcb_connection_t *m_typist;
+    XTestClient m_typist;
     platform::linux_impl::X11HotKeyService *m_hotKeys = nullptr;
     std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
     std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;

@@ -8,6 +8,7 @@
 #include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/XInputRawKeyWatcher.h"
 
+#include "XTestClient.h"
 #include "support/EventLoop.h"
 #include "support/MemoryUserDefaults.h"
 
@@ -16,7 +17,6 @@
 #include <QWindow>
 
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
 #include <gtest/gtest.h>
 
@@ -27,84 +27,10 @@ namespace {
 using platform::HotKeyService;
 using platform::linux_impl::X11HotKeyService;
 
-// Key codes of the Xvfb keymap (evdev positions + 8).
-constexpr quint8 controlLeft = 37;
-constexpr quint8 altLeft = 64;
-constexpr quint8 shiftLeft = 50;
-constexpr quint8 keyK = 45;
-constexpr quint8 numLock = 77;
+using namespace x11test;
+
 constexpr std::uint32_t carbonK = 40;
 constexpr std::uint32_t controlOption = 0x1000 | 0x800;
-
-// Another X client: types through XTEST and may hold grabs of its own.
-class OtherClient
-{
-public:
-    OtherClient() : m_connection(xcb_connect(nullptr, nullptr)) {}
-    ~OtherClient() { xcb_disconnect(m_connection); }
-
-    bool isConnected() const { return !xcb_connection_has_error(m_connection); }
-    void key(quint8 keycode, bool press)
-    {
-        xcb_test_fake_input(m_connection, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode,
-                            XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        sync();
-    }
-    void tap(quint8 keycode)
-    {
-        key(keycode, true);
-        key(keycode, false);
-    }
-    bool grab(quint8 keycode, std::uint16_t modifiers)
-    {
-        auto *error = xcb_request_check(
-            m_connection, xcb_grab_key_checked(m_connection, 0, root(), modifiers, keycode,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return error == nullptr;
-    }
-    void ungrab(quint8 keycode, std::uint16_t modifiers)
-    {
-        xcb_ungrab_key(m_connection, keycode, root(), modifiers);
-        sync();
-    }
-    // Whether some client (a popup menu) holds the keyboard right now.
-    bool isKeyboardGrabbed()
-    {
-        auto *reply =
-            xcb_grab_keyboard_reply(m_connection,
-                                    xcb_grab_keyboard(m_connection, 0, root(), XCB_CURRENT_TIME,
-                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                    nullptr);
-        const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
-        if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
-            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
-        std::free(reply);
-        sync();
-        return grabbed;
-    }
-    bool isLockOn(std::uint16_t mask)
-    {
-        auto *pointer =
-            xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, root()), nullptr);
-        const bool on = pointer && (pointer->mask & mask);
-        std::free(pointer);
-        return on;
-    }
-
-private:
-    xcb_window_t root() const
-    {
-        return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    void sync()
-    {
-        std::free(
-            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    }
-
-    xcb_connection_t *m_connection;
-};
 
 class HotKeyX11Test : public ::testing::Test
 {
@@ -142,7 +68,7 @@ protected:
     std::unique_ptr<X11HotKeyService> m_service;
     std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
     std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;
-    OtherClient m_typist;
+    XTestClient m_typist;
 };
 
 TEST_F(HotKeyX11Test, HoldingTheShortcutGivesOnePressAndOneReleaseAlsoWithNumLockOn)
@@ -213,7 +139,7 @@ TEST_F(HotKeyX11Test, WithOurMenuOpenTheShortcutStillWorksThroughTheMenusOwnKeyE
 
 TEST_F(HotKeyX11Test, ACombinationAnotherClientHoldsIsRefusedAndLeavesNoGrabBehind)
 {
-    OtherClient owner;
+    XTestClient owner;
     ASSERT_TRUE(owner.grab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
     auto refused = m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 1});
     EXPECT_EQ(refused.status, HotKeyService::eventHotKeyExistsErr);

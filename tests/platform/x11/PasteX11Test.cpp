@@ -7,6 +7,7 @@
 #include "platform/linux/XTestKeyEventPoster.h"
 #include "platform/linux/XdotoolScriptRunner.h"
 
+#include "XTestClient.h"
 #include "support/EventLoop.h"
 #include "support/FakeKeyEventPoster.h"
 #include "support/FakePermissions.h"
@@ -18,12 +19,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include <xcb/xcb.h>
-#include <xcb/xtest.h>
-
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -31,32 +27,21 @@ using platform::linux_impl::QtClipboardPasteboard;
 using platform::linux_impl::XdotoolScriptRunner;
 using platform::linux_impl::XTestKeyEventPoster;
 
-// Key codes of the Xvfb default keymap (evdev positions + 8).
-constexpr quint8 controlLeftKeycode = 37;
-constexpr quint8 altLeftKeycode = 64;
-
-xcb_connection_t *x11Connection()
+// The user's own keyboard, held down while Parlovox pastes.
+x11test::XTestClient &userKeyboard()
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
+    static x11test::XTestClient client;
+    return client;
 }
 
 void fakeKey(quint8 keycode, bool press)
 {
-    xcb_connection_t *conn = x11Connection();
-    xcb_test_fake_input(conn, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME,
-                        XCB_NONE, 0, 0, 0);
-    std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); // round trip
+    userKeyboard().key(keycode, press);
 }
 
 bool isKeyDown(quint8 keycode)
 {
-    xcb_connection_t *conn = x11Connection();
-    xcb_query_keymap_reply_t *keymap =
-        xcb_query_keymap_reply(conn, xcb_query_keymap(conn), nullptr);
-    const bool down = keymap && (keymap->keys[keycode / 8] & (1 << (keycode % 8)));
-    std::free(keymap);
-    return down;
+    return userKeyboard().isKeyDown(keycode);
 }
 
 // The paste target program, focused and ready.
@@ -186,7 +171,7 @@ TEST_F(PasteX11Test, HeldControlOrAltDoesNotSpoilThePaste)
     testsupport::VirtualScheduler scheduler;
     PasteManager paste(pasteboard, keyEventPoster, scriptRunner, permissions, scheduler);
 
-    for (const quint8 modifier : {controlLeftKeycode, altLeftKeycode}) {
+    for (const quint8 modifier : {x11test::controlLeft, x11test::altLeft}) {
         SCOPED_TRACE(int(modifier));
         fakeKey(modifier, true);
         ASSERT_TRUE(isKeyDown(modifier));
@@ -221,12 +206,12 @@ TEST_F(PasteX11Test, TheXdotoolFallbackPastesWhenNoKeyEventCanBeMade)
     testsupport::FakeKeyEventPoster failingPoster;
     failingPoster.failKeyDown = true;
     PasteManager paste(pasteboard, failingPoster, scriptRunner, permissions, scheduler);
-    fakeKey(altLeftKeycode, true); // xdotool clears held modifiers itself
+    fakeKey(x11test::altLeft, true); // xdotool clears held modifiers itself
 
     ASSERT_TRUE(paste.pasteText(transcript));
 
     EXPECT_TRUE(target.waitForText(transcript)) << target.text().toStdString();
-    fakeKey(altLeftKeycode, false);
+    fakeKey(x11test::altLeft, false);
 }
 
 } // namespace
