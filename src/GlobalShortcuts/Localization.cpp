@@ -48,4 +48,20 @@ QString localized(const char *key)
     return QString();
 }
 
+QString capitalized(const QString &text)
+{
+    QString result;
+    bool atWordStart = true;
+    // By code point, so a letter outside the basic plane changes case too.
+    for (const char32_t codePoint : text.toUcs4()) {
+        const bool isSpace = QChar::isSpace(codePoint);
+        const char32_t mapped = isSpace       ? codePoint
+                                : atWordStart ? QChar::toTitleCase(codePoint)
+                                              : QChar::toLower(codePoint);
+        result += QString::fromUcs4(&mapped, 1);
+        atWordStart = isSpace;
+    }
+    return result;
+}
+
 } // namespace GlobalShortcuts

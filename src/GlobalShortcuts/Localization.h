@@ -12,4 +12,8 @@ namespace GlobalShortcuts {
 // context "GlobalShortcuts"); an unknown key answers the empty text.
 QString localized(const char *key);
 
+// The platform's word capitalisation: in each word (text between white space) the first character
+// in title case and the rest in lower case ("a" shows as "A", "space bar" as "Space Bar").
+QString capitalized(const QString &text);
+
 } // namespace GlobalShortcuts

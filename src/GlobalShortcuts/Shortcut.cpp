@@ -2,6 +2,7 @@
 #include "Shortcut.h"
 
 #include "GlobalShortcuts/KeyToCharacter.h"
+#include "GlobalShortcuts/Localization.h"
 #include "GlobalShortcuts/Name.h"
 #include "GlobalShortcuts/SpecialKey.h"
 #include "GlobalShortcuts/Storage.h"
@@ -41,21 +42,6 @@ std::optional<qint64> integerMember(const QJsonObject &object, const QString &me
         d >= 9223372036854775808.0)
         return std::nullopt;
     return qint64(d);
-}
-
-// Word capitalisation of one character: its first letter in title case ("a" shows as "A").
-QString capitalized(const QString &text)
-{
-    if (text.isEmpty())
-        return text;
-    const QList<uint> codePoints = text.toUcs4();
-    QString result;
-    for (qsizetype i = 0; i < codePoints.size(); ++i) {
-        const char32_t cp = codePoints[i];
-        const char32_t mapped = i == 0 ? QChar::toTitleCase(cp) : QChar::toLower(cp);
-        result += QString::fromUcs4(&mapped, 1);
-    }
-    return result;
 }
 
 } // namespace

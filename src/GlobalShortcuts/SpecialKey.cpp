@@ -88,11 +88,6 @@ QString inKeycap(QChar base)
     return QString(base) + QChar(keycap);
 }
 
-QString capitalized(const QString &text)
-{
-    return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1).toLower();
-}
-
 } // namespace
 
 const QHash<qint64, SpecialKey> &keyToSpecialKey()

@@ -2,6 +2,7 @@
 #include "GlobalShortcuts/Shortcut.h"
 #include "GlobalShortcuts/Key.h"
 #include "GlobalShortcuts/KeyToCharacter.h"
+#include "GlobalShortcuts/Localization.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/SpecialKey.h"
 #include "platform/Event.h"
@@ -164,6 +165,16 @@ TEST_F(ShortcutTest, DescriptionFollowsTheLayout)
     EXPECT_EQ(Shortcut(Key::a, 0).description(), QStringLiteral("\uFFFD"));
     m_keyboard.setText(0, QStringLiteral("\u00E9"));
     EXPECT_EQ(Shortcut(Key::a, 0).description(), QStringLiteral("\u00C9"));
+}
+
+TEST(ShortcutValues, WordCapitalisationTitleCasesEveryWord)
+{
+    // A translation of the space key's name may have more than one word.
+    EXPECT_EQ(capitalized(QStringLiteral("barra ESPACIADORA")),
+              QStringLiteral("Barra Espaciadora"));
+    // Title case, not upper case: the digraph dz with caron shows as Dz, not DZ.
+    EXPECT_EQ(capitalized(QStringLiteral("\u01C6")), QStringLiteral("\u01C5"));
+    EXPECT_EQ(capitalized(QStringLiteral("\U00010428")), QStringLiteral("\U00010400"));
 }
 
 TEST_F(ShortcutTest, KeyToCharacterWantsExactlyOneGrapheme)
