@@ -54,7 +54,7 @@ public:
 
     // What the module has registered with the hot-key layer; decides whether a shortcut still needs
     // registering.
-    QSet<Shortcut> &registeredShortcuts() { return m_registeredShortcuts; }
+    const QSet<Shortcut> &registeredShortcuts() const { return m_registeredShortcuts; }
     // Registers through the hot-key layer and records it, unless it is recorded already.
     void registerIfNeeded(const Shortcut &shortcut);
     // Unregisters through the hot-key layer and forgets it.
