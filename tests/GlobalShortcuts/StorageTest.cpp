@@ -83,6 +83,17 @@ TEST_F(StorageTest, StoresJsonTextUnderThePrefixedKeyAndReadsItBack)
     EXPECT_TRUE(m_context.registeredShortcuts().contains(controlOptionK));
 }
 
+TEST_F(StorageTest, EveryReadGoesToTheStoreAndTakesTheMembersInAnyOrder)
+{
+    const Name name(QStringLiteral("parlovox"));
+    EXPECT_FALSE(name.shortcut());
+    const QString key = QStringLiteral("GlobalShortcuts_parlovox");
+    m_defaults.setValue(key, QStringLiteral(R"({ "carbonModifiers": 256, "carbonKeyCode": 96 })"));
+    EXPECT_EQ(name.shortcut(), commandF5);
+    m_defaults.setValue(key, QJsonValue(false));
+    EXPECT_FALSE(name.shortcut());
+}
+
 TEST_F(StorageTest, ReplacingAShortcutMovesTheHotKeyAndStoringItAgainReRegisters)
 {
     const Name name(QStringLiteral("parlovox"));
