@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/HotKeyRegistration.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/Name.h"
+#include "support/FakeEventMonitors.h"
 #include "support/MemoryUserDefaults.h"
 
 #include <QMenu>
@@ -111,6 +112,9 @@ TEST_F(StorageTest, ANameWithADefaultStoresItOnlyWhenTheKeyIsEmpty)
 {
     const Name first(QStringLiteral("toggle"), commandF5);
     EXPECT_EQ(first.shortcut(), commandF5);
+    // The notification carries the name with its default.
+    ASSERT_EQ(m_notified.size(), 1);
+    EXPECT_EQ(m_notified.at(0).at(0).value<Name>().defaultShortcut(), commandF5);
     EXPECT_EQ(notifiedNames(), QStringList{QStringLiteral("toggle")});
 
     // Already stored: nothing is written or posted again, whatever the new default.
@@ -276,6 +280,23 @@ TEST_F(StorageTest, TheSwitchAndOpenMenusUpdateTheHotKeyLayerOnlyOnChange)
     EXPECT_TRUE(isMenuOpen());
     delete doomed;
     EXPECT_FALSE(isMenuOpen());
+}
+
+TEST(StorageMenus, FollowsTheMenuTrackingOfTheEventMonitors)
+{
+    testsupport::MemoryUserDefaults defaults;
+    testsupport::FakeEventMonitors monitors;
+    ModuleContext context(defaults, nullptr, &monitors);
+    RecordingHotKeys hotKeys;
+    context.setHotKeyRegistration(&hotKeys);
+
+    const Name name(QStringLiteral("parlovox"));
+    monitors.beginMenuTracking();
+    EXPECT_TRUE(isMenuOpen());
+    EXPECT_EQ(hotKeys.take(), QStringLiteral("update"));
+    monitors.endMenuTracking();
+    EXPECT_FALSE(isMenuOpen());
+    EXPECT_EQ(hotKeys.take(), QStringLiteral("update"));
 }
 
 } // namespace
