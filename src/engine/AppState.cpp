@@ -29,7 +29,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 const QString AppState::defaultServerURL = QStringLiteral("http://127.0.0.1:8080");
 
@@ -259,13 +258,13 @@ void AppState::checkFnKeyConflict()
             m_services.userDefaults->persistentDomain(QStringLiteral("com.apple.HIToolbox"))) {
         const QJsonValue value = domain->value(QStringLiteral("AppleFnUsageType"));
         const double number = value.toDouble();
-        if (value.isDouble() && std::isfinite(number) && std::trunc(number) == number &&
-            std::abs(number) <= double(std::numeric_limits<int>::max()))
+        // Any whole number that fits a 64-bit integer; 2^63 itself does not.
+        if (value.isDouble() && std::trunc(number) == number && std::abs(number) < 0x1p63)
             usage = qint64(number);
     }
     const bool conflict = usage && *usage != 0;
     setFnKeyConflict(conflict);
     if (conflict)
-        qCInfo(lcAppState, "[AppState] Fn key conflict detected (AppleFnUsageType=%d)",
-               int(*usage));
+        qCInfo(lcAppState, "[AppState] Fn key conflict detected (AppleFnUsageType=%lld)",
+               static_cast<long long>(*usage));
 }

@@ -60,19 +60,27 @@ TEST_F(AppStateSettings, StoredSettingsAreReadAndSavedBackWithTheirTypes)
               (QSet<QString>{QStringLiteral("web-dev"), QStringLiteral("ai-tools")}));
     EXPECT_EQ(app->maxRecordingDuration(), 60.0);
 
+    // Every one of the eight is written, each with its own type, whether stored before or not.
+    app->setServerURL(QStringLiteral("http://127.0.0.1:9"));
+    app->setAutoPaste(true);
     app->setLanguage(QString());
+    app->setPrompt(QStringLiteral("Foo"));
+    app->setEnabledPresets(
+        {QStringLiteral("web-dev"), QStringLiteral("ai-tools"), QStringLiteral("software-dev")});
+    app->setUseFnKey(false);
     app->setMinimumRecordingDuration(1.5);
+    app->setMaxRecordingDuration(90);
     app->saveSettings();
-    EXPECT_EQ(defaults->string(QStringLiteral("serverURL")),
-              QStringLiteral("https://speech.example"));
-    EXPECT_EQ(defaults->boolean(QStringLiteral("autoPaste")), false);
+    EXPECT_EQ(defaults->string(QStringLiteral("serverURL")), QStringLiteral("http://127.0.0.1:9"));
+    EXPECT_EQ(defaults->boolean(QStringLiteral("autoPaste")), true);
     EXPECT_EQ(defaults->string(QStringLiteral("language")), QString());
-    EXPECT_EQ(defaults->string(QStringLiteral("prompt")), QString());
+    EXPECT_EQ(defaults->string(QStringLiteral("prompt")), QStringLiteral("Foo"));
     EXPECT_EQ(defaults->stringList(QStringLiteral("enabledPresets")),
-              (QStringList{QStringLiteral("ai-tools"), QStringLiteral("web-dev")}));
-    EXPECT_EQ(defaults->boolean(QStringLiteral("useFnKey")), true);
+              (QStringList{QStringLiteral("ai-tools"), QStringLiteral("software-dev"),
+                           QStringLiteral("web-dev")}));
+    EXPECT_EQ(defaults->boolean(QStringLiteral("useFnKey")), false);
     EXPECT_EQ(defaults->number(QStringLiteral("minimumRecordingDuration")), 1.5);
-    EXPECT_EQ(defaults->number(QStringLiteral("maxRecordingDuration")), 60.0);
+    EXPECT_EQ(defaults->number(QStringLiteral("maxRecordingDuration")), 90.0);
     EXPECT_FALSE(defaults->contains(QStringLiteral("onboardingComplete")));
     EXPECT_FALSE(defaults->contains(QStringLiteral("launchAtLogin")));
 }
@@ -202,12 +210,15 @@ TEST_F(AppStateSettings, TheFnKeyConflictNeedsANonZeroIntegerInTheSystemDomain)
         app->checkFnKeyConflict();
         EXPECT_FALSE(app->fnKeyConflict());
     }
-    defaults->setPersistentDomain(domain, {{QStringLiteral("AppleFnUsageType"), 2}});
-    app->checkFnKeyConflict();
-    EXPECT_TRUE(app->fnKeyConflict());
-    EXPECT_TRUE(
-        log.lines(QStringLiteral("info"))
-            .contains(QStringLiteral("[AppState] Fn key conflict detected (AppleFnUsageType=2)")));
+    for (const qint64 usage : {qint64(2), qint64(-1), qint64(5'000'000'000)}) {
+        defaults->setPersistentDomain(domain, {{QStringLiteral("AppleFnUsageType"), usage}});
+        app->checkFnKeyConflict();
+        EXPECT_TRUE(app->fnKeyConflict());
+        EXPECT_TRUE(log.lines(QStringLiteral("info"))
+                        .contains(QStringLiteral("[AppState] Fn key conflict detected "
+                                                 "(AppleFnUsageType=%1)")
+                                      .arg(usage)));
+    }
 }
 
 TEST_F(AppStateSettings, TheAppSecretComesFromTheBundleAndThePromptFromWordsAndPresets)
@@ -238,11 +249,16 @@ TEST_F(AppStateSettings, AssigningUseFnKeyReconfiguresTheTrigger)
     create();
     app->setUseFnKey(false); // no trigger yet: nothing to configure
     app->setHotkeyManager(std::make_unique<HotkeyManager>(app.get()));
+    // The trigger has drifted from the setting; assigning the same value brings it back.
+    app->hotkeyManager()->configure(true);
+    ASSERT_EQ(monitors->globalMonitorCount(), 1);
     QSignalSpy changes(app.get(), &AppState::useFnKeyChanged);
     app->setUseFnKey(false);
     EXPECT_EQ(monitors->globalMonitorCount(), 0);
+    EXPECT_EQ(changes.count(), 0);
     app->setUseFnKey(true);
     EXPECT_EQ(monitors->globalMonitorCount(), 1);
+    app->hotkeyManager()->configure(false);
     app->setUseFnKey(true);
     EXPECT_EQ(monitors->globalMonitorCount(), 1);
     EXPECT_EQ(changes.count(), 1);
