@@ -230,6 +230,19 @@ TEST_F(AppStateDictation, WithoutTheMicrophoneEveryPressShowsTheError)
     EXPECT_TRUE(audio->recordingPath().isEmpty());
 }
 
+TEST_F(AppStateDictation, ARecorderThatMadeNoFileGoesBackToIdleQuietly)
+{
+    audio->setCreationError(QStringLiteral("no device"));
+    createDictating();
+    dictate(2.0);
+    EXPECT_EQ(app->state(), RecordingState::idle());
+    EXPECT_FALSE(app->recordingStartTime().has_value());
+    EXPECT_FALSE(app->showDiscardedFlash());
+    EXPECT_FALSE(app->hasRecordingLimitTimer());
+    EXPECT_EQ(server.requestCount(), 0);
+    EXPECT_TRUE(crashReporter->events().isEmpty());
+}
+
 TEST_F(AppStateDictation, PressWhileProcessingAndReleaseWhileIdleChangeNothing)
 {
     HttpReply slow = HttpReply::json(200, R"({"text":"late"})");
