@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QWindow>
@@ -64,13 +65,26 @@ protected:
         const auto keyCode = CarbonKeyTable::carbonKeyCodeForXKeyCode(key->nativeScanCode());
         if (!keyCode)
             return false;
-        const auto kind = press ? HotKeyEvent::Kind::rawKeyDown : HotKeyEvent::Kind::rawKeyUp;
-        return m_service.deliverRawKey(kind, static_cast<std::uint32_t>(*keyCode),
-                                       xcbkeys::carbonModifiersForQt(key->modifiers())) == noErr;
+        const auto code = static_cast<std::uint32_t>(*keyCode);
+        std::uint32_t modifiers = xcbkeys::carbonModifiersForQt(key->modifiers());
+        if (press) {
+            const bool taken =
+                m_service.deliverRawKey(HotKeyEvent::Kind::rawKeyDown, code, modifiers) == noErr;
+            if (taken)
+                m_taken.insert(code, modifiers);
+            return taken;
+        }
+        // The modifiers may be up before the key: the release of a key we took goes out with
+        // the modifiers of its press, so it still matches (as a grabbed key's release does).
+        modifiers = m_taken.value(code, modifiers);
+        m_taken.remove(code);
+        return m_service.deliverRawKey(HotKeyEvent::Kind::rawKeyUp, code, modifiers) == noErr;
     }
 
 private:
     X11HotKeyService &m_service;
+    // Keys whose press the handler took, with that press's Carbon modifiers.
+    QHash<std::uint32_t, std::uint32_t> m_taken;
 };
 
 X11HotKeyService::X11HotKeyService() : m_self(std::make_shared<X11HotKeyService *>(this))
@@ -179,7 +193,8 @@ void X11HotKeyService::setRawKeyEventsEnabled(bool enabled)
     if (!enabled) {
         // The handler may switch raw events off from inside the filter's own call.
         if (m_rawKeyFilter) {
-            QCoreApplication::instance()->removeEventFilter(m_rawKeyFilter.get());
+            if (QCoreApplication *app = QCoreApplication::instance())
+                app->removeEventFilter(m_rawKeyFilter.get());
             m_rawKeyFilter.release()->deleteLater();
         }
     } else if (!m_rawKeyFilter && QCoreApplication::instance()) {

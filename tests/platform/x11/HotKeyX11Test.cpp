@@ -130,11 +130,19 @@ TEST_F(HotKeyX11Test, WithOurMenuOpenTheShortcutStillWorksThroughTheMenusOwnKeyE
     EXPECT_EQ(downs, 1);
     EXPECT_TRUE(menu.isVisible()); // the keys were ours, not the menu's
 
+    // Letting go of the modifiers before the key still ends the press.
+    for (const quint8 key : {controlLeft, shiftLeft, keyK})
+        m_typist.key(key, true);
+    for (const quint8 key : {controlLeft, shiftLeft, keyK})
+        m_typist.key(key, false);
+    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 1; }, 3000));
+    EXPECT_EQ(downs, 2);
+
     menu.hide();
     ASSERT_FALSE(m_context->isMenuOpen());
     press();
-    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 1; }, 3000));
-    EXPECT_EQ(downs, 2);
+    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 2; }, 3000));
+    EXPECT_EQ(downs, 3);
 }
 
 TEST_F(HotKeyX11Test, ACombinationAnotherClientHoldsIsRefusedAndLeavesNoGrabBehind)
@@ -155,8 +163,28 @@ TEST_F(HotKeyX11Test, ACombinationAnotherClientHoldsIsRefusedAndLeavesNoGrabBehi
     owner.ungrab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
     auto granted = m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 2});
     EXPECT_EQ(granted.status, HotKeyService::noErr);
-    // ...and while we hold it, the other client is the one refused.
+    // ...and while we hold it, the other client is the one refused, and so are we a second time.
     EXPECT_FALSE(owner.grab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK));
+    EXPECT_EQ(m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 3}).status,
+              HotKeyService::eventHotKeyExistsErr);
+
+    // Dropping the registration gives every variant back.
+    granted.hotKey.reset();
+    EXPECT_TRUE(owner.grab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK));
+}
+
+TEST_F(HotKeyX11Test, DestroyingTheServiceGivesItsGrabsBack)
+{
+    auto held = m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 1});
+    ASSERT_EQ(held.status, HotKeyService::noErr);
+    m_handlers.reset();
+    m_context.reset();
+    m_service.reset();
+
+    XTestClient owner;
+    EXPECT_TRUE(owner.grab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    EXPECT_TRUE(owner.grab(keyK, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_2));
+    held.hotKey.reset(); // outlived the service: nothing left to give back, and no crash
 }
 
 TEST_F(HotKeyX11Test, KeysWithoutAnX11KeyAreRefusedWithAStatus)
