@@ -263,6 +263,36 @@ TEST_F(HotKeyDispatchTest, ARefusedHandlerIsInstalledByTheNextSuccessfulRegistra
     EXPECT_EQ(m_service.handlerInstallCount(), 1); // installed once, kept for good
 }
 
+TEST_F(HotKeyDispatchTest, AStoredKeyCodeOutsideTheHotKeyRangeIsRefusedWithoutAsking)
+{
+    const Name name(QStringLiteral("parlovox"));
+    m_defaults.setString(storageKey(name),
+                         QStringLiteral(R"({"carbonKeyCode":4294967296,"carbonModifiers":0})"));
+    testing::internal::CaptureStdout();
+    onKeyDown(name, record(QStringLiteral("down")));
+    const std::string printed = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(printed.rfind("Error registering hotkey ", 0), 0u);
+    EXPECT_TRUE(printed.ends_with(": -9879\n")) << printed;
+    EXPECT_EQ(m_service.log(), QString());
+}
+
+TEST(HotKeyHandlersInstallTest, ShortcutsStoredBeforeTheHotKeyLayerExistedAreRegisteredByIt)
+{
+    testsupport::MemoryUserDefaults defaults;
+    ModuleContext context(defaults);
+    const Name name(QStringLiteral("parlovox"));
+    name.setShortcut(Shortcut(keyK, controlOption));
+    FakeHotKeyService service;
+    HotKeyHandlers handlers(context, service);
+    QStringList calls;
+    onKeyDown(name, [&calls] { calls << QStringLiteral("down"); });
+
+    EXPECT_EQ(service.log(), QStringLiteral("register 40/0x1800 #1"));
+    EXPECT_EQ(service.press(keyK, controlOption), HotKeyService::noErr);
+    EXPECT_EQ(calls, QStringList{QStringLiteral("down")});
+}
+
 TEST_F(HotKeyDispatchTest, SystemShortcutsAreTheEnabledOnesNormalised)
 {
     m_service.setSystemHotKeys(
