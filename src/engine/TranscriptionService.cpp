@@ -44,21 +44,23 @@ int timeoutMilliseconds(double seconds)
                                                  : static_cast<int>(ms);
 }
 
-// Qt reports some HTTP statuses as reply errors too (content and server classes, 400 as an
-// invalid operation). Those are answers of the server; everything else means the exchange
-// itself failed, even when a status line had already arrived.
-bool isTransportFailure(QNetworkReply::NetworkError error, bool hasStatus)
+// Qt reports HTTP statuses of 400 and above as reply errors too (content and server classes,
+// 400 and 418 as an invalid operation, 407 as a proxy error). Those are answers of the server;
+// every other error means the exchange itself failed, even when a status line had already
+// arrived (a reply cut short, a body that does not decompress).
+bool isTransportFailure(QNetworkReply::NetworkError error, const QVariant &status)
 {
     if (error == QNetworkReply::NoError)
         return false;
-    if (!hasStatus)
+    if (!status.isValid() || status.toInt() < 400)
         return true;
     const int code = static_cast<int>(error);
     const bool derivedFromStatus =
         (code >= QNetworkReply::ContentAccessDenied &&
          code <= QNetworkReply::UnknownContentError) ||
         (code >= QNetworkReply::InternalServerError && code <= QNetworkReply::UnknownServerError) ||
-        error == QNetworkReply::ProtocolInvalidOperationError;
+        error == QNetworkReply::ProtocolInvalidOperationError ||
+        error == QNetworkReply::ProxyAuthenticationRequiredError;
     return !derivedFromStatus;
 }
 
@@ -134,7 +136,8 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
         }
     };
     QObject::connect(raw, &QNetworkReply::downloadProgress, raw, guard);
-    // Progress counts bytes on the wire; a compressed reply can hold far more once inflated.
+    // Qt does not promise whether progress counts wire or inflated bytes, and a compressed
+    // reply can hold far more once inflated: bound what is actually buffered too.
     QObject::connect(raw, &QNetworkReply::readyRead, raw,
                      [raw, guard] { guard(raw->bytesAvailable(), -1); });
     QObject::connect(raw, &QNetworkReply::metaDataChanged, raw, [raw, guard] {
@@ -152,7 +155,7 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
     if (reply->error() == QNetworkReply::OperationCanceledError)
         throw TransportError(QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (isTransportFailure(reply->error(), status.isValid()))
+    if (isTransportFailure(reply->error(), status))
         throw TransportError(reply->error(), reply->errorString());
     if (!status.isValid())
         throw TranscriptionError::invalidResponse();

@@ -51,6 +51,8 @@ TEST_F(TranscriptionServiceTest, AnyOtherStatusIsAServerErrorCarryingTheBody)
         {400, "bad field", QStringLiteral("Server error 400: bad field")},
         {404, "Zoë", QStringLiteral("Server error 404: Zoë")},
         {401, "no", QStringLiteral("Server error 401: no")},
+        {407, "proxy", QStringLiteral("Server error 407: proxy")},
+        {418, "teapot", QStringLiteral("Server error 418: teapot")},
         {500, "\xff\xfe broken", QStringLiteral("Server error 500: Unknown error")},
     };
     for (const auto &c : cases) {
@@ -74,6 +76,12 @@ TEST_F(TranscriptionServiceTest, TransportFailuresPassThrough)
         EXPECT_EQ(errorOf<TransportError>(transcribe(url)).code(),
                   QNetworkReply::ProtocolUnknownError)
             << url.toStdString();
+
+    // A success status whose body does not decompress is a failed exchange, not a JSON error.
+    HttpReply corrupt = HttpReply::json(200, "not deflate data");
+    corrupt.headers.append(testsupport::HttpHeaders::value_type("Content-Encoding", "deflate"));
+    EXPECT_EQ(errorOf<TransportError>(transcribeWithReply(corrupt)).code(),
+              QNetworkReply::UnknownContentError);
 
     // Qt resends a request whose connection closed before any answer, so every attempt drops.
     m_server.setHandler("/inference", [](const HttpRequest &) { return HttpReply::drop(); });
@@ -105,6 +113,23 @@ TEST_F(TranscriptionServiceTest, RepliesLargerThanTheLimitAreRejectedUnread)
         EXPECT_EQ(error.kind(), TranscriptionError::Kind::invalidResponse) << closeDelimited;
         EXPECT_EQ(error.description(), QStringLiteral("Invalid server response"));
     }
+}
+
+TEST_F(TranscriptionServiceTest, ACompressedReplyIsBoundedOnceInflated)
+{
+    // Hex digits deflate to about half: too little for Qt's own bomb check to step in, so only
+    // our bound on the inflated bytes stops it.
+    QByteArray text;
+    text.reserve(TranscriptionService::maximumReplySize + 1024 * 1024);
+    quint32 seed = 1;
+    while (text.size() < TranscriptionService::maximumReplySize + 1024 * 1024) {
+        seed = seed * 1103515245 + 12345;
+        text += "0123456789abcdef"[(seed >> 16) & 0xf];
+    }
+    HttpReply reply = HttpReply::json(200, qCompress("{\"text\":\"" + text + "\"}", 1).mid(4));
+    reply.headers.append(testsupport::HttpHeaders::value_type("Content-Encoding", "deflate"));
+    const TranscriptionError error = errorOf<TranscriptionError>(transcribeWithReply(reply));
+    EXPECT_EQ(error.kind(), TranscriptionError::Kind::invalidResponse);
 }
 
 TEST_F(TranscriptionServiceTest, CheckOrderUrlThenFile)
