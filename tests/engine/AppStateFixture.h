@@ -29,6 +29,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Failed expectations on a state then read "error(Server error 404: second)", not raw bytes.
+inline void PrintTo(const RecordingState &state, std::ostream *out)
+{
+    *out << state.toString().toStdString();
+}
 
 // AppState on doubles for every platform service, virtual time and a real loopback speech
 // server. Settings are put in `defaults` before create().
