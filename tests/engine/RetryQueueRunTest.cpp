@@ -156,6 +156,25 @@ TEST_F(Runs, EntriesEnqueuedDuringARunWaitForTheNextOne)
     EXPECT_EQ(QJsonDocument::fromJson(readFile(manifestPath())).array().size(), 1);
 }
 
+TEST_F(Runs, AManagerGoneDuringAnUploadLeavesItsEntryForTheNextStart)
+{
+    writeManifest({entry(QStringLiteral("parlovox-z.wav"), 0, 0)});
+    makeQueue();
+    QObject::connect(&server, &testsupport::TestHttpServer::requestReceived, &server,
+                     [this] { queue.reset(); });
+    server.enqueue(HttpReply::json(200, R"({"text":"late"})"), "/inference");
+    QSignalSpy replies(&network, &QNetworkAccessManager::finished);
+
+    queue->processQueue();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return replies.count() == 1; }, 10000));
+    QCoreApplication::processEvents();
+
+    // The answer arrived after the manager: nothing was logged, deleted or saved for it.
+    EXPECT_TRUE(logRecords().isEmpty());
+    EXPECT_TRUE(QFile::exists(pendingDir() + "/parlovox-z.wav"));
+    EXPECT_EQ(makeQueue().pendingCount(), 1);
+}
+
 TEST_F(Runs, EmptyTextsAndVanishedFilesAndEmptyQueues)
 {
     RetryQueueManager &q = makeQueue();

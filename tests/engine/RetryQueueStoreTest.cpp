@@ -150,6 +150,30 @@ TEST_F(Store, APendingFolderThatCannotBeCreatedKeepsTheRecordingWhereItWas)
         << errors[0].toStdString();
 }
 
+TEST_F(Store, EnqueueRefusesNamesThatAreNotRecordingsAndRecreatesARemovedFolder)
+{
+    RetryQueueManager &q = makeQueue();
+    // Taken in, such a file would become the manifest, or the whole temporary directory would
+    // be moved into the queue.
+    const QString manifestNamed = makeRecording(QStringLiteral("queue.json"));
+    q.enqueue(manifestNamed, QStringLiteral("reason"));
+    q.enqueue(paths.temporaryDirectory() + QLatin1Char('/'), QStringLiteral("reason"));
+
+    EXPECT_EQ(q.pendingCount(), 0);
+    EXPECT_TRUE(QFile::exists(manifestNamed));
+    EXPECT_FALSE(QFile::exists(manifestPath()));
+    const QStringList errors = log.lines("critical");
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_EQ(errors[0], "[RetryQueue] Failed to preserve WAV: Invalid file name \"queue.json\"");
+
+    // Someone removed the pending folder after start-up: the recording is still kept.
+    ASSERT_TRUE(QDir(pendingDir()).removeRecursively());
+    q.enqueue(makeRecording(QStringLiteral("parlovox-R.wav")), QStringLiteral("reason"));
+    EXPECT_EQ(q.pendingCount(), 1);
+    EXPECT_TRUE(QFile::exists(pendingDir() + "/parlovox-R.wav"));
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(manifestPath())).array().size(), 1);
+}
+
 TEST_F(Store, AnUnwritableManifestDoesNotStopTheQueue)
 {
     // A directory where the manifest should be: it can be neither read nor replaced.
