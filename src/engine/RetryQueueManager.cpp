@@ -162,6 +162,42 @@ void RetryQueueManager::deleteWAV(const PendingTranscription &entry)
     QFile::remove(wavPath(entry));
 }
 
+bool RetryQueueManager::isDue(const PendingTranscription &entry) const
+{
+    if (entry.retryCount < 1)
+        return true;
+    const double waited = static_cast<double>(entry.failedAt.msecsTo(m_scheduler.now())) / 1000.0;
+    return waited >= backoffSeconds(entry.retryCount);
+}
+
+void RetryQueueManager::dropExhausted(const PendingTranscription &entry)
+{
+    qCCritical(lcRetryQueue).noquote()
+        << QStringLiteral("[RetryQueue] Dropping %1 after %2 retries")
+               .arg(entry.wavFilename, QString::number(entry.retryCount));
+    m_logger.logFailure(QStringLiteral("Retry exhausted after %1 attempts: %2")
+                            .arg(QString::number(entry.retryCount), entry.failureReason),
+                        0);
+    m_crashReporter.captureMessage(
+        QStringLiteral("Retry queue exhausted"), platform::CrashReporter::Level::Warning,
+        QStringLiteral("retry"),
+        QVariantMap{{QStringLiteral("retry_count"), entry.retryCount},
+                    {QStringLiteral("failure_reason"), entry.failureReason}});
+    deleteWAV(entry);
+}
+
+void RetryQueueManager::countFailure(const QUuid &id)
+{
+    // The entry in the live list, not the run's snapshot; the enqueue's reason stays.
+    for (PendingTranscription &item : m_items) {
+        if (item.id == id) {
+            item.retryCount += 1;
+            item.failedAt = m_scheduler.now();
+            return;
+        }
+    }
+}
+
 QCoro::Task<> RetryQueueManager::retryAll()
 {
     // The manager may go away while an upload is in flight; nothing of it is touched then.
@@ -171,27 +207,12 @@ QCoro::Task<> RetryQueueManager::retryAll()
 
     for (const PendingTranscription &entry : snapshot) {
         if (entry.retryCount >= maxRetries) {
-            qCCritical(lcRetryQueue).noquote()
-                << QStringLiteral("[RetryQueue] Dropping %1 after %2 retries")
-                       .arg(entry.wavFilename, QString::number(entry.retryCount));
-            m_logger.logFailure(QStringLiteral("Retry exhausted after %1 attempts: %2")
-                                    .arg(QString::number(entry.retryCount), entry.failureReason),
-                                0);
-            m_crashReporter.captureMessage(
-                QStringLiteral("Retry queue exhausted"), platform::CrashReporter::Level::Warning,
-                QStringLiteral("retry"),
-                QVariantMap{{QStringLiteral("retry_count"), entry.retryCount},
-                            {QStringLiteral("failure_reason"), entry.failureReason}});
-            deleteWAV(entry);
+            dropExhausted(entry);
             removed.insert(entry.id);
             continue;
         }
-        if (entry.retryCount >= 1) {
-            const double waited =
-                static_cast<double>(entry.failedAt.msecsTo(m_scheduler.now())) / 1000.0;
-            if (waited < backoffSeconds(entry.retryCount))
-                continue;
-        }
+        if (!isDue(entry))
+            continue;
         const QString path = wavPath(entry);
         if (!QFileInfo(path).isFile()) {
             qCCritical(lcRetryQueue).noquote()
@@ -201,10 +222,12 @@ QCoro::Task<> RetryQueueManager::retryAll()
             continue;
         }
 
-        const QString serverURL = m_settings.getServerURL ? m_settings.getServerURL() : QString();
-        const QString language = m_settings.getLanguage ? m_settings.getLanguage() : QString();
-        const QString prompt = m_settings.getPrompt ? m_settings.getPrompt() : QString();
-        const QString appSecret = m_settings.getAppSecret ? m_settings.getAppSecret() : QString();
+        // Read at upload time, in this order, so a retry uses the current settings.
+        const auto current = [](const StringGetter &get) { return get ? get() : QString(); };
+        const QString serverURL = current(m_settings.getServerURL);
+        const QString language = current(m_settings.getLanguage);
+        const QString prompt = current(m_settings.getPrompt);
+        const QString appSecret = current(m_settings.getAppSecret);
 
         std::optional<QString> text;
         QString failure;
@@ -222,13 +245,7 @@ QCoro::Task<> RetryQueueManager::retryAll()
             co_return;
 
         if (!text) {
-            for (PendingTranscription &item : m_items) {
-                if (item.id == entry.id) {
-                    item.retryCount += 1;
-                    item.failedAt = m_scheduler.now();
-                    break;
-                }
-            }
+            countFailure(entry.id);
             qCInfo(lcRetryQueue).noquote() << QStringLiteral("[RetryQueue] Retry failed for %1: %2")
                                                   .arg(entry.wavFilename, failure);
             break;

@@ -87,6 +87,12 @@ private:
     void loadManifest();
     void saveManifest();
     QCoro::Task<> retryAll();
+    // Whether an entry's back-off after its last failure is over.
+    bool isDue(const PendingTranscription &entry) const;
+    // Gives up on an entry retried too often: logs it, records it and reports it.
+    void dropExhausted(const PendingTranscription &entry);
+    // One more failed retry for the entry with `id`, if it is still queued.
+    void countFailure(const QUuid &id);
     void deleteWAV(const PendingTranscription &entry);
     QString wavPath(const PendingTranscription &entry) const;
     void setPendingCount(int count);
