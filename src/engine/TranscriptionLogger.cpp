@@ -6,10 +6,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -58,31 +56,40 @@ void appendString(QByteArray &out, const QString &text)
     out += '"';
 }
 
+// The records hold integers, booleans and strings only; anything else is not written.
 bool appendValue(QByteArray &out, const QJsonValue &value)
 {
     switch (value.type()) {
     case QJsonValue::Bool:
         out += value.toBool() ? "true" : "false";
         return true;
-    case QJsonValue::Null:
-        out += "null";
-        return true;
     case QJsonValue::String:
         appendString(out, value.toString());
         return true;
-    case QJsonValue::Double: {
-        const double number = value.toDouble();
-        if (!std::isfinite(number))
-            return false;
-        if (number == std::trunc(number) && std::fabs(number) < 9007199254740992.0)
-            out += QByteArray::number(static_cast<qint64>(number));
-        else
-            out += QByteArray::number(number, 'g', 17);
+    case QJsonValue::Double:
+        out += QByteArray::number(value.toInteger());
         return true;
-    }
     default:
-        return false; // the log's records hold only flat values
+        return false;
     }
+}
+
+// One record as the line written to the file, keys sorted; empty when a value cannot be written.
+QByteArray serialize(const QJsonObject &record)
+{
+    QStringList keys = record.keys();
+    std::sort(keys.begin(), keys.end());
+    QByteArray line = "{";
+    for (const QString &key : keys) {
+        if (line.size() > 1)
+            line += ',';
+        appendString(line, key);
+        line += ':';
+        if (!appendValue(line, record.value(key)))
+            return {};
+    }
+    line += "}\n";
+    return line;
 }
 
 } // namespace
@@ -111,23 +118,6 @@ void TranscriptionLogger::logFailure(const QString &errorText, qint64 durationMs
                        {QStringLiteral("text"), QString()}});
 }
 
-QByteArray TranscriptionLogger::serialize(const QJsonObject &record)
-{
-    QStringList keys = record.keys();
-    std::sort(keys.begin(), keys.end());
-    QByteArray line = "{";
-    for (const QString &key : keys) {
-        if (line.size() > 1)
-            line += ',';
-        appendString(line, key);
-        line += ':';
-        if (!appendValue(line, record.value(key)))
-            return {};
-    }
-    line += "}\n";
-    return line;
-}
-
 void TranscriptionLogger::append(const QJsonObject &fields)
 {
     QJsonObject record = fields;
@@ -136,11 +126,9 @@ void TranscriptionLogger::append(const QJsonObject &fields)
     if (line.isEmpty())
         return;
     // Each record opens, writes and closes the file; a failure loses this record only.
+    // Appending creates the file when it does not exist yet.
     QFile file(m_logPath);
-    const QIODevice::OpenMode mode = QFileInfo::exists(m_logPath)
-                                         ? QIODevice::WriteOnly | QIODevice::Append
-                                         : QIODevice::WriteOnly;
-    if (!file.open(mode))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     file.write(line);
     file.close();

@@ -28,10 +28,6 @@ public:
     QUrl logURL() const { return QUrl::fromLocalFile(m_logPath); }
     QString logPath() const { return m_logPath; }
 
-    // One record as the line written to the file (with its line feed); empty when the record
-    // cannot be written as UTF-8.
-    static QByteArray serialize(const QJsonObject &record);
-
 private:
     void append(const QJsonObject &record);
 
