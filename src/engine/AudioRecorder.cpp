@@ -145,7 +145,9 @@ void AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths)
             QFileInfo(name).suffix() != QLatin1String("wav"))
             continue;
         const QString path = directory.filePath(name);
-        if (QFileInfo(path).isDir())
+        // A link is removed itself: following it would empty whatever it points at.
+        const QFileInfo entry(path);
+        if (entry.isDir() && !entry.isSymLink())
             QDir(path).removeRecursively();
         else
             QFile::remove(path);

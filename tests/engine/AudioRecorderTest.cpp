@@ -102,6 +102,7 @@ TEST_F(AudioRecorderTest, RecordsIntoFreshlyNamedFilesThatAreHandedOver)
 
 TEST_F(AudioRecorderTest, WarmUpRecordsAThrowAwayClipThenPreparesAFreshFile)
 {
+    collectLevels();
     recorder->warmUp();
     EXPECT_TRUE(recorder->isWarmingUp());
     const QString clip = input.recordingPath();
@@ -117,6 +118,7 @@ TEST_F(AudioRecorderTest, WarmUpRecordsAThrowAwayClipThenPreparesAFreshFile)
     EXPECT_NE(*recorder->currentPath(), clip);
     EXPECT_TRUE(QFile::exists(*recorder->currentPath()));
     EXPECT_EQ(input.liveRecorders(), 1);
+    EXPECT_TRUE(levels.empty()) << "a warm-up is not metered";
 }
 
 TEST_F(AudioRecorderTest, StartDuringWarmUpNeverRecordsIntoTheClip)
@@ -226,8 +228,10 @@ TEST_F(AudioRecorderTest, WorkLeftBehindDoesNothingOnceTheRecorderIsGone)
     collectLevels();
     recorder->warmUp();
     recorder.reset();
-    scheduler.advance(1.0);
     EXPECT_EQ(input.liveRecorders(), 0);
+    input.clearEvents();
+    scheduler.advance(1.0);
+    EXPECT_EQ(input.transcript(), QString()) << "the pending warm-up end prepared nothing";
 }
 
 TEST(AudioRecorderCleanup, RemovesOnlyTemporaryRecordings)
@@ -249,6 +253,9 @@ TEST(AudioRecorderCleanup, RemovesOnlyTemporaryRecordings)
     QFile nested(temp.filePath(QStringLiteral("nested/parlovox-y.wav")));
     ASSERT_TRUE(nested.open(QIODevice::WriteOnly));
     nested.close();
+    // A matching link goes, but what it points at is not ours.
+    ASSERT_TRUE(QFile::link(temp.filePath(QStringLiteral("nested")),
+                            temp.filePath(QStringLiteral("parlovox-link.wav"))));
 
     // A file an earlier run prepared but never recorded into is stale too.
     VirtualScheduler scheduler;
@@ -266,6 +273,7 @@ TEST(AudioRecorderCleanup, RemovesOnlyTemporaryRecordings)
     for (const QString &name : kept)
         EXPECT_TRUE(temp.exists(name)) << name.toStdString();
     EXPECT_TRUE(nested.exists());
+    EXPECT_FALSE(QFileInfo(temp.filePath(QStringLiteral("parlovox-link.wav"))).isSymLink());
     for (const QString &path : input.createdPaths())
         EXPECT_FALSE(QFile::exists(path));
 
