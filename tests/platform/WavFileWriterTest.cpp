@@ -27,6 +27,10 @@ TEST(WavFileWriter, KeepsTheHeaderTrueToTheWholeFramesWritten)
     const QString path = dir.filePath(QStringLiteral("a.wav"));
     WavFileWriter writer;
     ASSERT_TRUE(writer.open(path, 16000, 1, 16));
+    const QFileDevice::Permissions permissions = QFile::permissions(path);
+    EXPECT_TRUE(permissions.testFlags(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ((permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther)).toInt(), 0)
+        << "other users never read a recording";
     QByteArray header = contents(path);
     ASSERT_EQ(header.size(), 44) << "valid before any sample arrives";
     EXPECT_EQ(u32(header, 4), 36u);

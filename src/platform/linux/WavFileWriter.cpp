@@ -39,11 +39,19 @@ bool WavFileWriter::open(const QString &path, int sampleRate, int channels, int 
     m_bitsPerSample = bitsPerSample;
     m_dataBytes = 0;
     m_partialFrame.clear();
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    m_error.clear();
+    // Recordings are the user's speech and live in the shared /tmp: readable by the owner only.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered,
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        m_error = m_file.errorString();
         return false;
+    }
     const QByteArray bytes = header();
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
-        m_file.close();
+        // A full disk lets the file be created but not written: leave no headerless file behind,
+        // and keep the reason (closing the file clears it).
+        m_error = m_file.errorString();
+        m_file.remove();
         return false;
     }
     return true;

@@ -26,7 +26,8 @@ public:
 
     bool isOpen() const { return m_file.isOpen(); }
     qint64 dataBytes() const { return m_dataBytes; }
-    QString errorString() const { return m_file.errorString(); }
+    // Why the last open() failed.
+    QString errorString() const { return m_error; }
 
     static constexpr qint64 headerSize = 44;
 
@@ -39,6 +40,7 @@ private:
     int m_bitsPerSample = 0;
     qint64 m_dataBytes = 0;
     QByteArray m_partialFrame;
+    QString m_error;
 };
 
 } // namespace platform::linux_impl
