@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Latency of the microphone recorder on the real audio server.
-//   scripts/with-test-env.sh build/bench/recorder/recorder_bench [rounds]
+//   scripts/with-test-env.sh build/bench/recorder_bench [rounds]
 // Prints the medians of: startRecording() to the first sample in the file (target <= 60 ms), and
 // stopRecording() to a complete file, i.e. the call itself (target <= 10 ms).
 #include "engine/AudioRecorder.h"

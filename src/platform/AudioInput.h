@@ -44,7 +44,8 @@ public:
         virtual void stop() = 0;
         // True between a successful record() and stop().
         virtual bool isRecording() const = 0;
-        // Measures the samples received since the previous call.
+        // Measures the samples received since the previous call. When none arrived (the call fell
+        // between two audio periods), the previous reading stays.
         virtual void updateMeters() = 0;
         // Average power of `channel` at the last updateMeters(), in dB relative to full scale
         // (0 is full scale; silence gives a very low finite value, never NaN).

@@ -23,7 +23,6 @@ struct FakeAudioInput::State
     QStringList createdPaths;
     int liveRecorders = 0;
     QString recordingPath;
-    int meterUpdates = 0;
     Settings lastSettings;
 
     void log(const QString &what, const QString &path)
@@ -86,7 +85,6 @@ public:
     bool isRecording() const override { return m_recording && !m_state->paused; }
     void updateMeters() override
     {
-        ++m_state->meterUpdates;
         m_power = m_metering ? std::max(m_state->power, -160.0f) : -160.0f;
     }
     float averagePower(int) const override { return m_power; }
@@ -155,10 +153,6 @@ void FakeAudioInput::setPaused(bool paused)
 {
     m_state->paused = paused;
 }
-void FakeAudioInput::setSamplesPerRecording(int samples)
-{
-    m_state->samplesPerRecording = samples;
-}
 QStringList FakeAudioInput::events() const
 {
     return m_state->events;
@@ -186,10 +180,6 @@ int FakeAudioInput::liveRecorders() const
 QString FakeAudioInput::recordingPath() const
 {
     return m_state->recordingPath;
-}
-int FakeAudioInput::meterUpdates() const
-{
-    return m_state->meterUpdates;
 }
 platform::AudioInput::Settings FakeAudioInput::lastSettings() const
 {

@@ -15,7 +15,7 @@ namespace testsupport {
 
 // A microphone producing synthetic samples at a chosen dBFS. Each recorder writes a real WAV file:
 // the header at creation, the samples at stop (as many as the recording lasted on the given clock,
-// or a fixed count without one). Everything that happens is kept as events naming the file, for
+// or 0.1 s worth without one). Everything that happens is kept as events naming the file, for
 // example "create parlovox-….wav", "record …", "stop …".
 class FakeAudioInput final : public platform::AudioInput
 {
@@ -33,8 +33,6 @@ public:
     void setCreationError(const QString &description);
     // While paused, recorders report that they are not recording.
     void setPaused(bool paused);
-    // Samples written per recording when there is no clock.
-    void setSamplesPerRecording(int samples);
 
     QStringList events() const;
     // The events joined by ", ".
@@ -47,7 +45,6 @@ public:
     int liveRecorders() const;
     // Full path of the file being recorded now, or empty.
     QString recordingPath() const;
-    int meterUpdates() const;
     Settings lastSettings() const;
 
     struct State;
