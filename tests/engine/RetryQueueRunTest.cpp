@@ -23,11 +23,14 @@ TEST_F(Runs, EntriesStillInTheirBackOffAreSkippedUntilDue)
                    entry(QStringLiteral("parlovox-1.wav"), 1, 29.9)});
     RetryQueueManager &q = makeQueue();
     QSignalSpy processing(&q, &RetryQueueManager::isProcessingChanged);
+    ASSERT_TRUE(QFile::remove(manifestPath()));
 
     ASSERT_TRUE(runQueue());
     EXPECT_EQ(server.requestCount(), 0);
     EXPECT_EQ(q.pendingCount(), 2);
     EXPECT_EQ(processing.count(), 2); // on and off again
+    // Every run ends with a save, even one that changed nothing.
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(manifestPath())).array().size(), 2);
 
     // 30 s after its failure the count-1 entry is due; the count-4 entry (now 200.1 s) is not.
     scheduler.advance(0.1);
