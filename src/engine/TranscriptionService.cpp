@@ -85,6 +85,65 @@ void setHeader(QNetworkRequest &request, const QByteArray &name, const QString &
     request.setRawHeader(name, value.isNull() ? QByteArray("") : value);
 }
 
+QByteArray readRecording(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileReadError(path, file.errorString());
+    QByteArray wav = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileReadError(path, file.errorString());
+    return wav;
+}
+
+// Never hold more than the limit: the reply is aborted as soon as its declared or received size
+// exceeds it. The flag tells afterwards whether that happened.
+std::shared_ptr<bool> abortWhenTooLarge(QNetworkReply *reply)
+{
+    const auto tooLarge = std::make_shared<bool>(false);
+    const auto guard = [reply, tooLarge](qint64 received, qint64 total) {
+        const qint64 limit = TranscriptionService::maximumReplySize;
+        if (!*tooLarge && (received > limit || total > limit)) {
+            *tooLarge = true;
+            reply->abort();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, guard);
+    // Qt does not promise whether progress counts wire or inflated bytes, and a compressed
+    // reply can hold far more once inflated: bound what is actually buffered too.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                     [reply, guard] { guard(reply->bytesAvailable(), -1); });
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, guard] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid())
+            guard(0, length.toLongLong());
+    });
+    return tooLarge;
+}
+
+// The outcome of a finished reply, checked in this order: too large, transport failure, no
+// HTTP reply, a status other than 200, a body that does not decode.
+QString textOf(QNetworkReply &reply, bool tooLarge)
+{
+    if (tooLarge)
+        throw TranscriptionError::invalidResponse();
+    // Nothing but the transfer timeout cancels the reply while we wait, and Qt reports that as
+    // a plain cancellation; say what happened.
+    if (reply.error() == QNetworkReply::OperationCanceledError)
+        throw TransportError(QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (isTransportFailure(reply.error(), status))
+        throw TransportError(reply.error(), reply.errorString());
+    if (!status.isValid())
+        throw TranscriptionError::invalidResponse();
+
+    const QByteArray data = reply.readAll();
+    const int statusCode = status.toInt();
+    if (statusCode != 200)
+        throw TranscriptionError::serverError(statusCode, serverMessage(data));
+    return TranscriptionResponse::decode(data).text.trimmed();
+}
+
 } // namespace
 
 TranscriptionService::TranscriptionService(QNetworkAccessManager &network,
@@ -101,15 +160,7 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
     const QUrl endpoint(serverURL + QStringLiteral("/inference"), QUrl::StrictMode);
     if (!endpoint.isValid())
         throw TranscriptionError::invalidURL();
-
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileReadError(filePath, file.errorString());
-    const QByteArray wav = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileReadError(filePath, file.errorString());
-    file.close();
-
+    const QByteArray wav = readRecording(filePath);
     const QByteArray boundary =
         QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
 
@@ -125,46 +176,9 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
 
     const std::unique_ptr<QNetworkReply, DeleteLater> reply(
         m_network.post(request, buildBody(boundary, wav, language, prompt)));
-
-    // Never hold more than the limit: stop as soon as the declared or received size exceeds it.
-    const auto tooLarge = std::make_shared<bool>(false);
-    QNetworkReply *const raw = reply.get();
-    const auto guard = [raw, tooLarge](qint64 received, qint64 total) {
-        if (!*tooLarge && (received > maximumReplySize || total > maximumReplySize)) {
-            *tooLarge = true;
-            raw->abort();
-        }
-    };
-    QObject::connect(raw, &QNetworkReply::downloadProgress, raw, guard);
-    // Qt does not promise whether progress counts wire or inflated bytes, and a compressed
-    // reply can hold far more once inflated: bound what is actually buffered too.
-    QObject::connect(raw, &QNetworkReply::readyRead, raw,
-                     [raw, guard] { guard(raw->bytesAvailable(), -1); });
-    QObject::connect(raw, &QNetworkReply::metaDataChanged, raw, [raw, guard] {
-        const QVariant length = raw->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid())
-            guard(0, length.toLongLong());
-    });
-
+    const auto tooLarge = abortWhenTooLarge(reply.get());
     co_await reply.get();
-
-    if (*tooLarge)
-        throw TranscriptionError::invalidResponse();
-    // Nothing but the transfer timeout cancels the reply while we wait, and Qt reports that as
-    // a plain cancellation; say what happened.
-    if (reply->error() == QNetworkReply::OperationCanceledError)
-        throw TransportError(QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (isTransportFailure(reply->error(), status))
-        throw TransportError(reply->error(), reply->errorString());
-    if (!status.isValid())
-        throw TranscriptionError::invalidResponse();
-
-    const QByteArray data = reply->readAll();
-    const int statusCode = status.toInt();
-    if (statusCode != 200)
-        throw TranscriptionError::serverError(statusCode, serverMessage(data));
-    co_return TranscriptionResponse::decode(data).text.trimmed();
+    co_return textOf(*reply, *tooLarge);
 }
 
 QByteArray TranscriptionService::buildBody(const QByteArray &boundary, const QByteArray &wav,
