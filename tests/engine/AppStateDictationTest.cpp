@@ -195,6 +195,13 @@ TEST_F(AppStateDictation, TheFirstFailuresResetCutsASecondFailureShort)
     EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Server error 404: second")));
     scheduler->advance(1.01);
     EXPECT_EQ(app->state(), RecordingState::idle());
+
+    // The second reset wakes at t=6 during a new recording and leaves it alone.
+    app->startRecording();
+    scheduler->advance(2.5);
+    EXPECT_TRUE(app->state().isRecording());
+    app->setServerURL(QStringLiteral("not a url"));
+    app->stopRecording();
 }
 
 TEST_F(AppStateDictation, ARecordingTheQueueCannotKeepIsNeitherClaimedQueuedNorDeleted)
