@@ -61,9 +61,10 @@ public:
 
     virtual ~AudioInput() = default;
 
-    // Creates a recorder writing to `filePath` (created or truncated now) from the default
-    // microphone with `settings`. Fails, with a description, when there is no microphone, no
-    // audio server, the settings cannot be recorded or the file cannot be written.
+    // Creates a recorder writing to `filePath` (created or truncated now, readable by its owner
+    // only) from the default microphone with `settings`. Fails, with a description, when there is
+    // no microphone, no audio server, the settings cannot be recorded or the file cannot be
+    // written; a failed creation leaves no file.
     virtual Creation createRecorder(const QString &filePath, const Settings &settings) = 0;
 };
 
