@@ -27,7 +27,6 @@ public:
     // Connects to the display and starts reading; false, with the reason in `error()`, when
     // there is no display or it lacks XInput 2.
     bool start();
-    bool isRunning() const { return m_thread != nullptr; }
     const QString &error() const { return m_error; }
 
 signals:
