@@ -52,6 +52,13 @@ TEST(XdgAutostartLoginItem, QuotesAnExecutablePathWithSpacesAndSpecialCharacters
     ASSERT_FALSE(item.registerMainApp().has_value());
     EXPECT_TRUE(readAll(item.entryPath())
                     .contains(QStringLiteral("\nExec=\"/home/me/My Apps/par\\\\\"lo\\\\$vox\"\n")));
+
+    // A line break in the path stays inside the Exec value instead of starting a new key.
+    XdgAutostartLoginItem odd(root.path(), QStringLiteral("/tmp/a\nHidden=true"));
+    ASSERT_FALSE(odd.registerMainApp().has_value());
+    const QString entry = readAll(odd.entryPath());
+    EXPECT_TRUE(entry.contains(QStringLiteral("\nExec=\"/tmp/a\\nHidden=true\"\n")));
+    EXPECT_FALSE(entry.contains(QStringLiteral("\nHidden=true")));
 }
 
 TEST(XdgAutostartLoginItem, AnUnwritableDirectoryIsAFailureWithADescription)

@@ -29,8 +29,12 @@ QString quotedExecArgument(const QString &argument)
         quoted += c;
     }
     quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    // Inside a desktop file a backslash is itself escaped once more.
+    // Inside a desktop file a backslash is itself escaped once more, and a line break or tab
+    // is written as its escape so it cannot end the line and start a key of its own.
     quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    quoted.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    quoted.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    quoted.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
