@@ -165,6 +165,9 @@ int main(int argc, char **argv)
                        QStringLiteral("prompt=Parlovox"), QStringLiteral("-F"),
                        QStringLiteral("beam_size=5"), QStringLiteral("-F"),
                        QStringLiteral("best_of=5"), url + QStringLiteral("/inference")});
+        // A curl that cannot start would otherwise count as a zero-time upload.
+        if (!process.waitForStarted())
+            return -1;
         testsupport::waitUntil([&] { return process.state() == QProcess::NotRunning; }, 60000);
         const double ms = timer.nsecsElapsed() / 1e6;
         return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 ? ms : -1;
