@@ -45,6 +45,11 @@ TEST_F(TranscriptionServiceTest, SendsTheFullRequestWithEveryOptionalPart)
         part(boundary, "prompt", "Kubernetes, Zo\xc3\xab") + part(boundary, "beam_size", "5") +
         part(boundary, "best_of", "5") + "--" + boundary + "--\r\n";
     EXPECT_EQ(request.body, expected);
+
+    // The recording stays where it was, untouched: the caller decides what becomes of it.
+    QFile file(m_wavPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), m_wav);
 }
 
 TEST_F(TranscriptionServiceTest, LeavesOutEmptyOptionalPartsAndHeaders)
