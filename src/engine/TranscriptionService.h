@@ -28,7 +28,7 @@ public:
 
     // Uploads the WAV at `filePath` and returns the recognised text, trimmed.
     // Empty `language`, `prompt` or `appSecret` are left out of the request. `timeoutSeconds`
-    // bounds each wait for the server.
+    // bounds each wait for the server (60 s when it is not positive, rather than no bound).
     // Throws, in order of checking: TranscriptionError::invalidURL (before the file is read),
     // FileReadError, TransportError, TranscriptionError::invalidResponse,
     // TranscriptionError::serverError (status other than 200), DecodingError.
@@ -39,9 +39,6 @@ public:
     // (when not empty), beam_size and best_of, then the closing delimiter.
     static QByteArray buildBody(const QByteArray &boundary, const QByteArray &wav,
                                 const QString &language, const QString &prompt);
-    // Appends one text part: "--B", its disposition line, an empty line, the value.
-    static void appendFormField(QByteArray &body, const QByteArray &boundary, const QString &name,
-                                const QString &value);
 
     // "X-App-Version": short version "(" build version ")", "unknown" for a missing value.
     QString appVersion() const;
@@ -51,6 +48,10 @@ public:
     static QString osVersionFromKernelRelease(const QString &release);
 
 private:
+    // Appends one text part: "--B", its disposition line, an empty line, the value.
+    static void appendFormField(QByteArray &body, const QByteArray &boundary, const QString &name,
+                                const QString &value);
+
     QNetworkAccessManager &m_network;
     const platform::UserDefaults &m_defaults;
     const platform::Bundle &m_bundle;
