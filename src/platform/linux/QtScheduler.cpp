@@ -4,17 +4,21 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform::linux_impl {
 
 namespace {
 
+// QTimer takes an int of milliseconds; longer delays (a hand-edited limit of 1e300 s) wait as long
+// as a timer can rather than wrapping round to an immediate shot.
 int toMilliseconds(double seconds)
 {
+    constexpr double longestMilliseconds = 2'000'000'000.0;
     if (!(seconds > 0))
         return 0;
-    return static_cast<int>(std::min(std::llround(seconds * 1000.0), 2'000'000'000LL));
+    return static_cast<int>(std::lround(std::min(seconds * 1000.0, longestMilliseconds)));
 }
 
 class QtTimerHandle final : public TimerHandle
