@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,17 @@ TEST_F(TranscriptionLoggerTest, WritesSortedCompactRecordsOneLineEach)
             "\n"
             R"({"duration_ms":0,"error":"Server error 500: oops","ok":false,"text":"","ts":"2025-01-15T10:21:31Z"})"
             "\n"));
+}
+
+TEST_F(TranscriptionLoggerTest, StampsInUtcWithWholeSecondsWhateverTheClocksZone)
+{
+    testsupport::VirtualScheduler clock(
+        QDateTime(QDate(2025, 1, 15), QTime(12, 20, 30, 999), QTimeZone(2 * 3600)));
+    TranscriptionLogger logger(m_paths, clock);
+    logger.logSuccess(QStringLiteral("x"), 1);
+    EXPECT_TRUE(contents(logger.logPath())
+                    .endsWith(R"("ts":"2025-01-15T10:20:30Z"})"
+                              "\n"));
 }
 
 TEST_F(TranscriptionLoggerTest, EscapesSoEveryRecordStaysOneValidLine)
