@@ -143,14 +143,14 @@ TEST_F(TranscriptionServiceTest, ConcurrentRequestsEachGetTheirOwnAnswer)
         reply.delayMs = 50;
         return reply;
     });
-    Outcome first;
-    Outcome second;
+    const auto first = std::make_shared<Outcome>();
+    const auto second = std::make_shared<Outcome>();
     capture(m_service.transcribe(m_wavPath, m_server.url(), QStringLiteral("de"), {}, {}, 10),
-            &first);
-    capture(m_service.transcribe(m_wavPath, m_server.url(), {}, {}, {}, 10), &second);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return first.done && second.done; }, 15000));
-    EXPECT_EQ(first.text, QStringLiteral("de"));
-    EXPECT_EQ(second.text, QStringLiteral("none"));
+            first);
+    capture(m_service.transcribe(m_wavPath, m_server.url(), {}, {}, {}, 10), second);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first->done && second->done; }, 15000));
+    EXPECT_EQ(first->text, QStringLiteral("de"));
+    EXPECT_EQ(second->text, QStringLiteral("none"));
 }
 
 } // namespace

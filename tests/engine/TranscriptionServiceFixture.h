@@ -20,6 +20,8 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace transcriptiontest {
@@ -34,7 +36,8 @@ struct Outcome
     std::exception_ptr error;
 };
 
-inline QCoro::Task<> capture(QCoro::Task<QString> task, Outcome *outcome)
+// Shared with the coroutine, so an upload that outlives a failed wait writes into live memory.
+inline QCoro::Task<> capture(QCoro::Task<QString> task, std::shared_ptr<Outcome> outcome)
 {
     try {
         outcome->text = co_await std::move(task);
@@ -93,12 +96,12 @@ protected:
                        const QString &prompt = {}, const QString &secret = {}, double timeout = 10,
                        const QString &path = {})
     {
-        Outcome outcome;
+        const auto outcome = std::make_shared<Outcome>();
         capture(m_service.transcribe(path.isEmpty() ? m_wavPath : path, serverURL, language, prompt,
                                      secret, timeout),
-                &outcome);
-        EXPECT_TRUE(testsupport::waitUntil([&] { return outcome.done; }, 15000));
-        return outcome;
+                outcome);
+        EXPECT_TRUE(testsupport::waitUntil([&] { return outcome->done; }, 15000));
+        return *outcome;
     }
 
     Outcome transcribeWithReply(const HttpReply &reply)
