@@ -9,8 +9,9 @@ TEST_F(TranscriptionServiceTest, SendsTheFullRequestWithEveryOptionalPart)
 {
     m_defaults.setString(QStringLiteral("sentryUserId"), QStringLiteral("DEVICE-1"));
     m_server.enqueue(HttpReply::json(200, R"({"text":"ok"})"), "/inference");
-    const Outcome outcome = transcribe(m_server.url(), QStringLiteral("en"),
-                                       QStringLiteral("Kubernetes, Zoë"), QStringLiteral("s3cret"));
+    const Outcome outcome =
+        transcribe(m_server.url(), QStringLiteral("en"), QStringLiteral("Kubernetes, Zoë\r\n\"x\""),
+                   QStringLiteral("s3cret"));
     ASSERT_FALSE(outcome.error);
     ASSERT_EQ(m_server.requestCount(), 1);
     const HttpRequest request = m_server.requests().first();
@@ -42,8 +43,9 @@ TEST_F(TranscriptionServiceTest, SendsTheFullRequestWithEveryOptionalPart)
         "Content-Type: audio/wav\r\n\r\n" +
         m_wav + "\r\n" + part(boundary, "temperature", "0.0") +
         part(boundary, "response_format", "json") + part(boundary, "language", "en") +
-        part(boundary, "prompt", "Kubernetes, Zo\xc3\xab") + part(boundary, "beam_size", "5") +
-        part(boundary, "best_of", "5") + "--" + boundary + "--\r\n";
+        part(boundary, "prompt", "Kubernetes, Zo\xc3\xab\r\n\"x\"") +
+        part(boundary, "beam_size", "5") + part(boundary, "best_of", "5") + "--" + boundary +
+        "--\r\n";
     EXPECT_EQ(request.body, expected);
 
     // The recording stays where it was, untouched: the caller decides what becomes of it.
