@@ -45,22 +45,25 @@ int timeoutMilliseconds(double seconds)
 }
 
 // Qt reports HTTP statuses of 400 and above as reply errors too (content and server classes,
-// 400 and 418 as an invalid operation, 407 as a proxy error). Those are answers of the server;
-// every other error means the exchange itself failed, even when a status line had already
-// arrived (a reply cut short, a body that does not decompress).
+// 400 and 418 as an invalid operation, 407 as a proxy error), and a redirect it cannot follow
+// (no usable Location) as an unknown protocol. Those are answers of the server; every other
+// error means the exchange itself failed, even when a status line had already arrived (a reply
+// cut short, a body that does not decompress).
 bool isTransportFailure(QNetworkReply::NetworkError error, const QVariant &status)
 {
     if (error == QNetworkReply::NoError)
         return false;
-    if (!status.isValid() || status.toInt() < 400)
+    const int code = status.isValid() ? status.toInt() : 0;
+    if (code >= 300 && code < 400)
+        return error != QNetworkReply::ProtocolUnknownError;
+    if (code < 400)
         return true;
-    const int code = static_cast<int>(error);
-    const bool derivedFromStatus =
-        (code >= QNetworkReply::ContentAccessDenied &&
-         code <= QNetworkReply::UnknownContentError) ||
-        (code >= QNetworkReply::InternalServerError && code <= QNetworkReply::UnknownServerError) ||
-        error == QNetworkReply::ProtocolInvalidOperationError ||
-        error == QNetworkReply::ProxyAuthenticationRequiredError;
+    const bool derivedFromStatus = (error >= QNetworkReply::ContentAccessDenied &&
+                                    error <= QNetworkReply::UnknownContentError) ||
+                                   (error >= QNetworkReply::InternalServerError &&
+                                    error <= QNetworkReply::UnknownServerError) ||
+                                   error == QNetworkReply::ProtocolInvalidOperationError ||
+                                   error == QNetworkReply::ProxyAuthenticationRequiredError;
     return !derivedFromStatus;
 }
 

@@ -62,6 +62,13 @@ TEST_F(TranscriptionServiceTest, AnyOtherStatusIsAServerErrorCarryingTheBody)
         EXPECT_EQ(error.statusCode(), c.status);
         EXPECT_EQ(error.description(), c.description);
     }
+
+    // A redirect without a Location cannot be followed: it is the server's answer too (Qt
+    // stops before reading its body).
+    const TranscriptionError redirect =
+        errorOf<TranscriptionError>(transcribeWithReply(HttpReply::text(302, "moved")));
+    EXPECT_EQ(redirect.kind(), TranscriptionError::Kind::serverError);
+    EXPECT_EQ(redirect.statusCode(), 302);
 }
 
 TEST_F(TranscriptionServiceTest, TransportFailuresPassThrough)
