@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LocalEventMonitor.h"
 
-#include "GlobalShortcuts/ApplicationEventFilter.h"
+#include "GlobalShortcuts/ModuleContext.h"
+#include "platform/EventMonitors.h"
 
 namespace GlobalShortcuts {
 
@@ -9,16 +10,21 @@ LocalEventMonitor::LocalEventMonitor(platform::EventMask events, Callback callba
     : m_events(events), m_callback(std::move(callback))
 {}
 
-LocalEventMonitor::~LocalEventMonitor()
-{
-    // The filter belongs to the application object; when that is gone, so is the filter.
-    delete m_monitor.data();
-}
+LocalEventMonitor::~LocalEventMonitor() = default;
 
 LocalEventMonitor &LocalEventMonitor::start()
 {
-    if (!m_monitor)
-        m_monitor = new ApplicationEventFilter(m_events, m_callback);
+    if (m_monitor)
+        return *this;
+    const ModuleContext *context = ModuleContext::installed();
+    platform::EventMonitors *monitors = context ? context->eventMonitors() : nullptr;
+    if (!monitors)
+        return *this;
+    // A copy: the callback may drop this object while it runs.
+    m_monitor =
+        monitors->addLocalMonitor(m_events, [callback = m_callback](const platform::Event &event) {
+            return callback(event).has_value();
+        });
     return *this;
 }
 

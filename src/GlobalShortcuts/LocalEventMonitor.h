@@ -3,20 +3,20 @@
 
 #include "platform/Event.h"
 
-#include <QPointer>
-
 #include <functional>
 #include <memory>
 #include <optional>
 
+namespace platform {
+class EventMonitor;
+} // namespace platform
+
 namespace GlobalShortcuts {
 
-class ApplicationEventFilter;
-
-// Sees the application's own key and mouse events of the given types before their windows do.
-// The callback returns the event to let it through, or none to swallow it. Created, started, and
-// stopped only by destroying it (a scoped subscription). Key events need the module context's
-// keyboard to know their physical key; without one only mouse events are seen.
+// Sees the application's own key and mouse events of the given types before their windows do,
+// through a local monitor of the installed module context's event monitors. The callback returns
+// the event to let it through, or none to swallow it. Created, started, and stopped only by
+// destroying it (a scoped subscription). A context without event monitors sees nothing.
 class LocalEventMonitor final
 {
 public:
@@ -35,8 +35,9 @@ public:
 private:
     platform::EventMask m_events;
     Callback m_callback;
-    // Owned by the application object; empty before start() and after the application is gone.
-    QPointer<ApplicationEventFilter> m_monitor;
+    // Empty before start(). It only follows its service, so one that outlives the event monitors
+    // (as at shutdown) removes nothing when dropped.
+    std::unique_ptr<platform::EventMonitor> m_monitor;
 };
 
 } // namespace GlobalShortcuts

@@ -2,7 +2,6 @@
 #include "ModuleContext.h"
 
 #include "GlobalShortcuts/HotKeyRegistration.h"
-#include "GlobalShortcuts/MenuTrackingObserver.h"
 #include "platform/EventMonitors.h"
 #include "platform/Keyboard.h"
 #include "platform/Services.h"
@@ -87,16 +86,13 @@ void ModuleContext::initializeIfNeeded()
     if (m_initialized)
         return;
     m_initialized = true;
-    if (m_eventMonitors) {
-        // The notifier is the connections' context, so they end with this context.
-        QObject::connect(m_eventMonitors, &platform::EventMonitors::menuDidBeginTracking,
-                         m_notifier.get(), [this] { setIsMenuOpen(true); });
-        QObject::connect(m_eventMonitors, &platform::EventMonitors::menuDidEndTracking,
-                         m_notifier.get(), [this] { setIsMenuOpen(false); });
+    if (!m_eventMonitors)
         return;
-    }
-    m_menuTracking =
-        std::make_unique<MenuTrackingObserver>([this](bool tracking) { setIsMenuOpen(tracking); });
+    // The notifier is the connections' context, so they end with this context.
+    QObject::connect(m_eventMonitors, &platform::EventMonitors::menuDidBeginTracking,
+                     m_notifier.get(), [this] { setIsMenuOpen(true); });
+    QObject::connect(m_eventMonitors, &platform::EventMonitors::menuDidEndTracking,
+                     m_notifier.get(), [this] { setIsMenuOpen(false); });
 }
 
 } // namespace GlobalShortcuts

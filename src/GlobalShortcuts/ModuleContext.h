@@ -18,7 +18,6 @@ struct Services;
 namespace GlobalShortcuts {
 
 class HotKeyRegistration;
-class MenuTrackingObserver;
 
 // The shortcut module's whole state and the platform services it uses. The program creates one on
 // the main thread before any Name and keeps it for the life of the process; a test creates one per
@@ -30,8 +29,8 @@ class MenuTrackingObserver;
 class ModuleContext final
 {
 public:
-    // Without `eventMonitors` the module follows the application's QMenus itself; with one, it
-    // follows that service's menu-tracking signals.
+    // The module's local event monitors and its menu-open state come from `eventMonitors`;
+    // without one, nothing is monitored and no menu is ever seen open.
     ModuleContext(platform::UserDefaults &userDefaults, platform::Keyboard *keyboard = nullptr,
                   platform::EventMonitors *eventMonitors = nullptr);
     // Uses the services' user defaults, keyboard and event monitors (the last two may be absent).
@@ -46,6 +45,7 @@ public:
 
     platform::UserDefaults &userDefaults() const { return m_userDefaults; }
     platform::Keyboard *keyboard() const { return m_keyboard; }
+    platform::EventMonitors *eventMonitors() const { return m_eventMonitors; }
     Notifier &notifier() const { return *m_notifier; }
 
     // The hot-key layer; not owned, must outlive its installation (install nullptr to detach).
@@ -68,7 +68,8 @@ public:
     bool isAnyRecorderActive() const { return m_isAnyRecorderActive; }
     void setIsAnyRecorderActive(bool active) { m_isAnyRecorderActive = active; }
 
-    // Run by every Name constructor: the first time, starts following the application's menus.
+    // Run by every Name constructor: the first time, starts following the event monitors' menu
+    // tracking.
     void initializeIfNeeded();
 
 private:
@@ -82,7 +83,6 @@ private:
     bool m_isMenuOpen = false;
     bool m_isAnyRecorderActive = false;
     bool m_initialized = false;
-    std::unique_ptr<MenuTrackingObserver> m_menuTracking;
 };
 
 } // namespace GlobalShortcuts

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunLoopLocalEventMonitor.h"
 
-#include "GlobalShortcuts/ApplicationEventFilter.h"
+#include "GlobalShortcuts/ModuleContext.h"
+#include "platform/EventMonitors.h"
 
 #include <QApplication>
 
@@ -21,21 +22,23 @@ void RunLoopLocalEventMonitor::start()
 {
     if (m_observer)
         return;
-    std::function<bool()> isActive;
-    if (m_runLoopMode == RunLoopMode::eventTracking)
-        isActive = [] { return QApplication::activePopupWidget() != nullptr; };
-    m_observer = new ApplicationEventFilter(m_events, m_callback, std::move(isActive));
+    const ModuleContext *context = ModuleContext::installed();
+    platform::EventMonitors *monitors = context ? context->eventMonitors() : nullptr;
+    if (!monitors)
+        return;
+    const bool onlyWhileTracking = m_runLoopMode == RunLoopMode::eventTracking;
+    // The callback is copied: it may stop this monitor while it runs.
+    m_observer = monitors->addLocalMonitor(
+        m_events, [callback = m_callback, onlyWhileTracking](const platform::Event &event) {
+            if (onlyWhileTracking && !QApplication::activePopupWidget())
+                return true;
+            return callback(event).has_value();
+        });
 }
 
 void RunLoopLocalEventMonitor::stop()
 {
-    // The filter belongs to the application object; when that is gone, so is the filter.
-    delete m_observer.data();
-}
-
-bool RunLoopLocalEventMonitor::isStarted() const
-{
-    return !m_observer.isNull();
+    m_observer.reset();
 }
 
 } // namespace GlobalShortcuts

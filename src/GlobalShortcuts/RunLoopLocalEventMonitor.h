@@ -3,20 +3,21 @@
 
 #include "platform/Event.h"
 
-#include <QPointer>
-
 #include <functional>
 #include <memory>
 #include <optional>
 
-namespace GlobalShortcuts {
+namespace platform {
+class EventMonitor;
+} // namespace platform
 
-class ApplicationEventFilter;
+namespace GlobalShortcuts {
 
 // Offers the application's own events of the given types to a callback while started, which
 // passes them on (returns the event) or drops them (returns none); other events pass unchanged and
-// in order. The hot-key layer uses it while a menu is open: a popup menu grabs the keyboard, so
-// hot keys only arrive as the application's own key events then.
+// in order. It watches through a local monitor of the installed module context's event monitors
+// (a context without them sees nothing). The hot-key layer uses it while a menu is open: a popup
+// menu grabs the keyboard, so hot keys only arrive as the application's own key events then.
 class RunLoopLocalEventMonitor final
 {
 public:
@@ -38,7 +39,7 @@ public:
     // Starting a started monitor and stopping a stopped one do nothing.
     void start();
     void stop();
-    bool isStarted() const;
+    bool isStarted() const { return m_observer != nullptr; }
 
     RunLoopMode runLoopMode() const { return m_runLoopMode; }
 
@@ -46,7 +47,7 @@ private:
     platform::EventMask m_events;
     RunLoopMode m_runLoopMode;
     Callback m_callback;
-    QPointer<ApplicationEventFilter> m_observer;
+    std::unique_ptr<platform::EventMonitor> m_observer;
 };
 
 } // namespace GlobalShortcuts

@@ -5,12 +5,12 @@
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/ObjectAssociation.h"
 #include "GlobalShortcuts/RunLoopLocalEventMonitor.h"
-#include "support/FixedLayoutKeyboard.h"
+#include "platform/linux/LinuxEventMonitors.h"
+#include "support/FakeEventMonitors.h"
 #include "support/MemoryUserDefaults.h"
 
 #include <QApplication>
 #include <QFormLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,126 +25,93 @@ using platform::Event;
 
 namespace {
 
-constexpr quint32 scanCodeQ = 24; // X key code of the Q position
-constexpr quint32 scanCodeW = 25;
-
-// A window that writes down the input that reached it.
-class InputWindow final : public QWindow
+Event keyEvent(Event::Type type, quint16 keyCode, quint64 modifierFlags = 0)
 {
-public:
-    QStringList received;
+    Event event;
+    event.type = type;
+    event.keyCode = keyCode;
+    event.modifierFlags = modifierFlags;
+    return event;
+}
 
-protected:
-    void keyPressEvent(QKeyEvent *e) override
-    {
-        received << QStringLiteral("down %1").arg(e->nativeScanCode());
-    }
-    void keyReleaseEvent(QKeyEvent *e) override
-    {
-        received << QStringLiteral("up %1").arg(e->nativeScanCode());
-    }
-    void mouseReleaseEvent(QMouseEvent *) override { received << QStringLiteral("click"); }
-};
+Event click(Event::Type type, QPointF at)
+{
+    Event event;
+    event.type = type;
+    event.locationInWindow = at;
+    return event;
+}
 
+// The module's monitors over the event monitors the test feeds.
 class EventMonitorTest : public ::testing::Test
 {
 protected:
-    EventMonitorTest()
+    // Records every event it is offered and swallows those of key code 12.
+    std::optional<Event> keepQ(const Event &e)
     {
-        m_keyboard.mapScanCode(scanCodeQ, 12);
-        m_keyboard.mapScanCode(scanCodeW, 13);
-    }
-
-    void key(QEvent::Type type, quint32 scanCode, Qt::KeyboardModifiers modifiers = {})
-    {
-        QKeyEvent event(type, Qt::Key_unknown, modifiers, scanCode, 0, 0);
-        QCoreApplication::sendEvent(&m_window, &event);
-    }
-    void click(QPointF at)
-    {
-        QMouseEvent event(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, {});
-        QCoreApplication::sendEvent(&m_window, &event);
+        m_seen << e;
+        return e.keyCode == 12 ? std::nullopt : std::optional<Event>(e);
     }
 
     testsupport::MemoryUserDefaults m_defaults;
-    testsupport::FixedLayoutKeyboard m_keyboard;
-    ModuleContext m_context{m_defaults, &m_keyboard};
-    InputWindow m_window;
+    testsupport::FakeEventMonitors m_monitors;
+    ModuleContext m_context{m_defaults, nullptr, &m_monitors};
     QList<Event> m_seen;
 };
 
-TEST_F(EventMonitorTest, LocalMonitorSeesItsTypesFirstAndSwallowsWhatItKeeps)
+TEST_F(EventMonitorTest, LocalMonitorSeesItsTypesOnlyOnceStartedAndSwallowsWhatItKeeps)
 {
     auto monitor = std::make_unique<LocalEventMonitor>(
         platform::eventMask(Event::Type::keyDown) | platform::eventMask(Event::Type::leftMouseUp),
-        [this](const Event &e) -> std::optional<Event> {
-            m_seen << e;
-            return e.keyCode == 12 ? std::nullopt : std::optional<Event>(e);
-        });
-    key(QEvent::KeyPress, scanCodeQ);
+        [this](const Event &e) { return keepQ(e); });
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
     EXPECT_TRUE(m_seen.isEmpty()) << "not started yet";
     monitor->start().start();
+    EXPECT_EQ(m_monitors.localMonitorCount(), 1);
+    EXPECT_EQ(m_monitors.monitorsAdded(), 1);
 
-    key(QEvent::KeyPress, scanCodeQ, Qt::ControlModifier | Qt::MetaModifier);
-    key(QEvent::KeyPress, scanCodeW);
-    key(QEvent::KeyRelease, scanCodeQ); // not in the mask
-    key(QEvent::KeyPress, 200);         // no known position
-    click(QPointF(7, 9));
+    const Event controlCommandQ = keyEvent(Event::Type::keyDown, 12, 0x40000u | 0x100000u);
+    EXPECT_FALSE(m_monitors.postLocal(controlCommandQ));
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 13)));
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyUp, 12))); // not in the mask
+    EXPECT_TRUE(m_monitors.postLocal(click(Event::Type::leftMouseUp, QPointF(7, 9))));
     ASSERT_EQ(m_seen.size(), 3);
-    EXPECT_EQ(m_seen[0].type, Event::Type::keyDown);
-    EXPECT_EQ(m_seen[0].modifierFlags, 0x40000u | 0x100000u);
-    EXPECT_EQ(m_seen[0].window, &m_window);
-    EXPECT_EQ(m_seen[2].type, Event::Type::leftMouseUp);
+    EXPECT_EQ(m_seen[0], controlCommandQ);
     EXPECT_EQ(m_seen[2].locationInWindow, QPointF(7, 9));
-    EXPECT_EQ(m_window.received, (QStringList{QStringLiteral("down 24"), QStringLiteral("down 25"),
-                                              QStringLiteral("up 24"), QStringLiteral("down 200"),
-                                              QStringLiteral("click")}));
 
     monitor.reset();
+    EXPECT_EQ(m_monitors.localMonitorCount(), 0);
     m_seen.clear();
-    key(QEvent::KeyPress, scanCodeQ);
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
     EXPECT_TRUE(m_seen.isEmpty());
-}
-
-TEST_F(EventMonitorTest, LocalMonitorOutlivingItsFilterReleasesQuietly)
-{
-    LocalEventMonitor monitor(platform::eventMask(Event::Type::keyDown),
-                              [](const Event &e) { return std::optional<Event>(e); });
-    monitor.start();
-    // The application object owns the filter; here it goes first, as at shutdown.
-    const QObjectList children = QCoreApplication::instance()->children();
-    for (QObject *child : children) {
-        if (child->inherits("GlobalShortcuts::ApplicationEventFilter"))
-            delete child;
-    }
-    m_seen.clear();
-    key(QEvent::KeyPress, scanCodeQ);
-    EXPECT_EQ(m_window.received, QStringList{QStringLiteral("down 24")});
 }
 
 TEST_F(EventMonitorTest, RunLoopMonitorDropsMatchedEventsOnlyWhileStarted)
 {
-    RunLoopLocalEventMonitor monitor(
-        platform::eventMask(Event::Type::keyDown) | platform::eventMask(Event::Type::keyUp),
-        RunLoopLocalEventMonitor::RunLoopMode::defaultMode,
-        [this](const Event &e) -> std::optional<Event> {
-            m_seen << e;
-            return e.keyCode == 12 ? std::nullopt : std::optional<Event>(e);
-        });
-    key(QEvent::KeyPress, scanCodeQ);
+    RunLoopLocalEventMonitor monitor(platform::eventMask(Event::Type::keyDown) |
+                                         platform::eventMask(Event::Type::keyUp),
+                                     RunLoopLocalEventMonitor::RunLoopMode::defaultMode,
+                                     [this](const Event &e) { return keepQ(e); });
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
     monitor.start();
     monitor.start();
-    key(QEvent::KeyPress, scanCodeQ);
-    key(QEvent::KeyPress, scanCodeW);
-    click(QPointF(1, 1));
-    key(QEvent::KeyRelease, scanCodeQ);
+    EXPECT_TRUE(monitor.isStarted());
+    EXPECT_EQ(m_monitors.localMonitorCount(), 1);
+    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 13)));
+    EXPECT_TRUE(m_monitors.postLocal(click(Event::Type::leftMouseUp, QPointF(1, 1))));
+    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyUp, 12)));
     monitor.stop();
     monitor.stop();
-    key(QEvent::KeyRelease, scanCodeQ);
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyUp, 12)));
     EXPECT_EQ(m_seen.size(), 3);
-    EXPECT_EQ(m_window.received, (QStringList{QStringLiteral("down 24"), QStringLiteral("down 25"),
-                                              QStringLiteral("click"), QStringLiteral("up 24")}));
     EXPECT_FALSE(monitor.isStarted());
+    EXPECT_EQ(m_monitors.localMonitorCount(), 0);
+
+    // Started again by its owner, as each time a menu opens.
+    monitor.start();
+    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
+    EXPECT_EQ(m_seen.size(), 4);
 }
 
 TEST_F(EventMonitorTest, EventTrackingModeActsOnlyWhileAMenuHasTheInput)
@@ -156,15 +123,95 @@ TEST_F(EventMonitorTest, EventTrackingModeActsOnlyWhileAMenuHasTheInput)
                                          return std::nullopt;
                                      });
     monitor.start();
-    key(QEvent::KeyPress, scanCodeQ);
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
     EXPECT_TRUE(m_seen.isEmpty());
     QMenu menu;
     menu.addAction(QStringLiteral("Item"));
     menu.popup(QPoint(0, 0));
     ASSERT_TRUE(QApplication::activePopupWidget());
-    key(QEvent::KeyPress, scanCodeQ);
+    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
     EXPECT_EQ(m_seen.size(), 1);
     menu.hide();
+    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
+    EXPECT_EQ(m_seen.size(), 1);
+}
+
+TEST(EventMonitorContext, WithoutEventMonitorsNothingIsMonitored)
+{
+    testsupport::MemoryUserDefaults defaults;
+    ModuleContext context(defaults);
+    const auto pass = [](const Event &e) { return std::optional<Event>(e); };
+    LocalEventMonitor local(platform::eventMask(Event::Type::keyDown), pass);
+    local.start();
+    RunLoopLocalEventMonitor runLoop(platform::eventMask(Event::Type::keyDown),
+                                     RunLoopLocalEventMonitor::RunLoopMode::defaultMode, pass);
+    runLoop.start();
+    EXPECT_FALSE(runLoop.isStarted());
+}
+
+// A window that writes down the clicks that reached it.
+class ClickWindow final : public QWindow
+{
+public:
+    QStringList received;
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        received << QStringLiteral("press %1").arg(int(e->button()));
+    }
+    void mouseReleaseEvent(QMouseEvent *e) override
+    {
+        received << QStringLiteral("click %1").arg(int(e->button()));
+    }
+};
+
+void sendMouse(QWindow &window, QEvent::Type type, Qt::MouseButton button, QPointF at)
+{
+    QMouseEvent event(type, at, at, button, Qt::NoButton, {});
+    QCoreApplication::sendEvent(&window, &event);
+}
+
+TEST(EventMonitorContext, OnTheLinuxMonitorsClicksAreSeenFirstAndAMonitorOutlivingThemIsQuiet)
+{
+    testsupport::MemoryUserDefaults defaults;
+    auto monitors = std::make_unique<platform::linux_impl::LinuxEventMonitors>();
+    ModuleContext context(defaults, nullptr, monitors.get());
+    ClickWindow window;
+    QList<Event> seen;
+    LocalEventMonitor monitor(platform::eventMask(Event::Type::leftMouseDown) |
+                                  platform::eventMask(Event::Type::leftMouseUp) |
+                                  platform::eventMask(Event::Type::rightMouseUp),
+                              [&seen](const Event &e) -> std::optional<Event> {
+                                  seen << e;
+                                  if (e.type == Event::Type::rightMouseUp)
+                                      return std::nullopt;
+                                  return e;
+                              });
+    monitor.start();
+
+    sendMouse(window, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(3, 4));
+    sendMouse(window, QEvent::MouseButtonRelease, Qt::LeftButton, QPointF(7, 9));
+    sendMouse(window, QEvent::MouseButtonRelease, Qt::RightButton, QPointF(7, 9));
+    sendMouse(window, QEvent::MouseButtonRelease, Qt::MiddleButton, QPointF(7, 9)); // no type
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0].type, Event::Type::leftMouseDown);
+    EXPECT_EQ(seen[1].type, Event::Type::leftMouseUp);
+    EXPECT_EQ(seen[1].locationInWindow, QPointF(7, 9));
+    EXPECT_EQ(seen[1].window, &window);
+    EXPECT_EQ(seen[2].type, Event::Type::rightMouseUp);
+    const QStringList expected{QStringLiteral("press %1").arg(int(Qt::LeftButton)),
+                               QStringLiteral("click %1").arg(int(Qt::LeftButton)),
+                               QStringLiteral("click %1").arg(int(Qt::MiddleButton))};
+    EXPECT_EQ(window.received, expected);
+
+    // The event monitors go first, as at shutdown: the clicks reach the window untouched and the
+    // module's monitor, dropped last, has nothing left to remove.
+    monitors.reset();
+    seen.clear();
+    sendMouse(window, QEvent::MouseButtonRelease, Qt::RightButton, QPointF(1, 1));
+    EXPECT_TRUE(seen.isEmpty());
+    EXPECT_EQ(window.received.size(), 4);
 }
 
 TEST(ObjectAssociation, EachInstanceIsOneSlotAndNoneRemoves)

@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/HotKeyRegistration.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/Name.h"
+#include "platform/linux/LinuxEventMonitors.h"
 #include "support/FakeEventMonitors.h"
 #include "support/MemoryUserDefaults.h"
 
@@ -66,7 +67,9 @@ protected:
     }
 
     testsupport::MemoryUserDefaults m_defaults;
-    ModuleContext m_context{m_defaults};
+    // The program's own menus, followed for real.
+    platform::linux_impl::LinuxEventMonitors m_monitors;
+    ModuleContext m_context{m_defaults, nullptr, &m_monitors};
     RecordingHotKeys m_hotKeys;
     QSignalSpy m_notified{&m_context.notifier(), &Notifier::shortcutByNameDidChange};
 };

@@ -195,6 +195,7 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
         return false;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
         // A window receives each input event first and hands it to its widgets, which would
         // show it to this filter again.
@@ -211,10 +212,10 @@ bool LinuxEventMonitors::deliverLocal(QObject *watched, QEvent *event)
 {
     auto *window = static_cast<QWindow *>(watched);
     std::optional<Event> translated;
-    if (event->type() == QEvent::MouseButtonRelease)
-        translated = eventFromQtEvent(*event, window, nullptr);
-    else
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
         translated = eventFromQtKey(*static_cast<QKeyEvent *>(event), window);
+    else
+        translated = eventFromQtEvent(*event, window, nullptr);
     if (!translated)
         return true;
     std::vector<std::uint64_t> ids;

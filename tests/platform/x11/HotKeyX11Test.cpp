@@ -2,6 +2,7 @@
 // Global shortcuts for real: X11 grabs on the root window, pressed and held through XTEST from a
 // client of our own, as a user's keyboard would.
 #include "GlobalShortcuts/HotKeyHandlers.h"
+#include "GlobalShortcuts/LocalEventMonitor.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/Name.h"
 #include "platform/linux/LinuxEventMonitors.h"
@@ -13,6 +14,7 @@
 #include "support/MemoryUserDefaults.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QWindow>
 
@@ -42,13 +44,16 @@ protected:
         ASSERT_TRUE(m_typist.isConnected());
         m_service = std::make_unique<X11HotKeyService>();
         ASSERT_TRUE(m_service->isAvailable());
-        m_context = std::make_unique<GlobalShortcuts::ModuleContext>(m_defaults);
+        m_monitors = std::make_unique<platform::linux_impl::LinuxEventMonitors>();
+        m_context =
+            std::make_unique<GlobalShortcuts::ModuleContext>(m_defaults, nullptr, m_monitors.get());
         m_handlers = std::make_unique<GlobalShortcuts::HotKeyHandlers>(*m_context, *m_service);
     }
     void TearDown() override
     {
         m_handlers.reset();
         m_context.reset();
+        m_monitors.reset();
         m_service.reset();
     }
 
@@ -66,6 +71,7 @@ protected:
 
     testsupport::MemoryUserDefaults m_defaults;
     std::unique_ptr<X11HotKeyService> m_service;
+    std::unique_ptr<platform::linux_impl::LinuxEventMonitors> m_monitors;
     std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
     std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;
     XTestClient m_typist;
@@ -278,6 +284,53 @@ TEST_F(HotKeyX11Test, LocalMonitorsSeeOurFocusedWindowsKeysFirstAndMaySwallowThe
     EXPECT_EQ(window.keyPresses, 1); // Shift went through, K was swallowed
     testsupport::waitUntil([] { return false; }, 200);
     EXPECT_TRUE(global.isEmpty()); // ours, so not reported as another program's
+}
+
+TEST_F(HotKeyX11Test, TheModulesLocalMonitorTakesOurWindowsKeysAsTheirKeyPositions)
+{
+    class Window : public QWindow
+    {
+    public:
+        QStringList received;
+
+    protected:
+        void keyPressEvent(QKeyEvent *e) override
+        {
+            received << QStringLiteral("down %1").arg(e->nativeScanCode());
+        }
+        void keyReleaseEvent(QKeyEvent *e) override
+        {
+            received << QStringLiteral("up %1").arg(e->nativeScanCode());
+        }
+    } window;
+    const auto key = [&window](QEvent::Type type, quint32 xKeyCode,
+                               Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(type, Qt::Key_unknown, modifiers, xKeyCode, 0, 0);
+        QCoreApplication::sendEvent(&window, &event);
+    };
+    constexpr quint32 xKeyQ = 24, xKeyW = 25; // Carbon 12 and 13
+    QList<platform::Event> seen;
+    GlobalShortcuts::LocalEventMonitor monitor(
+        platform::eventMask(platform::Event::Type::keyDown),
+        [&seen](const platform::Event &e) -> std::optional<platform::Event> {
+            seen << e;
+            if (e.keyCode == 12)
+                return std::nullopt;
+            return e;
+        });
+    monitor.start();
+
+    key(QEvent::KeyPress, xKeyQ, Qt::ControlModifier | Qt::MetaModifier);
+    key(QEvent::KeyPress, xKeyW);
+    key(QEvent::KeyRelease, xKeyQ); // not in the mask
+    key(QEvent::KeyPress, 3);       // no key position
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0].keyCode, 12);
+    EXPECT_EQ(seen[0].modifierFlags, 0x40000u | 0x100000u);
+    EXPECT_EQ(seen[0].window, &window);
+    EXPECT_EQ(seen[1].keyCode, 13);
+    EXPECT_EQ(window.received, (QStringList{QStringLiteral("down 25"), QStringLiteral("up 24"),
+                                            QStringLiteral("down 3")}));
 }
 
 } // namespace
