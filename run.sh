@@ -3,5 +3,6 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/install-packages.sh"
-BUILD_DIR=${BUILD_DIR:-$top/build-release} PARLOVOX_SKIP_TESTS=1 "$top/scripts/build.sh" Release
+BUILD_DIR=${BUILD_DIR:-$top/build-release} "$top/scripts/build.sh" Release \
+  -DPARLOVOX_BUILD_TESTS=OFF -DPARLOVOX_BUILD_BENCH=OFF
 exec "${BUILD_DIR:-$top/build-release}/src/app/parlovox" "$@"
