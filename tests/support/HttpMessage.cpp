@@ -53,22 +53,27 @@ QList<QByteArray> HttpRequest::headerNames() const
     return names;
 }
 
-HttpReply HttpReply::json(int status, const QByteArray &body)
+namespace {
+
+HttpReply replyWithContentType(int status, const QByteArray &body, const char *contentType)
 {
     HttpReply reply;
     reply.status = status;
     reply.body = body;
-    reply.headers.append(HttpHeaders::value_type("Content-Type", "application/json"));
+    reply.headers.append(HttpHeaders::value_type("Content-Type", contentType));
     return reply;
+}
+
+} // namespace
+
+HttpReply HttpReply::json(int status, const QByteArray &body)
+{
+    return replyWithContentType(status, body, "application/json");
 }
 
 HttpReply HttpReply::text(int status, const QByteArray &body)
 {
-    HttpReply reply;
-    reply.status = status;
-    reply.body = body;
-    reply.headers.append(HttpHeaders::value_type("Content-Type", "text/plain; charset=utf-8"));
-    return reply;
+    return replyWithContentType(status, body, "text/plain; charset=utf-8");
 }
 
 HttpReply HttpReply::hang()
