@@ -4,6 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$top/build}
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top}
 build_type=${1:-RelWithDebInfo}
 shift || true
 if [ ! -f "$build_dir/build.ninja" ]; then

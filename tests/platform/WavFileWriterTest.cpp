@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/WavFileWriter.h"
+#include "platform/WavFileWriter.h"
 
 #include <QTemporaryDir>
 #include <QtEndian>

@@ -2,7 +2,7 @@
 #include "FakeAudioInput.h"
 
 #include "platform/Scheduler.h"
-#include "platform/linux/WavFileWriter.h"
+#include "platform/WavFileWriter.h"
 
 #include <QFileInfo>
 #include <QtEndian>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "WavFileWriter.h"
+#include "platform/WavFileWriter.h"
 #include "platform/AudioInput.h"
 
 #include <QAudioDevice>
