@@ -63,9 +63,16 @@ public:
         if (!waitForLine("WINDOW "))
             return false;
         const QString window = QString::fromLatin1(m_window);
-        QProcess focus;
-        focus.start(QStringLiteral("xdotool"), {"windowfocus", "--sync", window});
-        if (!focus.waitForFinished(3000) || focus.exitCode() != 0)
+        // The window may not be mapped yet when its id is announced, and X refuses to focus an
+        // unmapped window: try again until the window manager has shown it.
+        const bool focusTaken = testsupport::waitUntil(
+            [&] {
+                QProcess focus;
+                focus.start(QStringLiteral("xdotool"), {"windowfocus", "--sync", window});
+                return focus.waitForFinished(3000) && focus.exitCode() == 0;
+            },
+            3000);
+        if (!focusTaken)
             return false;
         // The window manager may have focused the window before xdotool did.
         return testsupport::waitUntil([&] { return readLines(), m_focused; }, 3000);
