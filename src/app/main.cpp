@@ -4,12 +4,14 @@
 #include "engine/AppState.h"
 #include "engine/AudioRecorder.h"
 #include "engine/EngineLogging.h"
+#include "engine/FloatingIndicator.h"
 #include "engine/HotkeyManager.h"
 #include "platform/CrashReporter.h"
 #include "platform/Paths.h"
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/LinuxServices.h"
+#include "ui/FloatingIndicatorController.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -18,8 +20,8 @@
 namespace {
 
 // Brings up what dictation needs once the event loop runs: leftover recordings removed, the
-// permission poll, the level meter, the trigger and the server health check. The windows of the
-// full start-up (floating indicator, onboarding) are not part of this build yet.
+// permission poll, the level meter, the trigger, the server health check and the floating
+// indicator. The onboarding window is not part of this build yet.
 void startEngine(AppState &appState)
 {
     if (appState.didLateInit())
@@ -41,6 +43,11 @@ void startEngine(AppState &appState)
     appState.setHotkeyManager(std::make_unique<HotkeyManager>(&appState));
     appState.hotkeyManager()->configure(appState.useFnKey());
     appState.startHealthCheck();
+    if (const auto &createIndicator = appState.windowFactories().floatingIndicator) {
+        appState.setFloatingIndicator(createIndicator(appState));
+        appState.floatingIndicator()->createPanel();
+        appState.floatingIndicator()->startObserving();
+    }
     qCInfo(lcAppState, "[AppState] onboardingComplete: %s",
            appState.onboardingComplete() ? "true" : "false");
 }
@@ -82,6 +89,11 @@ int main(int argc, char *argv[])
     GlobalShortcuts::ModuleContext shortcuts(*services);
     GlobalShortcuts::HotKeyHandlers hotKeyHandlers(shortcuts, *services->hotKeys);
     AppState appState(*services);
+    AppState::WindowFactories windows;
+    windows.floatingIndicator = [](AppState &state) {
+        return std::make_unique<ui::FloatingIndicatorController>(state);
+    };
+    appState.setWindowFactories(std::move(windows));
     startCrashReporting(*services);
 
     services->scheduler->after(0.5, [&appState] {

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/AudioWaveform.h"
+
+#include <QWidget>
+
+#include <functional>
+
+namespace ui {
+
+class FrameClock;
+
+// The level bars as a widget of their own, for any window that shows the live microphone level:
+// it fills its rectangle with the design's 24 bars and redraws them at display rate while shown.
+class AudioWaveformView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using LevelSource = std::function<float()>;
+
+    // `level` is asked for the level (0 to 1) at every frame, e.g.
+    // `[&appState] { return appState.currentAudioLevel(); }`.
+    explicit AudioWaveformView(LevelSource level, QWidget *parent = nullptr);
+
+    FrameClock &frameClock() const { return *m_clock; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    LevelSource m_level;
+    FrameClock *m_clock;
+    AudioWaveform m_waveform;
+};
+
+} // namespace ui

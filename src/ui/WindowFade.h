@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class QWidget;
+
+namespace ui {
+
+// Fades a top-level window in and out through its window opacity. One fade runs per window: a new
+// fade takes over from the one running, from the opacity it has reached, so a window fading out
+// that is asked to come back turns around instead of disappearing afterwards.
+class WindowFade final
+{
+public:
+    // A hidden window is shown (brought to the front, not activated when it is flagged to show
+    // without activating) at opacity 0 and fades to 1 over `seconds`; a visible one fading out
+    // turns back to 1 from where it stands; one opaque or already fading in is left alone.
+    static void fadeIn(QWidget *window, double seconds);
+    // Fades to 0 over `seconds`, then hides the window. Nothing for a hidden window.
+    static void fadeOut(QWidget *window, double seconds);
+    // Whether a fade of `window` is running.
+    static bool isFading(const QWidget *window);
+};
+
+} // namespace ui
