@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A text field in its own process for the paste tests: another X client, so the clipboard really
 // crosses the X server. Talks line by line on stdout ("WINDOW <id>", "FOCUS", "TEXT <text>",
-// "BLUR", "COPIED") and takes commands on stdin ("COPY <text>", "CLEAR", "QUIT"); texts are
-// percent-encoded.
+// "BLUR", "CLICK", "COPIED") and takes commands on stdin ("COPY <text>", "CLEAR", "QUIT"); texts
+// are percent-encoded.
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -32,6 +32,8 @@ protected:
             say("FOCUS");
         else if (event->type() == QEvent::FocusOut)
             say("BLUR");
+        else if (event->type() == QEvent::MouseButtonPress)
+            say("CLICK");
         return QObject::eventFilter(watched, event);
     }
 };
