@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/BlurredLayer.h"
 #include "ui/Spring.h"
+
+#include <QImage>
 
 #include <vector>
 
@@ -11,8 +12,10 @@ class QRectF;
 
 namespace ui {
 
-// The level bars: a row of rounded bars whose heights follow the microphone level, with a soft
-// glow beneath. Each bar springs to its new height, so the drawing keeps one spring per bar.
+// The level bars: a row of rounded bars whose heights follow the microphone level, over a soft
+// glow of themselves. Each bar springs to its new height, so the drawing keeps one spring per
+// bar. Bars and glow are computed directly into one image per frame (the glow as the exact
+// Gaussian of upright bars), far cheaper than painting and blurring them at display rate.
 class AudioWaveform final
 {
 public:
@@ -31,15 +34,25 @@ public:
     void paint(QPainter &painter, const QRectF &frame, float level, double now);
 
 private:
-    void drawBars(QPainter &painter, const QRectF &frame) const;
+    struct Bar
+    {
+        double left, top, right, bottom, radius;
+    };
+    // Fills m_image with the bars and their glow, in device pixels of the image.
+    void render(const std::vector<Bar> &bars, double glowSigma);
+    void addBar(const Bar &bar, double glowSigma);
 
     int m_barCount;
     double m_barWidth;
     double m_barSpacing;
     double m_minBarHeight;
     std::vector<Spring> m_bars;
-    std::vector<double> m_heights;
-    BlurredLayer m_glow;
+    std::vector<Bar> m_shapes;
+    QImage m_image;
+    std::vector<float> m_cover;
+    std::vector<float> m_glow;
+    std::vector<float> m_columnGlow;
+    std::vector<float> m_rowGlow;
 };
 
 } // namespace ui

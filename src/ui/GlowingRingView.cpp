@@ -28,13 +28,12 @@ QConicalGradient arcGradient(const QColor &color)
     return gradient;
 }
 
-void strokeCircle(QPainter &painter, const QRectF &frame, double angle, const QBrush &brush,
-                  double lineWidth)
+// The gradients are anchored at the centre, so the circle is drawn about the origin.
+void strokeCircle(QPainter &painter, const QRectF &frame, const QBrush &brush, double lineWidth)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(frame.center());
-    painter.rotate(angle);
     painter.setPen(QPen(brush, lineWidth));
     painter.setBrush(Qt::NoBrush);
     const double radius = std::min(frame.width(), frame.height()) / 2;
@@ -62,14 +61,28 @@ void GlowingRingView::paint(QPainter &painter, const QRectF &frame, double t)
         cyan.setAlphaF(0.6f);
         return QBrush(arcGradient(cyan));
     }();
-    const double angle = rotationDegrees(t);
     const QRectF strokeBounds = frame.adjusted(-2, -2, 2, 2);
 
-    m_glow.paint(painter, strokeBounds, 8, glowOpacity(t),
-                 [&](QPainter &layer) { strokeCircle(layer, frame, angle, glow, 4); });
-    m_soft.paint(painter, strokeBounds, 3, 0.4,
-                 [&](QPainter &layer) { strokeCircle(layer, frame, angle, white, 2.5); });
-    strokeCircle(painter, frame, angle, white, 2);
+    // A blur does not care about rotation: the three rings are drawn once, unrotated, and only
+    // turned at each frame.
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The images fade out to nothing at their edges: antialiasing those would only split each
+    // row into many spans, which Qt then spreads over threads at a high price in wake-ups.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.translate(frame.center());
+    painter.rotate(rotationDegrees(t));
+    painter.translate(-frame.center());
+    m_glow.paint(
+        painter, strokeBounds, 8, glowOpacity(t),
+        [&](QPainter &layer) { strokeCircle(layer, frame, glow, 4); }, 0);
+    m_soft.paint(
+        painter, strokeBounds, 3, 0.4,
+        [&](QPainter &layer) { strokeCircle(layer, frame, white, 2.5); }, 0);
+    m_sharp.paint(
+        painter, strokeBounds, 0, 1.0,
+        [&](QPainter &layer) { strokeCircle(layer, frame, white, 2); }, 0);
+    painter.restore();
 }
 
 } // namespace ui

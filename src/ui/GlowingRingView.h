@@ -25,6 +25,7 @@ public:
 private:
     BlurredLayer m_glow;
     BlurredLayer m_soft;
+    BlurredLayer m_sharp;
 };
 
 } // namespace ui

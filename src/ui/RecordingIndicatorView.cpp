@@ -7,9 +7,7 @@
 #include "ui/Theme.h"
 
 #include <QFontMetricsF>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -25,14 +23,6 @@ constexpr double kInsetX = 10;
 constexpr double kInsetY = 7;
 constexpr double kHiddenScale = 0.3;
 constexpr double kFlashSpacing = 5;
-
-QPainterPath capsulePath(const QRectF &rect)
-{
-    QPainterPath path;
-    const double radius = std::min(rect.width(), rect.height()) / 2;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
 
 QColor white(double opacity)
 {
@@ -149,25 +139,8 @@ void RecordingIndicatorView::paintEvent(QPaintEvent *)
 
 void RecordingIndicatorView::paintCapsule(QPainter &painter, const QRectF &capsule, double t)
 {
-    const QPainterPath shape = capsulePath(capsule);
-    m_shadow.paint(painter, capsule.translated(0, 2), 8, 0.25, [&](QPainter &layer) {
-        layer.fillPath(capsulePath(capsule.translated(0, 2)), Qt::black);
-    });
-
-    // No blur of what lies behind on X11: a dark translucent fill stands in for the material.
-    painter.fillPath(shape, QColor(30, 30, 32, 150));
-    painter.fillPath(shape, QColor(0, 0, 0, 102));
-
-    QLinearGradient border(capsule.left(), 0, capsule.right(), 0);
-    border.setColorAt(0, white(0.08));
-    border.setColorAt(unit(sweepLocation(t)), white(0.25));
-    border.setColorAt(1, white(0.08));
-    const double lineWidth = 0.5;
-    const QRectF inner =
-        capsule.adjusted(lineWidth / 2, lineWidth / 2, -lineWidth / 2, -lineWidth / 2);
-    painter.setPen(QPen(QBrush(border), lineWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(capsulePath(inner));
+    m_background.paint(painter, capsule);
+    m_border.paint(painter, capsule, sweepLocation(t));
 }
 
 void RecordingIndicatorView::paintFlash(QPainter &painter, const QRectF &content, double opacity)

@@ -2,7 +2,8 @@
 #pragma once
 
 #include "ui/AudioWaveform.h"
-#include "ui/BlurredLayer.h"
+#include "ui/CapsuleBackground.h"
+#include "ui/CapsuleBorder.h"
 #include "ui/GlowingRingView.h"
 #include "ui/Spring.h"
 
@@ -45,7 +46,8 @@ private:
     FrameClock *m_clock;
     AudioWaveform m_waveform;
     GlowingRingView m_ring;
-    BlurredLayer m_shadow;
+    CapsuleBackground m_background;
+    CapsuleBorder m_border;
 
     // Only told apart from the model to see what changed between two frames.
     bool m_seenRecording;

@@ -92,6 +92,9 @@ TEST_F(IndicatorRenders, EachStateOfTheCapsule)
     }
     app->setState(RecordingState::processing());
     now = 100.3;
+    desktop.grab();
+    now += 0.1; // half way: bars shrinking away, ring growing in, capsule narrowing
+    testsupport::saveRender(desktop, QStringLiteral("indicator-to-processing"));
     settleAndSave(QStringLiteral("indicator-processing"));
     app->setState(RecordingState::idle());
     app->setShowDiscardedFlash(true);
