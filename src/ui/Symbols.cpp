@@ -27,32 +27,37 @@ const QHash<QString, char32_t> &table()
         {QStringLiteral("arrow.down.circle.fill"), 0xf181},                  // arrow_circle_down
         {QStringLiteral("arrow.triangle.2.circlepath"), 0xe627},             // sync
         {QStringLiteral("checkmark.circle.fill"), 0xe86c},                   // check_circle
+        {QStringLiteral("brain"), 0xea4a},                                   // psychology
         {QStringLiteral("chevron.left"), 0xe5cb},                            // chevron_left
         {QStringLiteral("chevron.right"), 0xe5cc},                           // chevron_right
         {QStringLiteral("chevron.left.forwardslash.chevron.right"), 0xe86f}, // code
-        {QStringLiteral("circle"), 0xe836},                         // radio_button_unchecked
-        {QStringLiteral("command"), 0xeae7},                        // keyboard_command_key
-        {QStringLiteral("doc.on.doc"), 0xe14d},                     // content_copy
-        {QStringLiteral("doc.text"), 0xe873},                       // description
-        {QStringLiteral("ellipsis"), 0xe5d3},                       // more_horiz
-        {QStringLiteral("exclamationmark.triangle"), 0xf083},       // warning_amber
-        {QStringLiteral("exclamationmark.triangle.fill"), 0xe002},  // warning
-        {QStringLiteral("eye"), 0xe8f4},                            // visibility
-        {QStringLiteral("eye.fill"), 0xe8f4},                       // visibility
-        {QStringLiteral("globe"), 0xe894},                          // language
-        {QStringLiteral("hand.raised.fill"), 0xe925},               // pan_tool
-        {QStringLiteral("info.circle"), 0xe88f},                    // info_outline
-        {QStringLiteral("laptopcomputer"), 0xe31e},                 // laptop
-        {QStringLiteral("link"), 0xe157},                           // link
-        {QStringLiteral("lock.shield"), 0xe32a},                    // security
-        {QStringLiteral("mic.fill"), 0xe029},                       // mic
-        {QStringLiteral("mic.slash.fill"), 0xe02b},                 // mic_off
-        {QStringLiteral("plus.circle.fill"), 0xe147},               // add_circle
-        {QStringLiteral("switch.2"), 0xe9f6},                       // toggle_on
-        {QStringLiteral("text.badge.plus"), 0xe89c},                // note_add
-        {QStringLiteral("timer"), 0xe425},                          // timer
-        {QStringLiteral("waveform"), 0xe1b8},                       // graphic_eq
-        {QStringLiteral("waveform.badge.exclamationmark"), 0xe8b2}, // report_problem
+        {QStringLiteral("circle"), 0xe836},                        // radio_button_unchecked
+        {QStringLiteral("command"), 0xeae7},                       // keyboard_command_key
+        {QStringLiteral("doc.on.doc"), 0xe14d},                    // content_copy
+        {QStringLiteral("doc.text"), 0xe873},                      // description
+        {QStringLiteral("ellipsis"), 0xe5d3},                      // more_horiz
+        {QStringLiteral("exclamationmark.triangle"), 0xf083},      // warning_amber
+        {QStringLiteral("exclamationmark.triangle.fill"), 0xe002}, // warning
+        {QStringLiteral("eye"), 0xe8f4},                           // visibility
+        {QStringLiteral("eye.fill"), 0xe8f4},                      // visibility
+        {QStringLiteral("gear"), 0xe8b8},                          // settings
+        {QStringLiteral("globe"), 0xe894},                         // language
+        {QStringLiteral("hand.raised.fill"), 0xe925},              // pan_tool
+        {QStringLiteral("info.circle"), 0xe88f},                   // info_outline
+        {QStringLiteral("keyboard"), 0xe312},                      // keyboard
+        {QStringLiteral("laptopcomputer"), 0xe31e},                // laptop
+        {QStringLiteral("link"), 0xe157},                          // link
+        {QStringLiteral("lock.shield"), 0xe32a},                   // security
+        {QStringLiteral("mic.fill"), 0xe029},                      // mic
+        {QStringLiteral("mic.slash.fill"), 0xe02b},                // mic_off
+        {QStringLiteral("plus.circle.fill"), 0xe147},              // add_circle
+        {QStringLiteral("sparkles"), 0xe65f},                      // auto_awesome
+        {QStringLiteral("switch.2"), 0xe9f6},                      // toggle_on
+        {QStringLiteral("text.badge.plus"), 0xe89c},               // note_add
+        {QStringLiteral("timer"), 0xe425},                         // timer
+        {QStringLiteral("waveform"), 0xe1b8},                      // graphic_eq
+        // The server cannot be reached: a filled warning triangle would read as the error state.
+        {QStringLiteral("waveform.badge.exclamationmark"), 0xe2c1}, // cloud_off
         {QStringLiteral("waveform.circle.fill"), 0xe8c8},           // settings_voice
         {QStringLiteral("xmark"), 0xe5cd},                          // close
         {QStringLiteral("xmark.circle"), 0xe888},                   // highlight_off
