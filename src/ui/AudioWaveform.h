@@ -19,7 +19,7 @@ namespace ui {
 class AudioWaveform final
 {
 public:
-    // The design's bars: 24 of them, 2 wide, 1.5 apart, never lower than 2. At least two bars.
+    // The indicator's bars: 24 of them, 2 wide, 1.5 apart, never lower than 2. At least two.
     explicit AudioWaveform(int barCount = 24, double barWidth = 2, double barSpacing = 1.5,
                            double minBarHeight = 2);
 

@@ -13,13 +13,13 @@ AudioWaveformView::AudioWaveformView(LevelSource level, QWidget *parent)
 
 QSize AudioWaveformView::sizeHint() const
 {
-    return {90, 22};
+    return QSize(90, 22).grownBy(contentsMargins());
 }
 
 void AudioWaveformView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    m_waveform.paint(painter, rect(), m_level ? m_level() : 0.0f, m_clock->now());
+    m_waveform.paint(painter, contentsRect(), m_level ? m_level() : 0.0f, m_clock->now());
 }
 
 } // namespace ui

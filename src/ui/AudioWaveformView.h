@@ -12,7 +12,9 @@ namespace ui {
 class FrameClock;
 
 // The level bars as a widget of their own, for any window that shows the live microphone level:
-// it fills its rectangle with the design's 24 bars and redraws them at display rate while shown.
+// the indicator's 24 bars fill its contents rectangle, redrawn at display rate while it is shown.
+// Their glow reaches about 5 beyond the bars; contents margins leave it room, e.g. a widget the
+// size of its capsule with `setContentsMargins(12, 6, 12, 6)`.
 class AudioWaveformView final : public QWidget
 {
     Q_OBJECT

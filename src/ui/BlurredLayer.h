@@ -21,7 +21,7 @@ public:
     using Draw = std::function<void(QPainter &)>;
 
     // `bounds` encloses what `draw` paints, in the painter's coordinates (the blur spreads beyond
-    // it by itself). `radius` follows the design's blur radius: about two standard deviations;
+    // it by itself). `radius` is a blur radius as views state it: about two standard deviations;
     // 0 keeps the drawing sharp (worth it for a drawing reused from frame to frame).
     // With a `contentKey`, the caller promises that the drawing relative to `bounds` depends only
     // on the size of `bounds` and on the key: the last blurred image is then reused as long as

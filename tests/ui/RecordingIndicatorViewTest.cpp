@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/RecordingIndicatorView.h"
 #include "ui/AudioWaveform.h"
+#include "ui/AudioWaveformView.h"
 #include "ui/FrameClock.h"
 #include "ui/GlowingRingView.h"
 
@@ -30,6 +31,51 @@ TEST(AudioWaveform, BarsFollowTheLevelUnderTheirEnvelope)
     EXPECT_NEAR(waveform.barHeight(1, 11, 22), 22 * 0.812299, 1e-3);
     // A whisper still shows every bar at least at the minimum.
     EXPECT_EQ(waveform.barHeight(0.01f, 0, 22), 2.0);
+}
+
+namespace {
+
+// Pixels of `image` that are nearly opaque white: the bars themselves, not their glow.
+int barPixels(const QImage &image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += qAlpha(image.pixel(x, y)) > 200 && qRed(image.pixel(x, y)) > 200;
+    return count;
+}
+
+} // namespace
+
+// Outside the indicator (the onboarding window shows the bars in a capsule of its own) the
+// view follows whatever level it is given, frame by frame.
+TEST(AudioWaveformView, FollowsItsLevelSource)
+{
+    float level = 0;
+    double now = 50;
+    ui::AudioWaveformView view([&level] { return level; });
+    view.setContentsMargins(12, 6, 12, 6);
+    view.resize(view.sizeHint());
+    view.frameClock().setTimeSource([&now] { return now; });
+    // The bars alone, without the window's background.
+    const auto draw = [&] {
+        QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    };
+    const auto settled = [&] {
+        draw();
+        now += 2;
+        return draw();
+    };
+    const int quiet = barPixels(settled());
+    level = 1;
+    const QImage loud = settled();
+    testsupport::saveRender(view, QStringLiteral("waveform-view-loud"));
+    EXPECT_EQ(view.sizeHint(), QSize(114, 34));
+    EXPECT_GT(quiet, 0);
+    EXPECT_GT(barPixels(loud), 4 * quiet);
 }
 
 TEST(RecordingIndicatorView, BorderHighlightSweepsEveryFourSeconds)
