@@ -14,9 +14,10 @@ namespace ui {
 
 namespace {
 
-// Far beyond any changelog we ship; the tab reads the file on the main thread each time the
-// settings window is built, so a damaged or foreign file must not stall it.
-constexpr qint64 kMaxChangelogBytes = 1024 * 1024;
+// A hundred times the changelog we ship. The file is read, and every line of it laid out, on the
+// main thread each time the settings window is built, so a damaged or foreign file must not
+// stall the window.
+constexpr qint64 kMaxChangelogBytes = 256 * 1024;
 
 struct Release
 {

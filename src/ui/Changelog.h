@@ -24,8 +24,7 @@ struct ChangelogEntry
 };
 
 // The program's own changelog, the resource CHANGELOG.md, parsed; empty when it is missing, not
-// UTF-8 or unreadable. A file beyond the first megabyte is read only up to the last whole line
-// within it.
+// UTF-8 or unreadable. Of a file beyond 256 KiB only the whole lines within that much are read.
 QList<ChangelogEntry> loadChangelog(const platform::Bundle &bundle);
 
 // The releases of a changelog text, in file order. A release starts at a line "## [version]",
