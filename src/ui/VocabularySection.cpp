@@ -10,6 +10,7 @@
 #include "engine/AppState.h"
 #include "engine/VocabularyPreset.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -19,6 +20,7 @@ namespace ui {
 namespace {
 
 constexpr int kPreviewMaxHeight = 80;
+constexpr int kPreviewTransitionMs = 150;
 
 QLabel *heading(const QString &title, QWidget *parent)
 {
@@ -79,7 +81,14 @@ VocabularySection::VocabularySection(AppState &appState, QWidget *parent)
     stack->addLayout(grid);
 
     m_preview = new FlowScrollArea(4, kPreviewMaxHeight, this);
+    m_preview->hide();
     stack->addWidget(m_preview);
+    m_previewTransition.setDuration(kPreviewTransitionMs);
+    m_previewTransition.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&m_previewTransition, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant &value) { stepPreviewTransition(value.toDouble()); });
+    connect(&m_previewTransition, &QVariantAnimation::finished, this,
+            &VocabularySection::endPreviewTransition);
 
     auto *customHeading = heading(tr("Custom Words"), this);
     customHeading->setContentsMargins(0, 2, 0, 0);
@@ -89,7 +98,6 @@ VocabularySection::VocabularySection(AppState &appState, QWidget *parent)
 
     connect(&appState, &AppState::enabledPresetsChanged, this, &VocabularySection::showPresets);
     showPresets();
-    showPreview();
 }
 
 QStringList VocabularySection::previewWords() const
@@ -106,6 +114,11 @@ QStringList VocabularySection::previewWords() const
 bool VocabularySection::isPreviewShown() const
 {
     return !m_preview->isHidden();
+}
+
+bool VocabularySection::isPreviewMoving() const
+{
+    return m_previewTransition.state() == QAbstractAnimation::Running;
 }
 
 void VocabularySection::toggle(const QString &id)
@@ -136,20 +149,64 @@ void VocabularySection::showPresets()
     }
 }
 
-void VocabularySection::showPreview()
+void VocabularySection::clearPreview()
 {
     FlowLayout &flow = m_preview->flow();
     while (QLayoutItem *item = flow.takeAt(0)) {
         delete item->widget();
         delete item;
     }
+}
+
+void VocabularySection::showPreview()
+{
     const VocabularyPreset *preset = findPreset(m_previewingPreset);
-    m_preview->setVisible(preset != nullptr);
-    if (!preset)
+    if (!preset) {
+        // The words stay while they fade out.
+        transitionPreview(false);
         return;
+    }
+    clearPreview();
     for (const QString &word : preset->words)
-        flow.addWidget(wordTag(word, m_preview->content()));
+        m_preview->flow().addWidget(wordTag(word, m_preview->content()));
     m_preview->fitToContent();
+    transitionPreview(true);
+}
+
+void VocabularySection::transitionPreview(bool in)
+{
+    const bool running = m_previewTransition.state() == QAbstractAnimation::Running;
+    if (!running && m_preview->isHidden() != in)
+        return;
+    if (running && m_previewTransition.endValue().toDouble() == (in ? 1.0 : 0.0))
+        return;
+    // A reversal starts from where the running transition stands.
+    const double from = running ? m_previewTransition.currentValue().toDouble() : (in ? 0.0 : 1.0);
+    m_previewTransition.stop();
+    if (!m_preview->graphicsEffect())
+        m_preview->setGraphicsEffect(new QGraphicsOpacityEffect);
+    m_previewTransition.setStartValue(from);
+    m_previewTransition.setEndValue(in ? 1.0 : 0.0);
+    m_preview->show();
+    m_previewTransition.start();
+}
+
+void VocabularySection::stepPreviewTransition(double progress)
+{
+    if (auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_preview->graphicsEffect()))
+        effect->setOpacity(progress);
+    // Growing from its top edge down, so it seems to come out from under the presets.
+    m_preview->setMaximumHeight(qRound(progress * m_preview->heightForWidth(m_preview->width())));
+}
+
+void VocabularySection::endPreviewTransition()
+{
+    m_preview->setGraphicsEffect(nullptr);
+    m_preview->setMaximumHeight(kPreviewMaxHeight);
+    if (m_previewTransition.endValue().toDouble() == 0.0) {
+        m_preview->hide();
+        clearPreview();
+    }
 }
 
 } // namespace ui

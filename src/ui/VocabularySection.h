@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QList>
+#include <QVariantAnimation>
 #include <QWidget>
 
 class AppState;
@@ -25,7 +26,10 @@ public:
     QList<PresetToggleButton *> presetButtons() const { return m_presetButtons; }
     // The preview's words, in order.
     QStringList previewWords() const;
+    // Still true while the words fade out.
     bool isPreviewShown() const;
+    // Whether the preview is fading in or out.
+    bool isPreviewMoving() const;
     CustomWordsEditor &customWords() const { return *m_customWords; }
 
 private:
@@ -33,11 +37,16 @@ private:
     void preview(const QString &id);
     void showPresets();
     void showPreview();
+    void clearPreview();
+    void transitionPreview(bool in);
+    void stepPreviewTransition(double progress);
+    void endPreviewTransition();
 
     AppState &m_appState;
     QString m_previewingPreset;
     QList<PresetToggleButton *> m_presetButtons;
     FlowScrollArea *m_preview;
+    QVariantAnimation m_previewTransition;
     CustomWordsEditor *m_customWords;
 };
 

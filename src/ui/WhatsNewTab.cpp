@@ -32,7 +32,7 @@ WhatsNewTab::WhatsNewTab(const QList<ChangelogEntry> &entries, QWidget *parent) 
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     outer->addWidget(scroll);
 
     auto *page = new QWidget;

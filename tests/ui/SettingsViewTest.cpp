@@ -69,13 +69,15 @@ TEST_F(Settings, FiveTabsInOrderRenderedInALightAndADarkPalette)
     EXPECT_FALSE(view->tabs().widget(4)->findChildren<QLabel *>().isEmpty());
 
     auto &vocabulary = tab<ui::VocabularyTab>(2).section();
-
     vocabulary.presetButtons().at(1)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !vocabulary.isPreviewMoving(); }));
     renderTabs(QStringLiteral("settings-light-"));
     view.reset();
     useDarkPalette();
     open();
-    tab<ui::VocabularyTab>(2).section().presetButtons().at(1)->previewButton().click();
+    auto &darkVocabulary = tab<ui::VocabularyTab>(2).section();
+    darkVocabulary.presetButtons().at(1)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !darkVocabulary.isPreviewMoving(); }));
     renderTabs(QStringLiteral("settings-dark-"));
 }
 
@@ -105,8 +107,15 @@ TEST_F(Settings, PresetsToggleAndPreviewOneAtATime)
     EXPECT_EQ(buttons.at(0)->previewButton().symbol(), QStringLiteral("eye"));
     EXPECT_EQ(buttons.at(2)->previewButton().symbol(), QStringLiteral("eye.fill"));
     buttons.at(2)->previewButton().click();
-    EXPECT_FALSE(section.isPreviewShown());
     EXPECT_TRUE(section.previewingPreset().isEmpty());
+    EXPECT_EQ(buttons.at(2)->previewButton().symbol(), QStringLiteral("eye"));
+    // An eye pressed while the words fade out brings them back; pressed again, they go.
+    buttons.at(1)->previewButton().click();
+    EXPECT_EQ(section.previewWords(), VocabularyPreset::all().at(1).words);
+    buttons.at(1)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !section.isPreviewMoving(); }));
+    EXPECT_FALSE(section.isPreviewShown());
+    EXPECT_TRUE(section.previewWords().isEmpty());
 }
 
 TEST_F(Settings, PermissionCardsRequestAndOpenTheDesktopSettings)
