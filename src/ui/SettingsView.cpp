@@ -21,7 +21,7 @@ SettingsView::SettingsView(AppState &appState, UpdaterManager &updaterManager,
                            QWidget *parent)
     : QWidget(parent)
 {
-    setFixedSize(width, height);
+    setFixedSize(560, 520);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_tabs = new QTabWidget(this);

@@ -25,9 +25,6 @@ public:
     // Makes the Input tab, given its parent.
     using InputTabFactory = std::function<QWidget *(QWidget *parent)>;
 
-    static constexpr int width = 560;
-    static constexpr int height = 520;
-
     // `appState`, `updaterManager` and `services` must outlive the view.
     SettingsView(AppState &appState, UpdaterManager &updaterManager, platform::Services &services,
                  InputTabFactory makeInputTab, QWidget *parent = nullptr);
