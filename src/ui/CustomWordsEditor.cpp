@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -69,7 +70,12 @@ QStringList CustomWordsEditor::words() const
 
 void CustomWordsEditor::add()
 {
-    const QStringList candidates = splitWordList(m_field->text());
+    // Qt's one-line field keeps the line breaks of pasted text: a pasted list of one word per
+    // line is as many words, not one word spanning lines.
+    QString input = m_field->text();
+    static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n\\x{2028}\\x{2029}]"));
+    input.replace(lineBreaks, QStringLiteral(","));
+    const QStringList candidates = splitWordList(input);
     if (candidates.isEmpty())
         return;
     QStringList list = words();
