@@ -164,11 +164,12 @@ QCoro::Task<std::pair<QByteArray, QString>> AppcastUpdater::download()
     reply->deleteLater();
     if (!cutReason->isEmpty())
         co_return {QByteArray(), *cutReason};
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && status.toInt() / 100 != 2)
+        co_return {QByteArray(),
+                   QStringLiteral("The update server answered %1.").arg(status.toInt())};
     if (reply->error() != QNetworkReply::NoError)
         co_return {QByteArray(), reply->errorString()};
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status / 100 != 2)
-        co_return {QByteArray(), QStringLiteral("The update server answered %1.").arg(status)};
     co_return {reply->read(maxBytes + 1), QString()};
 }
 
