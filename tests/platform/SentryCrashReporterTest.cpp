@@ -212,7 +212,7 @@ TEST_F(SentryCrashReporterTest, ACrashLeavesARecordThatTheNextStartSendsOnce)
     reporter->start(options(dsn(), true));
     ASSERT_TRUE(testsupport::waitUntil([this] { return records().isEmpty(); }));
     ASSERT_EQ(server.requestCount(), 1);
-    EXPECT_EQ(log.lines(QStringLiteral("info"))
+    EXPECT_EQ(log.lines(QStringLiteral("critical"))
                   .filter(QStringLiteral("[CrashReporter] Dropped an unreadable crash record"))
                   .size(),
               2);

@@ -79,7 +79,7 @@ bool DesktopWorkspace::openPrivacySettings(PrivacyPane pane)
             continue;
         if (QProcess::startDetached(path, candidate.arguments))
             return true;
-        qCInfo(lcWorkspace, "[Workspace] %s did not start", candidate.program);
+        qCCritical(lcWorkspace, "[Workspace] %s did not start", candidate.program);
     }
     qCInfo(lcWorkspace, "[Workspace] No %s settings program is installed",
            sound ? "sound" : "keyboard");

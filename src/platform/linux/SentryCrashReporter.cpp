@@ -134,8 +134,8 @@ void SentryCrashReporter::enqueue(const QJsonObject &event, const QString &recor
         return;
     }
     if (queuedCount() >= m_limits.maxQueued) {
-        qCInfo(lcCrashReporter, "[CrashReporter] %d events waiting; this one is dropped",
-               queuedCount());
+        qCCritical(lcCrashReporter, "[CrashReporter] %d events waiting; this one is dropped",
+                   queuedCount());
         return;
     }
     m_queue.push_back(
@@ -154,8 +154,8 @@ void SentryCrashReporter::reportEarlierCrashes()
             record = FatalSignalRecorder::parse(file.read(FatalSignalRecorder::maxRecordBytes + 1));
         file.close();
         if (!record) {
-            qCInfo(lcCrashReporter, "[CrashReporter] Dropped an unreadable crash record: %s",
-                   qUtf8Printable(path));
+            qCCritical(lcCrashReporter, "[CrashReporter] Dropped an unreadable crash record: %s",
+                       qUtf8Printable(path));
             QFile::remove(path);
             continue;
         }
@@ -194,13 +194,13 @@ QCoro::Task<> SentryCrashReporter::sendQueued()
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (!status.isValid()) {
             // The record stays for a later start; nothing else is kept.
-            qCInfo(lcCrashReporter, "[CrashReporter] Sending failed: %s",
-                   qUtf8Printable(reply->errorString()));
+            qCCritical(lcCrashReporter, "[CrashReporter] Sending failed: %s",
+                       qUtf8Printable(reply->errorString()));
             continue;
         }
         if (status.toInt() / 100 != 2)
-            qCInfo(lcCrashReporter, "[CrashReporter] The server refused an event: %d",
-                   status.toInt());
+            qCCritical(lcCrashReporter, "[CrashReporter] The server refused an event: %d",
+                       status.toInt());
         if (!next.recordPath.isEmpty())
             QFile::remove(next.recordPath);
     }
