@@ -178,9 +178,8 @@ protected:
 TEST_F(FirstDictationE2ETest, HoldingTheShortcutWhileSpeakingTypesTheTranscriptIntoAnotherProgram)
 {
     const QString speech = m_scratch.filePath(QStringLiteral("speech.wav"));
-    ASSERT_EQ(QProcess::execute(
-                  QStringLiteral("espeak-ng"),
-                  {QStringLiteral("-w"), speech, QStringLiteral("Parlovox heard every word.")}),
+    ASSERT_EQ(QProcess::execute(QStringLiteral("espeak-ng"),
+                                {QStringLiteral("-w"), speech, QString::fromUtf8(kTranscript)}),
               0);
     // espeak-ng writes 22050 Hz mono 16 bit.
     const double speechSeconds = double(QFileInfo(speech).size() - kWavHeaderBytes) / 44100.0;
@@ -189,7 +188,7 @@ TEST_F(FirstDictationE2ETest, HoldingTheShortcutWhileSpeakingTypesTheTranscriptI
 
     ASSERT_TRUE(m_parlovox.start(QStringLiteral(PARLOVOX_PROGRAM), {}, freshEnvironment()));
     // Logged once the shortcut is grabbed and the health check runs.
-    ASSERT_TRUE(m_parlovox.waitForLine("[AppState] onboardingComplete: true"))
+    ASSERT_TRUE(m_parlovox.waitForLine("[AppState] onboardingComplete: true", 20000))
         << qPrintable(m_parlovox.output());
     ASSERT_NO_FATAL_FAILURE(focusTextField());
 
