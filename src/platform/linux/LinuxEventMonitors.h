@@ -7,11 +7,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 
 namespace platform::linux_impl {
 
 class FnKeyWatcher;
+class InputDeviceSource;
 class XInputRawKeyWatcher;
 
 // Local monitors: an application-wide Qt event filter that sees each key and mouse event as its
@@ -23,7 +25,12 @@ class XInputRawKeyWatcher;
 class LinuxEventMonitors final : public EventMonitors
 {
 public:
-    explicit LinuxEventMonitors(QString inputDirectory = QStringLiteral("/dev/input"));
+    // Makes the source of input devices the Fn key is read from, each time global monitoring
+    // starts.
+    using DeviceSourceFactory = std::function<std::unique_ptr<InputDeviceSource>()>;
+
+    // Input devices come from udev unless another source is given.
+    explicit LinuxEventMonitors(DeviceSourceFactory deviceSources = {});
     ~LinuxEventMonitors() override;
 
     std::unique_ptr<EventMonitor> addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
@@ -51,7 +58,7 @@ private:
     void menuShown(QObject *menu);
     void menuGone(QObject *menu);
 
-    QString m_inputDirectory;
+    DeviceSourceFactory m_deviceSources;
     std::map<std::uint64_t, Entry> m_globalMonitors;
     std::map<std::uint64_t, Entry> m_localMonitors;
     std::uint64_t m_nextId = 1;
