@@ -18,7 +18,7 @@ HotKeyHandlers::HotKeyHandlers(ModuleContext &context, platform::HotKeyService &
     if (installedHandlers)
         qFatal("GlobalShortcuts::HotKeyHandlers: hot-key handlers are already installed");
     installedHandlers = this;
-    m_context.setHotKeyRegistration(this);
+    m_context.setHotKeyLayer(this);
     // Shortcuts stored before the hot-key layer existed were only noted; take them now.
     for (const Shortcut &shortcut : std::as_const(m_context.registeredShortcuts()))
         registerShortcut(shortcut);
@@ -26,8 +26,8 @@ HotKeyHandlers::HotKeyHandlers(ModuleContext &context, platform::HotKeyService &
 
 HotKeyHandlers::~HotKeyHandlers()
 {
-    if (m_context.hotKeyRegistration() == this)
-        m_context.setHotKeyRegistration(nullptr);
+    if (m_context.hotKeyLayer() == this)
+        m_context.setHotKeyLayer(nullptr);
     if (installedHandlers == this)
         installedHandlers = nullptr;
     // Streams that outlive us must not call back.

@@ -3,7 +3,7 @@
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/EventStream.h"
-#include "GlobalShortcuts/HotKeyRegistration.h"
+#include "GlobalShortcuts/HotKeyLayer.h"
 #include "GlobalShortcuts/Name.h"
 
 #include <QHash>
@@ -28,7 +28,7 @@ class ModuleContext;
 // ModuleContext and keeps it as long; constructing it installs it as the context's hot-key layer,
 // destroying it uninstalls it. The free functions below reach the installed one. The hot-key
 // service must outlive it.
-class HotKeyHandlers final : public QObject, private HotKeyRegistration
+class HotKeyHandlers final : public QObject, private HotKeyLayer
 {
     Q_OBJECT
 

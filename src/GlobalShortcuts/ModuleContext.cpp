@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ModuleContext.h"
 
-#include "GlobalShortcuts/HotKeyRegistration.h"
+#include "GlobalShortcuts/HotKeyLayer.h"
 #include "platform/EventMonitors.h"
 #include "platform/Keyboard.h"
 #include "platform/Services.h"

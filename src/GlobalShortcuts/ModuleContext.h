@@ -17,7 +17,7 @@ struct Services;
 
 namespace GlobalShortcuts {
 
-class HotKeyRegistration;
+class HotKeyLayer;
 
 // The shortcut module's whole state and the platform services it uses. The program creates one on
 // the main thread before any Name and keeps it for the life of the process; a test creates one per
@@ -49,8 +49,8 @@ public:
     Notifier &notifier() const { return *m_notifier; }
 
     // The hot-key layer; not owned, must outlive its installation (install nullptr to detach).
-    void setHotKeyRegistration(HotKeyRegistration *registration) { m_hotKeys = registration; }
-    HotKeyRegistration *hotKeyRegistration() const { return m_hotKeys; }
+    void setHotKeyLayer(HotKeyLayer *layer) { m_hotKeys = layer; }
+    HotKeyLayer *hotKeyLayer() const { return m_hotKeys; }
 
     // What the module has registered with the hot-key layer; decides whether a shortcut still needs
     // registering.
@@ -77,7 +77,7 @@ private:
     platform::Keyboard *m_keyboard = nullptr;
     platform::EventMonitors *m_eventMonitors = nullptr;
     std::unique_ptr<Notifier> m_notifier;
-    HotKeyRegistration *m_hotKeys = nullptr;
+    HotKeyLayer *m_hotKeys = nullptr;
     QSet<Shortcut> m_registeredShortcuts;
     bool m_isEnabled = true;
     bool m_isMenuOpen = false;
