@@ -12,10 +12,10 @@
 #include "QtScheduler.h"
 #include "StandardPaths.h"
 #include "X11HotKeyService.h"
-#include "XTestKeyEventPoster.h"
-#include "XdotoolScriptRunner.h"
 #include "X11Keyboard.h"
+#include "XTestKeyEventPoster.h"
 #include "XdgAutostartLoginItem.h"
+#include "XdotoolScriptRunner.h"
 
 #include <QCoreApplication>
 
@@ -39,8 +39,9 @@ std::unique_ptr<Services> createLinuxServices()
     services->eventMonitors = std::make_unique<LinuxEventMonitors>();
     services->keyboard = std::make_unique<X11Keyboard>();
     services->permissions = std::make_unique<LinuxPermissions>();
-    services->loginItem = std::make_unique<XdgAutostartLoginItem>(
-        XdgAutostartLoginItem::defaultAutostartDirectory(), QCoreApplication::applicationFilePath());
+    services->loginItem =
+        std::make_unique<XdgAutostartLoginItem>(XdgAutostartLoginItem::defaultAutostartDirectory(),
+                                                QCoreApplication::applicationFilePath());
     return services;
 }
 
