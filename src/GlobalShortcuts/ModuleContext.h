@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "GlobalShortcuts/Name.h"
 #include "GlobalShortcuts/Notifier.h"
 #include "GlobalShortcuts/Shortcut.h"
 
@@ -59,6 +60,16 @@ public:
     void registerIfNeeded(const Shortcut &shortcut);
     // Unregisters through the hot-key layer and forgets it.
     void unregister(const Shortcut &shortcut);
+    // The one rule by which a combination's hot key is given back when `lettingGo` no longer
+    // need it (a name stores another shortcut, is disabled, loses its actions or its last
+    // stream): it stays registered while another stored name that is not disabled stands for
+    // the same combination, so that name keeps working.
+    void releaseUnlessShared(const Shortcut &shortcut, const QSet<Name> &lettingGo);
+
+    // Names switched off with GlobalShortcuts::disable until enabled or given actions again:
+    // their actions and streams are not called, also while another name keeps the hot key.
+    bool isDisabled(const Name &name) const { return m_disabledNames.contains(name); }
+    void setDisabled(const Name &name, bool disabled);
 
     bool isEnabled() const { return m_isEnabled; }
     void setIsEnabled(bool enabled);
@@ -79,6 +90,7 @@ private:
     std::unique_ptr<Notifier> m_notifier;
     HotKeyLayer *m_hotKeys = nullptr;
     QSet<Shortcut> m_registeredShortcuts;
+    QSet<Name> m_disabledNames;
     bool m_isEnabled = true;
     bool m_isMenuOpen = false;
     bool m_isAnyRecorderActive = false;
