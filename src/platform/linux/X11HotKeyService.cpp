@@ -66,8 +66,9 @@ protected:
             return false;
         const auto code = static_cast<std::uint32_t>(*keyCode);
         // The repeats of a held combination we took are ours too: passed on, they would reach
-        // the menu and could trigger one of its mnemonics.
-        if (key->isAutoRepeat())
+        // the menu and could trigger one of its mnemonics. With detectable auto-repeat they come
+        // as further presses without a release between them, which Qt does not mark.
+        if (key->isAutoRepeat() || (press && m_taken.contains(code)))
             return m_taken.contains(code);
         std::uint32_t modifiers = xcbkeys::carbonModifiersForQt(key->modifiers());
         if (press) {
