@@ -60,10 +60,10 @@ public:
     void registerIfNeeded(const Shortcut &shortcut);
     // Unregisters through the hot-key layer and forgets it.
     void unregister(const Shortcut &shortcut);
-    // The one rule by which a combination's hot key is given back when `lettingGo` no longer
-    // need it (a name stores another shortcut, is disabled, loses its actions or its last
-    // stream): it stays registered while another stored name that is not disabled stands for
-    // the same combination, so that name keeps working.
+    // The one rule by which a combination's hot key is given back once the names in `lettingGo`
+    // no longer need it (a name stores another shortcut, is disabled, loses its actions or its
+    // last stream): it stays registered while another stored name that is not disabled stands
+    // for the same combination, so that name keeps working.
     void releaseUnlessShared(const Shortcut &shortcut, const QSet<Name> &lettingGo);
 
     // Names switched off with GlobalShortcuts::disable until enabled or given actions again:
