@@ -18,10 +18,10 @@ class XInputRawKeyWatcher;
 
 // Local monitors: an application-wide Qt event filter that sees each key and mouse event as its
 // window receives it, before any widget. Global monitors: key presses and releases anywhere on
-// the X display (XInput 2 raw key events), turned into flags-changed events for modifier keys,
-// and the Fn key from the input devices. While the program itself is in front, the local
-// monitors see its keys, so the global ones leave those out (the Fn key excepted, which Qt never
-// sees). Menu tracking follows the program's QMenus.
+// the X display (XInput 2.2 raw key events), turned into flags-changed events for modifier keys,
+// and the Fn key from the input devices, followed as keyboards come and go. While the program
+// itself is in front, the local monitors see its keys, so the global ones leave those out (the Fn
+// key excepted, which Qt never sees). Menu tracking follows the program's QMenus.
 class LinuxEventMonitors final : public EventMonitors
 {
 public:
