@@ -39,6 +39,7 @@ const QHash<QString, char32_t> &table()
         {QStringLiteral("exclamationmark.triangle.fill"), 0xe002},  // warning
         {QStringLiteral("eye"), 0xe8f4},                            // visibility
         {QStringLiteral("eye.fill"), 0xe8f4},                       // visibility
+        {QStringLiteral("gear"), 0xe8b8},                           // settings
         {QStringLiteral("globe"), 0xe894},                          // language
         {QStringLiteral("hand.raised.fill"), 0xe925},               // pan_tool
         {QStringLiteral("info.circle"), 0xe88f},                    // info_outline
