@@ -100,6 +100,12 @@ TEST_F(MenuBarWindowX11, OpensFromTheTrayIconNextToItAndClosesOnEscapeAndOnAClic
     ASSERT_TRUE(clickAt(icon.center()));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !isOpen(); }));
     EXPECT_FALSE(testsupport::waitUntil([&] { return isOpen(); }, 500));
+
+    // The window holds the keyboard while open, so Control-Q reaches Quit.
+    ASSERT_TRUE(clickAt(icon.center()));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return isOpen(); }));
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")}));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return workspace->requests.contains("terminate"); }));
 }
 
 } // namespace
