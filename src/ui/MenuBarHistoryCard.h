@@ -23,8 +23,6 @@ public:
 
     explicit MenuBarHistoryCard(AppState &appState, QWidget *parent = nullptr);
 
-    bool isCopied() const { return m_copied; }
-
 private:
     void copyTranscription();
     void setCopied(bool copied);

@@ -61,9 +61,9 @@ MenuBarSetupView::MenuBarSetupView(AppState &appState, QWidget *parent)
     layout->addWidget(createHeader());
     layout->addWidget(new Divider(6, this));
 
-    auto *microphone = createPermissionSection(m_microphone, tr("Microphone"),
-                                               tr("Required to record speech for transcription."),
-                                               tr("Grant Microphone Access"), nullptr);
+    auto *microphone = createPermissionSection(
+        m_microphone, tr("Microphone"), tr("Required to record speech for transcription."),
+        tr("Grant Microphone Access"), nullptr, [this] { requestMicrophoneAccess(); });
     microphone->setObjectName(QStringLiteral("setupMicrophoneSection"));
     layout->addWidget(microphone);
     layout->addWidget(new Divider(6, this));
@@ -74,10 +74,12 @@ MenuBarSetupView::MenuBarSetupView(AppState &appState, QWidget *parent)
         textLabel(tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."),
                   TextStyle::Caption2, Theme::foreground(palette(), Emphasis::Tertiary), this);
     hint->setObjectName(QStringLiteral("accessibilityHint"));
-    auto *accessibility =
-        createPermissionSection(m_accessibility, tr("Accessibility"),
-                                tr("Required to paste transcriptions into your active app."),
-                                tr("Grant Accessibility Access"), hint);
+    auto *accessibility = createPermissionSection(
+        m_accessibility, tr("Accessibility"),
+        tr("Required to paste transcriptions into your active app."),
+        tr("Grant Accessibility Access"), hint,
+        // The answer arrives through the permission poll, which re-renders this view.
+        [this] { m_appState.services().permissions->isProcessTrustedWithPrompt(); });
     accessibility->setObjectName(QStringLiteral("setupAccessibilitySection"));
     layout->addWidget(accessibility);
     layout->addWidget(new Divider(6, this));
@@ -132,7 +134,8 @@ QWidget *MenuBarSetupView::createHeader()
 
 QWidget *MenuBarSetupView::createPermissionSection(PermissionRow &row, const QString &name,
                                                    const QString &explanation,
-                                                   const QString &buttonText, QWidget *hint)
+                                                   const QString &buttonText, QWidget *hint,
+                                                   std::function<void()> action)
 {
     auto *section = new QWidget(this);
     auto *layout = new QVBoxLayout(section);
@@ -162,6 +165,7 @@ QWidget *MenuBarSetupView::createPermissionSection(PermissionRow &row, const QSt
     request->addWidget(textLabel(explanation, TextStyle::Caption,
                                  Theme::foreground(palette(), Emphasis::Secondary), row.request));
     auto *button = SymbolButton::link(buttonText, TextStyle::Caption, row.request);
+    connect(button, &SymbolButton::clicked, this, std::move(action));
     request->addWidget(button, 0, Qt::AlignLeft);
     if (hint) {
         hint->setParent(row.request);
@@ -169,13 +173,6 @@ QWidget *MenuBarSetupView::createPermissionSection(PermissionRow &row, const QSt
     }
     layout->addWidget(row.request);
 
-    if (&row == &m_microphone) {
-        connect(button, &SymbolButton::clicked, this, &MenuBarSetupView::requestMicrophoneAccess);
-    } else {
-        // The answer arrives through the permission poll, which re-renders this view.
-        connect(button, &SymbolButton::clicked, this,
-                [this] { m_appState.services().permissions->isProcessTrustedWithPrompt(); });
-    }
     return section;
 }
 

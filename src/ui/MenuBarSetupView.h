@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class AppState;
 class QLabel;
 class QPushButton;
@@ -32,7 +34,7 @@ private:
     QWidget *createHeader();
     QWidget *createPermissionSection(PermissionRow &row, const QString &name,
                                      const QString &explanation, const QString &buttonText,
-                                     QWidget *hint);
+                                     QWidget *hint, std::function<void()> action);
     QWidget *createFooter();
     void requestMicrophoneAccess();
     void refresh();

@@ -61,11 +61,6 @@ void SymbolLabel::setSymbolColor(const QColor &color)
     m_glyph->setPalette(palette);
 }
 
-QColor SymbolLabel::textColor() const
-{
-    return m_text->palette().color(QPalette::WindowText);
-}
-
 QColor SymbolLabel::symbolColor() const
 {
     return m_glyph->palette().color(QPalette::WindowText);

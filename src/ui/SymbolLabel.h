@@ -27,7 +27,6 @@ public:
     // Colours the symbol and the text; setSymbolColor then recolours the symbol alone.
     void setColor(const QColor &color);
     void setSymbolColor(const QColor &color);
-    QColor textColor() const;
     QColor symbolColor() const;
     ElidedLabel *textLabel() const { return m_text; }
 
