@@ -35,6 +35,19 @@ QStringList ElidedLabel::shownLines() const
     return QLabel::text().split(QLatin1Char('\n'));
 }
 
+QSize ElidedLabel::sizeHint() const
+{
+    // As wide as the text unwrapped: a label given only what its current lines need would
+    // never get back the room to unwrap them.
+    int natural = 0;
+    for (const QString &line : m_fullText.split(QLatin1Char('\n')))
+        natural = qMax(natural, fontMetrics().horizontalAdvance(line));
+    const QMargins margins = contentsMargins();
+    natural += margins.left() + margins.right() + 2 * margin() + 2 * qMax(0, indent());
+    const QSize shown = QLabel::sizeHint();
+    return QSize(qMax(shown.width(), natural), shown.height());
+}
+
 QSize ElidedLabel::minimumSizeHint() const
 {
     // The text follows the width it is given, so it asks for none of its own.
@@ -56,7 +69,7 @@ void ElidedLabel::changeEvent(QEvent *event)
 
 void ElidedLabel::relayout()
 {
-    const int width = contentsRect().width() - 2 * margin() - 2 * indent();
+    const int width = contentsRect().width() - 2 * margin() - 2 * qMax(0, indent());
     const QString shown =
         wrap(m_fullText, font(), qMax(1, width), m_maximumLines).join(QLatin1Char('\n'));
     if (shown != QLabel::text())

@@ -24,6 +24,7 @@ public:
     // What the label shows now, one entry per line.
     QStringList shownLines() const;
 
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
     // `text` wrapped to `width` in `font`, at most `maximumLines` lines (0: no limit), the last
