@@ -8,6 +8,7 @@
 #include "engine/OnboardingPresenter.h"
 #include "engine/RetryQueueManager.h"
 #include "platform/Bundle.h"
+#include "platform/DeleteLater.h"
 #include "platform/LoginItem.h"
 #include "platform/Permissions.h"
 #include "platform/Scheduler.h"
@@ -32,11 +33,6 @@ const QString kFallbackBundleIdentifier = QStringLiteral("org.parlovox.Parlovox"
 // The platform client's default timeout; without one a probe that never answers would pile up
 // behind the 30 s timer.
 constexpr int kHealthProbeTimeoutMs = 60'000;
-
-struct DeleteLater
-{
-    void operator()(QNetworkReply *reply) const { reply->deleteLater(); }
-};
 
 } // namespace
 
@@ -140,7 +136,7 @@ QCoro::Task<> AppState::checkServerHealth()
 
     QNetworkRequest request(url);
     request.setTransferTimeout(kHealthProbeTimeoutMs);
-    const std::unique_ptr<QNetworkReply, DeleteLater> reply(m_network->get(request));
+    const platform::DeleteLaterPtr<QNetworkReply> reply(m_network->get(request));
     co_await reply.get();
     if (!self)
         co_return;

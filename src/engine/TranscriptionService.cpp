@@ -6,6 +6,7 @@
 #include "engine/TranscriptionResponse.h"
 #include "engine/TransportError.h"
 #include "platform/Bundle.h"
+#include "platform/DeleteLater.h"
 #include "platform/UserDefaults.h"
 
 #include <QCoroNetworkReply>
@@ -24,15 +25,6 @@
 #include <memory>
 
 namespace {
-
-struct DeleteLater
-{
-    void operator()(QNetworkReply *reply) const
-    {
-        if (reply)
-            reply->deleteLater();
-    }
-};
 
 int timeoutMilliseconds(double seconds)
 {
@@ -177,7 +169,7 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
     setHeader(request, "X-App-Version", appVersion());
     setHeader(request, "X-OS-Version", osVersion());
 
-    const std::unique_ptr<QNetworkReply, DeleteLater> reply(
+    const platform::DeleteLaterPtr<QNetworkReply> reply(
         m_network.post(request, buildBody(boundary, wav, language, prompt)));
     const auto tooLarge = abortWhenTooLarge(reply.get());
     co_await reply.get();

@@ -6,8 +6,8 @@
 #include "engine/UpdaterManager.h"
 #include "platform/Services.h"
 #include "platform/Workspace.h"
+#include "ui/BorderlessButton.h"
 #include "ui/Divider.h"
-#include "ui/SymbolButton.h"
 #include "ui/Theme.h"
 
 #include <QVBoxLayout>
@@ -41,8 +41,9 @@ MenuBarCommandList::MenuBarCommandList(AppState &appState, UpdaterManager &updat
                    workspace.showAboutPanel();
                });
     layout->addWidget(new Divider(2, this));
-    SymbolButton *quit = addCommand(QStringLiteral("quitCommand"), QStringLiteral("xmark.circle"),
-                                    tr("Quit Parlovox"), [&workspace] { workspace.terminate(); });
+    BorderlessButton *quit =
+        addCommand(QStringLiteral("quitCommand"), QStringLiteral("xmark.circle"),
+                   tr("Quit Parlovox"), [&workspace] { workspace.terminate(); });
     // The design's Command-Q: Control is the command key's place on a Linux keyboard.
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -53,12 +54,12 @@ MenuBarCommandList::MenuBarCommandList(AppState &appState, UpdaterManager &updat
     refreshUpdateEntry();
 }
 
-SymbolButton *MenuBarCommandList::addCommand(const QString &name, const QString &symbol,
-                                             const QString &text, std::function<void()> action)
+BorderlessButton *MenuBarCommandList::addCommand(const QString &name, const QString &symbol,
+                                                 const QString &text, std::function<void()> action)
 {
-    auto *button = new SymbolButton(symbol, text, TextStyle::Callout, this);
+    auto *button = new BorderlessButton(symbol, text, TextStyle::Callout, this);
     button->setObjectName(name);
-    connect(button, &SymbolButton::clicked, this, [this, action = std::move(action)] {
+    connect(button, &BorderlessButton::clicked, this, [this, action = std::move(action)] {
         // Every command but Quit brings up a window of its own (or another program's).
         Q_EMIT dismissRequested();
         action();

@@ -10,7 +10,7 @@ class UpdaterManager;
 
 namespace ui {
 
-class SymbolButton;
+class BorderlessButton;
 
 // The tray window's commands: the transcription log, the update check, settings, About, Quit.
 class MenuBarCommandList final : public QWidget
@@ -26,14 +26,14 @@ Q_SIGNALS:
     void dismissRequested();
 
 private:
-    SymbolButton *addCommand(const QString &name, const QString &symbol, const QString &text,
-                             std::function<void()> action);
+    BorderlessButton *addCommand(const QString &name, const QString &symbol, const QString &text,
+                                 std::function<void()> action);
     void refreshUpdateEntry();
 
     AppState &m_appState;
     UpdaterManager &m_updaterManager;
     std::function<void()> m_openSettings;
-    SymbolButton *m_update = nullptr;
+    BorderlessButton *m_update = nullptr;
 };
 
 } // namespace ui

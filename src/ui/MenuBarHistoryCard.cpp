@@ -5,9 +5,9 @@
 #include "platform/Pasteboard.h"
 #include "platform/Scheduler.h"
 #include "platform/Services.h"
+#include "ui/BorderlessButton.h"
 #include "ui/ElidedLabel.h"
 #include "ui/FadeAnimation.h"
-#include "ui/SymbolButton.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
@@ -19,12 +19,13 @@ namespace ui {
 
 MenuBarHistoryCard::MenuBarHistoryCard(AppState &appState, QWidget *parent)
     : QWidget(parent), m_appState(appState),
-      m_older(
-          new SymbolButton(QStringLiteral("chevron.left"), QString(), TextStyle::Caption2, this)),
-      m_counter(new QLabel(this)), m_newer(new SymbolButton(QStringLiteral("chevron.right"),
-                                                            QString(), TextStyle::Caption2, this)),
+      m_older(new BorderlessButton(QStringLiteral("chevron.left"), QString(), TextStyle::Caption2,
+                                   this)),
+      m_counter(new QLabel(this)),
+      m_newer(new BorderlessButton(QStringLiteral("chevron.right"), QString(), TextStyle::Caption2,
+                                   this)),
       m_transcript(new ElidedLabel(this)),
-      m_copy(new SymbolButton(QString(), QString(), TextStyle::Caption, this))
+      m_copy(new BorderlessButton(QString(), QString(), TextStyle::Caption, this))
 {
     setObjectName(QStringLiteral("historyCard"));
     auto *layout = new QVBoxLayout(this);
@@ -57,9 +58,9 @@ MenuBarHistoryCard::MenuBarHistoryCard(AppState &appState, QWidget *parent)
     m_copy->setObjectName(QStringLiteral("copyButton"));
     layout->addWidget(m_copy, 0, Qt::AlignLeft);
 
-    connect(m_older, &SymbolButton::clicked, &m_appState, &AppState::showOlderTranscription);
-    connect(m_newer, &SymbolButton::clicked, &m_appState, &AppState::showNewerTranscription);
-    connect(m_copy, &SymbolButton::clicked, this, &MenuBarHistoryCard::copyTranscription);
+    connect(m_older, &BorderlessButton::clicked, &m_appState, &AppState::showOlderTranscription);
+    connect(m_newer, &BorderlessButton::clicked, &m_appState, &AppState::showNewerTranscription);
+    connect(m_copy, &BorderlessButton::clicked, this, &MenuBarHistoryCard::copyTranscription);
     connect(&m_appState, &AppState::transcriptionHistoryChanged, this,
             &MenuBarHistoryCard::refresh);
     connect(&m_appState, &AppState::historyIndexChanged, this, &MenuBarHistoryCard::refresh);

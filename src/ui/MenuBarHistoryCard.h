@@ -9,7 +9,7 @@ class QLabel;
 namespace ui {
 
 class ElidedLabel;
-class SymbolButton;
+class BorderlessButton;
 
 // One of the recent transcripts, with buttons to step to older and newer ones and to copy the
 // one shown.
@@ -32,11 +32,11 @@ private:
     AppState &m_appState;
     // The view's only state of its own: true for a while after a copy.
     bool m_copied = false;
-    SymbolButton *m_older;
+    BorderlessButton *m_older;
     QLabel *m_counter;
-    SymbolButton *m_newer;
+    BorderlessButton *m_newer;
     ElidedLabel *m_transcript;
-    SymbolButton *m_copy;
+    BorderlessButton *m_copy;
 };
 
 } // namespace ui

@@ -6,10 +6,10 @@
 #include "platform/Permissions.h"
 #include "platform/Services.h"
 #include "platform/Workspace.h"
+#include "ui/BorderlessButton.h"
 #include "ui/Divider.h"
 #include "ui/ElidedLabel.h"
-#include "ui/SymbolButton.h"
-#include "ui/SymbolLabel.h"
+#include "ui/IconLabel.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
@@ -87,10 +87,10 @@ MenuBarSetupView::MenuBarSetupView(AppState &appState, QWidget *parent)
     layout->addWidget(createFooter());
     layout->addWidget(new Divider(4, this));
 
-    auto *quit = new SymbolButton(QStringLiteral("xmark.circle"), tr("Quit Parlovox"),
-                                  TextStyle::Callout, this);
+    auto *quit = new BorderlessButton(QStringLiteral("xmark.circle"), tr("Quit Parlovox"),
+                                      TextStyle::Callout, this);
     quit->setObjectName(QStringLiteral("setupQuit"));
-    connect(quit, &SymbolButton::clicked, this,
+    connect(quit, &BorderlessButton::clicked, this,
             [this] { m_appState.services().workspace->terminate(); });
     layout->addWidget(quit, 0, Qt::AlignLeft);
 
@@ -164,8 +164,8 @@ QWidget *MenuBarSetupView::createPermissionSection(PermissionRow &row, const QSt
     request->setSpacing(6);
     request->addWidget(textLabel(explanation, TextStyle::Caption,
                                  Theme::foreground(palette(), Emphasis::Secondary), row.request));
-    auto *button = SymbolButton::link(buttonText, TextStyle::Caption, row.request);
-    connect(button, &SymbolButton::clicked, this, std::move(action));
+    auto *button = BorderlessButton::link(buttonText, TextStyle::Caption, row.request);
+    connect(button, &BorderlessButton::clicked, this, std::move(action));
     request->addWidget(button, 0, Qt::AlignLeft);
     if (hint) {
         hint->setParent(row.request);
@@ -184,8 +184,8 @@ QWidget *MenuBarSetupView::createFooter()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
-    m_allGranted = new SymbolLabel(QStringLiteral("checkmark.circle.fill"),
-                                   tr("All permissions granted!"), TextStyle::Caption, footer);
+    m_allGranted = new IconLabel(QStringLiteral("checkmark.circle.fill"),
+                                 tr("All permissions granted!"), TextStyle::Caption, footer);
     m_allGranted->setObjectName(QStringLiteral("allPermissionsGranted"));
     m_allGranted->setColor(Theme::color(NamedColor::Green));
     m_allGranted->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);

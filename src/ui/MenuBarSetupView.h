@@ -11,8 +11,8 @@ class QPushButton;
 
 namespace ui {
 
-class SymbolButton;
-class SymbolLabel;
+class BorderlessButton;
+class IconLabel;
 
 // The tray window before onboarding is complete: the two permissions, each with a way to grant
 // it, "Finish Setup" once both are granted, and Quit.
@@ -44,7 +44,7 @@ private:
     AppState &m_appState;
     PermissionRow m_microphone{};
     PermissionRow m_accessibility{};
-    SymbolLabel *m_allGranted = nullptr;
+    IconLabel *m_allGranted = nullptr;
     QPushButton *m_finishSetup = nullptr;
 };
 

@@ -2,10 +2,10 @@
 #include "MenuBarStateRow.h"
 
 #include "engine/AppState.h"
-#include "ui/ActivitySpinner.h"
 #include "ui/ElidedLabel.h"
 #include "ui/FadeAnimation.h"
-#include "ui/SymbolLabel.h"
+#include "ui/IconLabel.h"
+#include "ui/ProgressSpinner.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
@@ -16,13 +16,13 @@ namespace ui {
 
 MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
     : QWidget(parent), m_appState(appState),
-      m_idle(new SymbolLabel(QStringLiteral("waveform"), tr("Hold shortcut to talk"),
-                             TextStyle::Callout, this)),
-      m_recording(new SymbolLabel(QStringLiteral("waveform.circle.fill"), tr("Recording…"),
-                                  TextStyle::Callout, this)),
+      m_idle(new IconLabel(QStringLiteral("waveform"), tr("Hold shortcut to talk"),
+                           TextStyle::Callout, this)),
+      m_recording(new IconLabel(QStringLiteral("waveform.circle.fill"), tr("Recording…"),
+                                TextStyle::Callout, this)),
       m_processing(new QWidget(this)),
-      m_error(new SymbolLabel(QStringLiteral("exclamationmark.triangle.fill"), QString(),
-                              TextStyle::Caption, this))
+      m_error(new IconLabel(QStringLiteral("exclamationmark.triangle.fill"), QString(),
+                            TextStyle::Caption, this))
 {
     setObjectName(QStringLiteral("stateRow"));
     auto *layout = new QVBoxLayout(this);
@@ -41,7 +41,7 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
     auto *processing = new QHBoxLayout(m_processing);
     processing->setContentsMargins(0, 0, 0, 0);
     processing->setSpacing(6);
-    processing->addWidget(new ActivitySpinner(14, m_processing));
+    processing->addWidget(new ProgressSpinner(14, m_processing));
     auto *transcribing = new QLabel(tr("Transcribing…"), m_processing);
     Theme::style(transcribing, TextStyle::Callout);
     processing->addWidget(transcribing);

@@ -7,7 +7,7 @@ class AppState;
 
 namespace ui {
 
-class SymbolLabel;
+class IconLabel;
 
 // What dictation is doing now: waiting for the shortcut, recording, transcribing, or the last
 // error. A change of state fades the new row in.
@@ -24,10 +24,10 @@ private:
     void refresh();
 
     AppState &m_appState;
-    SymbolLabel *m_idle;
-    SymbolLabel *m_recording;
+    IconLabel *m_idle;
+    IconLabel *m_recording;
     QWidget *m_processing;
-    SymbolLabel *m_error;
+    IconLabel *m_error;
 };
 
 } // namespace ui

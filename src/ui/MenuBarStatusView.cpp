@@ -5,10 +5,10 @@
 #include "engine/RetryQueueManager.h"
 #include "platform/Services.h"
 #include "platform/Workspace.h"
+#include "ui/BorderlessButton.h"
 #include "ui/Divider.h"
 #include "ui/ElidedLabel.h"
-#include "ui/SymbolButton.h"
-#include "ui/SymbolLabel.h"
+#include "ui/IconLabel.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
@@ -70,8 +70,8 @@ MenuBarStatusView::MenuBarStatusView(AppState &appState, QWidget *parent)
     m_pendingRow->setObjectName(QStringLiteral("pendingRetryRow"));
     QVBoxLayout *pending = stack(m_pendingRow, 0);
     pending->setContentsMargins(0, 0, 0, 4);
-    m_pendingText = new SymbolLabel(QStringLiteral("arrow.clockwise"), QString(),
-                                    TextStyle::Caption, m_pendingRow, 6);
+    m_pendingText = new IconLabel(QStringLiteral("arrow.clockwise"), QString(), TextStyle::Caption,
+                                  m_pendingRow, 6);
     m_pendingText->setColor(Theme::color(NamedColor::Orange));
     pending->addWidget(m_pendingText);
     layout->addWidget(m_pendingRow);
@@ -125,13 +125,13 @@ QWidget *MenuBarStatusView::createAccessibilityWarning()
     auto *content = new QWidget(this);
     QVBoxLayout *layout = stack(content, 4);
     auto *title =
-        new SymbolLabel(QStringLiteral("exclamationmark.triangle.fill"),
-                        tr("Accessibility required for paste"), TextStyle::Caption, content);
+        new IconLabel(QStringLiteral("exclamationmark.triangle.fill"),
+                      tr("Accessibility required for paste"), TextStyle::Caption, content);
     title->setSymbolColor(Theme::color(NamedColor::Yellow));
     layout->addWidget(title);
-    auto *open = SymbolButton::link(tr("Open Keyboard Settings"), TextStyle::Caption, content);
+    auto *open = BorderlessButton::link(tr("Open Keyboard Settings"), TextStyle::Caption, content);
     open->setObjectName(QStringLiteral("openAccessibilitySettings"));
-    connect(open, &SymbolButton::clicked, this, [this] {
+    connect(open, &BorderlessButton::clicked, this, [this] {
         Q_EMIT dismissRequested();
         m_appState.services().workspace->openPrivacySettings(
             platform::Workspace::PrivacyPane::Accessibility);
@@ -150,8 +150,8 @@ QWidget *MenuBarStatusView::createFnKeyWarning()
     auto *content = new QWidget(this);
     QVBoxLayout *layout = stack(content, 4);
     auto *title =
-        new SymbolLabel(QStringLiteral("globe"), tr("Fn key may not work with current settings"),
-                        TextStyle::Caption, content);
+        new IconLabel(QStringLiteral("globe"), tr("Fn key may not work with current settings"),
+                      TextStyle::Caption, content);
     title->setSymbolColor(Theme::color(NamedColor::Orange));
     layout->addWidget(title);
     layout->addWidget(hintLabel(tr("Give the Fn key no action in your desktop’s keyboard settings"),
@@ -163,13 +163,14 @@ QWidget *MenuBarStatusView::createMicrophoneWarning()
 {
     auto *content = new QWidget(this);
     QVBoxLayout *layout = stack(content, 4);
-    auto *title = new SymbolLabel(QStringLiteral("mic.slash.fill"),
-                                  tr("Microphone access required"), TextStyle::Caption, content);
+    auto *title = new IconLabel(QStringLiteral("mic.slash.fill"), tr("Microphone access required"),
+                                TextStyle::Caption, content);
     title->setSymbolColor(Theme::color(NamedColor::Red));
     layout->addWidget(title);
-    auto *open = SymbolButton::link(tr("Open Microphone Settings"), TextStyle::Caption, content);
+    auto *open =
+        BorderlessButton::link(tr("Open Microphone Settings"), TextStyle::Caption, content);
     open->setObjectName(QStringLiteral("openMicrophoneSettings"));
-    connect(open, &SymbolButton::clicked, this, [this] {
+    connect(open, &BorderlessButton::clicked, this, [this] {
         Q_EMIT dismissRequested();
         m_appState.services().workspace->openPrivacySettings(
             platform::Workspace::PrivacyPane::Microphone);

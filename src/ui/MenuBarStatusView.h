@@ -8,7 +8,7 @@ class QLabel;
 
 namespace ui {
 
-class SymbolLabel;
+class IconLabel;
 
 // The top of the tray window once set up: whether the server answers, the warnings for what is
 // missing (Accessibility, the Fn key, the microphone), each with its divider, and how many
@@ -42,7 +42,7 @@ private:
     QWidget *m_fnKeyWarning = nullptr;
     QWidget *m_microphoneWarning = nullptr;
     QWidget *m_pendingRow = nullptr;
-    SymbolLabel *m_pendingText = nullptr;
+    IconLabel *m_pendingText = nullptr;
 };
 
 } // namespace ui

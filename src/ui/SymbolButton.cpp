@@ -1,126 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SymbolButton.h"
 
-#include "ui/Symbols.h"
-
-#include <QFocusEvent>
-#include <QFontMetrics>
-#include <QPainter>
+#include "Symbols.h"
 
 namespace ui {
 
-namespace {
-
-constexpr int kSpacing = 4;
-constexpr int kPadding = 1;
-
-} // namespace
-
-SymbolButton::SymbolButton(const QString &symbol, const QString &text, TextStyle style,
-                           QWidget *parent)
-    : QAbstractButton(parent), m_symbol(symbol)
+SymbolButton::SymbolButton(const QString &name, int pixelSize, const QColor &color, QWidget *parent)
+    : QToolButton(parent)
 {
-    setFont(Theme::font(style));
-    setText(text);
-    // A click must not move keyboard focus away from what the user was selecting.
+    setFont(Symbols::font(pixelSize));
+    setAutoRaise(true);
+    setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Just the glyph with a little room for the hover frame, not a toolbar button's padding.
+    setFixedSize(pixelSize + 6, pixelSize + 6);
+    setSymbol(name, color);
 }
 
-SymbolButton *SymbolButton::link(const QString &text, TextStyle style, QWidget *parent)
+void SymbolButton::setSymbol(const QString &name, const QColor &color)
 {
-    auto *button = new SymbolButton(QString(), text, style, parent);
-    button->setColor(button->palette().color(QPalette::Link));
-    button->setCursor(Qt::PointingHandCursor);
-    return button;
-}
-
-void SymbolButton::setSymbol(const QString &symbol)
-{
-    if (m_symbol == symbol)
-        return;
-    m_symbol = symbol;
-    updateGeometry();
-    update();
-}
-
-void SymbolButton::setColor(std::optional<QColor> color)
-{
-    m_color = std::move(color);
-    update();
-}
-
-QColor SymbolButton::currentColor() const
-{
-    if (!isEnabled())
-        return Theme::foreground(palette(), Emphasis::Tertiary);
-    QColor color = m_color.value_or(Theme::foreground(palette(), Emphasis::Primary));
-    if (isDown())
-        color.setAlphaF(color.alphaF() * 0.6f);
-    return color;
-}
-
-QFont SymbolButton::glyphFont() const
-{
-    return Symbols::font(qRound(font().pixelSize() * 1.25));
-}
-
-QSize SymbolButton::sizeHint() const
-{
-    const QFontMetrics textMetrics(font());
-    int width = 0;
-    int height = textMetrics.height();
-    if (!m_symbol.isEmpty()) {
-        const QFontMetrics glyphMetrics(glyphFont());
-        width += glyphMetrics.horizontalAdvance(Symbols::text(m_symbol));
-        height = qMax(height, glyphFont().pixelSize());
-    }
-    if (!text().isEmpty())
-        width += (width > 0 ? kSpacing : 0) + textMetrics.horizontalAdvance(text());
-    return QSize(width + 2 * kPadding, height + 2 * kPadding);
-}
-
-void SymbolButton::focusInEvent(QFocusEvent *event)
-{
-    m_keyboardFocus =
-        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QAbstractButton::focusInEvent(event);
-}
-
-void SymbolButton::focusOutEvent(QFocusEvent *event)
-{
-    m_keyboardFocus = false;
-    QAbstractButton::focusOutEvent(event);
-}
-
-void SymbolButton::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRect area = rect().adjusted(kPadding, kPadding, -kPadding, -kPadding);
-    if (hasFocus() && m_keyboardFocus) {
-        QColor ring = Theme::accent(palette());
-        ring.setAlphaF(0.5f);
-        painter.setPen(ring);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-    }
-    const QColor color = currentColor();
-    int x = area.left();
-    if (!m_symbol.isEmpty()) {
-        const QFont glyph = glyphFont();
-        const int advance = QFontMetrics(glyph).horizontalAdvance(Symbols::text(m_symbol));
-        painter.setFont(glyph);
-        painter.setPen(color);
-        painter.drawText(QRect(x, area.top(), advance, area.height()), Qt::AlignCenter,
-                         Symbols::text(m_symbol));
-        x += advance + kSpacing;
-    }
-    if (!text().isEmpty()) {
-        painter.setFont(font());
-        painter.setPen(color);
-        painter.drawText(QRect(x, area.top(), area.right() - x + 1, area.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
-    }
+    m_name = name;
+    setText(Symbols::text(name));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::ButtonText, color);
+    setPalette(palette);
 }
 
 } // namespace ui

@@ -1,69 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SymbolLabel.h"
 
-#include "ui/ElidedLabel.h"
-#include "ui/Symbols.h"
-
-#include <QHBoxLayout>
-#include <QLabel>
+#include "Symbols.h"
 
 namespace ui {
 
-SymbolLabel::SymbolLabel(const QString &symbol, const QString &text, TextStyle style,
-                         QWidget *parent, int spacing)
-    : QWidget(parent), m_glyph(new QLabel(this)), m_text(new ElidedLabel(this))
+SymbolLabel::SymbolLabel(const QString &name, int pixelSize, const QColor &color, QWidget *parent)
+    : QLabel(parent)
 {
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    const QFont textFont = Theme::font(style);
-    // Symbols sit a little larger than the text beside them, as the platform's do.
-    m_glyph->setFont(Symbols::font(qRound(textFont.pixelSize() * 1.25)));
-    m_glyph->setTextFormat(Qt::PlainText);
-    m_glyph->setAlignment(Qt::AlignCenter);
-    m_text->setFont(textFont);
-    layout->addWidget(m_glyph, 0, Qt::AlignTop);
-    layout->addWidget(m_text, 1);
-    setSymbol(symbol);
-    setText(text);
-    setColor(Theme::foreground(palette(), Emphasis::Primary));
+    setFont(Symbols::font(pixelSize));
+    setAlignment(Qt::AlignCenter);
+    setSymbol(name, color);
 }
 
-void SymbolLabel::setSymbol(const QString &symbol)
+void SymbolLabel::setSymbol(const QString &name, const QColor &color)
 {
-    m_symbol = symbol;
-    m_glyph->setText(Symbols::text(symbol));
-}
-
-QString SymbolLabel::text() const
-{
-    return m_text->fullText();
-}
-
-void SymbolLabel::setText(const QString &text)
-{
-    m_text->setFullText(text);
-}
-
-void SymbolLabel::setColor(const QColor &color)
-{
-    QPalette palette = m_text->palette();
+    m_name = name;
+    setText(Symbols::text(name));
+    QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    m_text->setPalette(palette);
-    setSymbolColor(color);
-}
-
-void SymbolLabel::setSymbolColor(const QColor &color)
-{
-    QPalette palette = m_glyph->palette();
-    palette.setColor(QPalette::WindowText, color);
-    m_glyph->setPalette(palette);
-}
-
-QColor SymbolLabel::symbolColor() const
-{
-    return m_glyph->palette().color(QPalette::WindowText);
+    setPalette(palette);
 }
 
 } // namespace ui

@@ -1,39 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/Theme.h"
-
-#include <QWidget>
-
-class QLabel;
+#include <QLabel>
 
 namespace ui {
 
-class ElidedLabel;
-
-// A text with a leading symbol in the same text style: the design's label with an icon.
-class SymbolLabel final : public QWidget
+// A symbol of the design drawn as a glyph of the icon font, at a pixel size, in a colour.
+class SymbolLabel final : public QLabel
 {
     Q_OBJECT
 
 public:
-    SymbolLabel(const QString &symbol, const QString &text, TextStyle style,
-                QWidget *parent = nullptr, int spacing = 4);
+    SymbolLabel(const QString &name, int pixelSize, const QColor &color, QWidget *parent = nullptr);
 
-    QString symbol() const { return m_symbol; }
-    void setSymbol(const QString &symbol);
-    QString text() const;
-    void setText(const QString &text);
-    // Colours the symbol and the text; setSymbolColor then recolours the symbol alone.
-    void setColor(const QColor &color);
-    void setSymbolColor(const QColor &color);
-    QColor symbolColor() const;
-    ElidedLabel *textLabel() const { return m_text; }
+    void setSymbol(const QString &name, const QColor &color);
+    QString symbol() const { return m_name; }
 
 private:
-    QString m_symbol;
-    QLabel *m_glyph;
-    ElidedLabel *m_text;
+    QString m_name;
 };
 
 } // namespace ui

@@ -3,8 +3,8 @@
 #include "MenuBarFixture.h"
 
 #include "engine/TranscriptionLogger.h"
+#include "ui/BorderlessButton.h"
 #include "ui/ElidedLabel.h"
-#include "ui/SymbolButton.h"
 #include "ui/Theme.h"
 
 #include <QLabel>
@@ -18,7 +18,10 @@ using ui::Theme;
 class MenuBarHistory : public MenuBarFixture
 {
 protected:
-    ui::SymbolButton *button(const QString &name) const { return find<ui::SymbolButton>(name); }
+    ui::BorderlessButton *button(const QString &name) const
+    {
+        return find<ui::BorderlessButton>(name);
+    }
     QString counter() const { return find<QLabel>(QStringLiteral("historyCounter"))->text(); }
     ui::ElidedLabel *transcript() const
     {
@@ -82,7 +85,7 @@ TEST_F(MenuBarHistory, LongTranscriptIsCutAtThreeLinesAndCopiedWhole)
     render(QStringLiteral("menubar-long-transcript"));
 
     pasteboard->copyFromElsewhere(QStringLiteral("older clipboard"));
-    ui::SymbolButton *copy = button(QStringLiteral("copyButton"));
+    ui::BorderlessButton *copy = button(QStringLiteral("copyButton"));
     EXPECT_EQ(copy->text(), QStringLiteral("Copy"));
     copy->click();
     EXPECT_EQ(pasteboard->history,
@@ -117,7 +120,7 @@ TEST_F(MenuBarHistory, CommandsReachTheDesktopAndTheUpdateEntryFollowsTheUpdater
               (QStringList{QStringLiteral("Open Transcription Log"),
                            QStringLiteral("Check for Updates…"), QStringLiteral("Settings…"),
                            QStringLiteral("About Parlovox"), QStringLiteral("Quit Parlovox")}));
-    ui::SymbolButton *update = button(QStringLiteral("updateCommand"));
+    ui::BorderlessButton *update = button(QStringLiteral("updateCommand"));
     EXPECT_TRUE(update->isEnabled());
     render(QStringLiteral("menubar-idle"));
 

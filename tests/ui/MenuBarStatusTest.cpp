@@ -2,10 +2,10 @@
 // The tray window's two variants, its warnings, the pending-retry row and the state row.
 #include "MenuBarFixture.h"
 
+#include "ui/BorderlessButton.h"
 #include "ui/Divider.h"
 #include "ui/ElidedLabel.h"
-#include "ui/SymbolButton.h"
-#include "ui/SymbolLabel.h"
+#include "ui/IconLabel.h"
 #include "ui/Theme.h"
 
 #include <QLabel>
@@ -35,7 +35,7 @@ protected:
     }
     QString pendingText() const
     {
-        return find(QStringLiteral("pendingRetryRow"))->findChild<ui::SymbolLabel *>()->text();
+        return find(QStringLiteral("pendingRetryRow"))->findChild<ui::IconLabel *>()->text();
     }
     void queueRecording(const QString &name)
     {
@@ -56,14 +56,14 @@ TEST_F(MenuBarStatus, SetupVariantFollowsThePermissionsAndFinishSetupSwitchesToT
     // Only the microphone granted: its row is done, Accessibility still asks.
     const auto *microphone = find(QStringLiteral("setupMicrophoneSection"));
     const auto *accessibility = find(QStringLiteral("setupAccessibilitySection"));
-    EXPECT_FALSE(microphone->findChild<ui::SymbolButton *>()->isVisibleTo(view));
-    EXPECT_TRUE(accessibility->findChild<ui::SymbolButton *>()->isVisibleTo(view));
+    EXPECT_FALSE(microphone->findChild<ui::BorderlessButton *>()->isVisibleTo(view));
+    EXPECT_TRUE(accessibility->findChild<ui::BorderlessButton *>()->isVisibleTo(view));
     EXPECT_TRUE(shows(QStringLiteral("accessibilityHint")));
     EXPECT_FALSE(shows(QStringLiteral("allPermissionsGranted")));
     EXPECT_FALSE(find(QStringLiteral("finishSetup"))->isEnabled());
     render(QStringLiteral("menubar-setup-microphone-granted"));
 
-    accessibility->findChild<ui::SymbolButton *>()->click();
+    accessibility->findChild<ui::BorderlessButton *>()->click();
     EXPECT_EQ(permissions->trustPrompts, 1);
     // The setup variant has no keyboard shortcut for Quit.
     QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
@@ -88,7 +88,8 @@ TEST_F(MenuBarStatus, GrantingTheMicrophoneStoresTheAnswerAndBringsTheProgramFor
     permissions->microphone = false;
     createView(false);
     ASSERT_FALSE(app->micPermissionGranted());
-    auto *grant = find(QStringLiteral("setupMicrophoneSection"))->findChild<ui::SymbolButton *>();
+    auto *grant =
+        find(QStringLiteral("setupMicrophoneSection"))->findChild<ui::BorderlessButton *>();
     render(QStringLiteral("menubar-setup-nothing-granted"));
 
     // Refused: the request stays on offer, and the program still comes forward.
@@ -127,8 +128,8 @@ TEST_F(MenuBarStatus, WarningsAppearInTheirOrderEachWithItsDividerAndOpenTheDesk
               QStringLiteral("Server connected"));
     render(QStringLiteral("menubar-all-warnings"));
 
-    find<ui::SymbolButton>(QStringLiteral("openAccessibilitySettings"))->click();
-    find<ui::SymbolButton>(QStringLiteral("openMicrophoneSettings"))->click();
+    find<ui::BorderlessButton>(QStringLiteral("openAccessibilitySettings"))->click();
+    find<ui::BorderlessButton>(QStringLiteral("openMicrophoneSettings"))->click();
     EXPECT_EQ(workspace->requests, (QStringList{QStringLiteral("privacy Accessibility"),
                                                 QStringLiteral("privacy Microphone")}));
 
@@ -186,7 +187,7 @@ TEST_F(MenuBarStatus, StateRowShowsEachStateAndCutsAnErrorAtTwoLinesAsWritten)
         "Server error 502: <b>Bad gateway</b> from the upstream proxy while it was waiting for "
         "the speech model to answer the request of this recording, which took far too long");
     app->setState(RecordingState::error(message));
-    const auto *error = find<ui::SymbolLabel>(QStringLiteral("errorLabel"));
+    const auto *error = find<ui::IconLabel>(QStringLiteral("errorLabel"));
     ASSERT_TRUE(shows(QStringLiteral("errorLabel")));
     settle();
     EXPECT_EQ(error->text(), message);

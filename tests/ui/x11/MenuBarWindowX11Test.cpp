@@ -83,8 +83,14 @@ TEST_F(MenuBarWindowX11, OpensFromTheTrayIconNextToItAndClosesOnEscapeAndOnAClic
                              menuBar.toggleNear(tray.geometry());
                      });
     tray.show();
-    // Until the tray host has taken the icon in, it sits at the screen's origin.
-    ASSERT_TRUE(testsupport::waitUntil([&] { return tray.geometry().left() > 0; }, 5000));
+    // The icon takes clicks once the tray host has taken it in and shown it: then our window is
+    // what lies under its centre.
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return tray.geometry().left() > 0 &&
+                   QGuiApplication::topLevelAt(tray.geometry().center()) != nullptr;
+        },
+        5000));
 
     ASSERT_TRUE(clickTrayIcon(tray));
     ASSERT_TRUE(waitUntilReady());
