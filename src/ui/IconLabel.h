@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/Theme.h"
+
+#include <QWidget>
+
+class QLabel;
+
+namespace ui {
+
+class ElidedLabel;
+
+// A text with a leading symbol in the same text style: the design's label with an icon.
+class IconLabel final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    IconLabel(const QString &symbol, const QString &text, TextStyle style,
+              QWidget *parent = nullptr, int spacing = 4);
+
+    QString symbol() const { return m_symbol; }
+    void setSymbol(const QString &symbol);
+    QString text() const;
+    void setText(const QString &text);
+    // Colours the symbol and the text; setSymbolColor then recolours the symbol alone.
+    void setColor(const QColor &color);
+    void setSymbolColor(const QColor &color);
+    QColor symbolColor() const;
+    ElidedLabel *textLabel() const { return m_text; }
+
+private:
+    QString m_symbol;
+    QLabel *m_glyph;
+    ElidedLabel *m_text;
+};
+
+} // namespace ui

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class AppState;
+class UpdaterManager;
+
+namespace ui {
+
+class MenuBarView;
+
+// The tray window: a popup holding MenuBarView that opens next to the tray icon (under it for
+// a panel at the top of the screen, above it for one at the bottom, always on screen) and
+// closes on Escape, on a click anywhere else, and when one of its commands opens another
+// window. One instance lives as long as the program; closing only hides it.
+class MenuBarWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Space between the tray icon and the window.
+    static constexpr int gap = 4;
+
+    // `openSettings` brings up the settings window.
+    MenuBarWindow(AppState &appState, UpdaterManager &updaterManager,
+                  std::function<void()> openSettings, QWidget *parent = nullptr);
+
+    // Opens the window next to the tray icon whose global geometry is `trayIconGeometry`; an
+    // empty geometry (no tray host reports one) opens it at the mouse pointer.
+    void showNear(const QRect &trayIconGeometry);
+    // What a click on the tray icon does: opens the window, or closes it when open.
+    void toggleNear(const QRect &trayIconGeometry);
+
+    MenuBarView &view() const { return *m_view; }
+
+    // The top-left corner of a window of `size` beside `icon`, on the screen whose whole area
+    // is `screen` and whose area free of panels is `available`.
+    static QPoint placement(const QRect &icon, const QSize &size, const QRect &screen,
+                            const QRect &available);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void place();
+
+    MenuBarView *m_view;
+    QRect m_anchor;
+};
+
+} // namespace ui

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/AppStateFixture.h"
+#include "engine/UpdaterManager.h"
+#include "ui/FadeAnimation.h"
+#include "ui/MenuBarView.h"
+#include "ui/MenuBarWindow.h"
+
+#include "RenderOutput.h"
+#include "support/FakeUpdater.h"
+#include "support/FakeWorkspace.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLayout>
+
+#include <memory>
+
+// The tray window's content over AppState and UpdaterManager on doubles, shown offscreen.
+class MenuBarFixture : public AppStateFixture
+{
+protected:
+    MenuBarFixture()
+    {
+        workspace = install<testsupport::FakeWorkspace>(services.workspace);
+        updater = install<testsupport::FakeUpdater>(services.updater);
+    }
+
+    // The window, still closed.
+    ui::MenuBarWindow &createWindow(bool onboardingComplete = true)
+    {
+        defaults->setString(QStringLiteral("serverURL"), server.url());
+        defaults->setBool(QStringLiteral("onboardingComplete"), onboardingComplete);
+        create();
+        updaterManager = std::make_unique<UpdaterManager>(*updater);
+        window = std::make_unique<ui::MenuBarWindow>(*app, *updaterManager,
+                                                     [this] { ++settingsOpened; });
+        view = &window->view();
+        return *window;
+    }
+    // The window open under a tray icon at the top of the screen.
+    ui::MenuBarView &createView(bool onboardingComplete = true)
+    {
+        createWindow(onboardingComplete).showNear(QRect(100, 0, 24, 24));
+        settle();
+        return *view;
+    }
+
+    template <typename T = QWidget> T *find(const QString &name) const
+    {
+        T *found = view->findChild<T *>(name);
+        EXPECT_NE(found, nullptr) << qPrintable(name);
+        return found;
+    }
+    // Whether `name` would be on screen (the view itself is always shown).
+    bool shows(const QString &name) const
+    {
+        const QWidget *widget = find(name);
+        return widget && widget->isVisibleTo(view);
+    }
+    QString buttonText(const QString &name) const
+    {
+        const auto *button = find<QAbstractButton>(name);
+        return button ? button->text() : QString();
+    }
+
+    // Lets fades finish and layouts follow what changed.
+    void settle()
+    {
+        testsupport::waitUntil(
+            [this] {
+                const auto animated = view->findChildren<QWidget *>();
+                return std::none_of(animated.begin(), animated.end(), [](const QWidget *widget) {
+                    return ui::FadeAnimation::isRunning(widget);
+                });
+            },
+            2000);
+        // A label that rewraps asks its parent for a new size, which asks its own parent on a
+        // later turn of the event loop: one turn per level of the window.
+        for (int turn = 0; turn < 10; ++turn)
+            QApplication::processEvents();
+    }
+    void render(const QString &name)
+    {
+        settle();
+        testsupport::saveRender(*window, name);
+    }
+
+    testsupport::FakeWorkspace *workspace = nullptr;
+    testsupport::FakeUpdater *updater = nullptr;
+    int settingsOpened = 0;
+    // Declared after the services and AppState, so they go first.
+    std::unique_ptr<UpdaterManager> updaterManager;
+    std::unique_ptr<ui::MenuBarWindow> window;
+    ui::MenuBarView *view = nullptr;
+};

@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The tray window on a real X server: a tray host shows the program's icon, a click on it opens
+// the window next to it, and Escape, a click elsewhere or another click on the icon close it.
+// The test desktop's tray host sits in a panel in the top right corner.
+#include "ui/MenuBarFixture.h"
+
+#include "XTestClient.h"
+#include "ui/MenuBarWindow.h"
+#include "ui/Symbols.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+namespace {
+
+// Runs an xdotool command, as the user's mouse and keyboard.
+bool xdotool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    return process.waitForFinished(3000) && process.exitCode() == 0;
+}
+
+bool clickAt(const QPoint &point)
+{
+    return xdotool({QStringLiteral("mousemove"), QString::number(point.x()),
+                    QString::number(point.y()), QStringLiteral("click"), QStringLiteral("1")});
+}
+
+class MenuBarWindowX11 : public MenuBarFixture
+{
+protected:
+    void SetUp() override
+    {
+        MenuBarFixture::SetUp();
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            GTEST_SKIP() << "needs an X server";
+        // The test desktop has a tray host in a panel along the top of the screen.
+        ASSERT_TRUE(
+            testsupport::waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 5000))
+            << "no system tray on the display";
+    }
+
+    bool isOpen() const { return window->isVisible(); }
+    // Open for the user: on screen and holding the keyboard and the mouse, so a key or a click
+    // sent now reaches the window.
+    bool isReady()
+    {
+        return isOpen() && window->windowHandle() && window->windowHandle()->isExposed() &&
+               m_otherClient.isKeyboardGrabbed();
+    }
+    ::testing::AssertionResult waitUntilReady()
+    {
+        if (testsupport::waitUntil([this] { return isReady(); }))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "open " << isOpen() << ", exposed "
+               << (window->windowHandle() && window->windowHandle()->isExposed())
+               << ", keyboard held " << m_otherClient.isKeyboardGrabbed();
+    }
+    // The tray host moves its icons about as others come and go: click where ours is now.
+    static bool clickTrayIcon(const QSystemTrayIcon &tray)
+    {
+        return clickAt(tray.geometry().center());
+    }
+
+private:
+    x11test::XTestClient m_otherClient;
+};
+
+TEST_F(MenuBarWindowX11, OpensFromTheTrayIconNextToItAndClosesOnEscapeAndOnAClickElsewhere)
+{
+    ui::MenuBarWindow &menuBar = createWindow();
+    QSystemTrayIcon tray(ui::Symbols::icon(QStringLiteral("waveform"), Qt::black));
+    QObject::connect(&tray, &QSystemTrayIcon::activated, &menuBar,
+                     [&](QSystemTrayIcon::ActivationReason reason) {
+                         // Quick clicks arrive as a double click: each still toggles.
+                         if (reason == QSystemTrayIcon::Trigger ||
+                             reason == QSystemTrayIcon::DoubleClick)
+                             menuBar.toggleNear(tray.geometry());
+                     });
+    tray.show();
+    // The icon takes clicks once the tray host has taken it in and shown it: then our window is
+    // what lies under its centre.
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return tray.geometry().left() > 0 &&
+                   QGuiApplication::topLevelAt(tray.geometry().center()) != nullptr;
+        },
+        5000));
+
+    ASSERT_TRUE(clickTrayIcon(tray));
+    ASSERT_TRUE(waitUntilReady());
+    settle();
+    const QRect icon = tray.geometry();
+    const QRect opened = menuBar.frameGeometry();
+    // Under the icon, and under the panel when the panel reserves more room than the icon.
+    EXPECT_GT(opened.top(), icon.bottom());
+    EXPECT_LE(opened.top(), icon.bottom() + 12);
+    EXPECT_LE(opened.left(), icon.left());
+    EXPECT_GE(opened.right(), icon.left());
+    EXPECT_TRUE(menuBar.screen()->geometry().contains(opened));
+    EXPECT_EQ(opened.width(), ui::MenuBarView::width);
+
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !isOpen(); }));
+
+    ASSERT_TRUE(clickTrayIcon(tray));
+    ASSERT_TRUE(waitUntilReady());
+    ASSERT_TRUE(clickAt(QPoint(40, 700)));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !isOpen(); }));
+
+    // A second click on the icon closes the window and does not open it again.
+    ASSERT_TRUE(clickTrayIcon(tray));
+    ASSERT_TRUE(waitUntilReady());
+    ASSERT_TRUE(clickTrayIcon(tray));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !isOpen(); }));
+    EXPECT_FALSE(testsupport::waitUntil([&] { return isOpen(); }, 500));
+
+    // The window holds the keyboard while open, so Control-Q reaches Quit.
+    ASSERT_TRUE(clickTrayIcon(tray));
+    ASSERT_TRUE(waitUntilReady());
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")}));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return workspace->requests.contains("terminate"); }));
+}
+
+} // namespace
