@@ -70,12 +70,12 @@ InputTab::InputTab(AppState &appState, QWidget *parent) : QWidget(parent), m_app
     Theme::style(explanation, TextStyle::Callout);
     hotkey->addWidget(explanation);
     m_picker = new ShortcutModePicker(appState, tr("Shortcut mode"), this);
-    hotkey->addWidget(m_picker);
+    hotkey->addWidget(m_picker, 0, Qt::AlignLeft);
     m_fnHint = note(tr("If Fn isn’t working, give Parlovox read access to the keyboard device: "
                        "join the “input” group."));
     hotkey->addWidget(m_fnHint);
-    m_recorder = new GlobalShortcuts::Recorder(tr("Shortcut:"), HotkeyManager::shortcutName(), {},
-                                               this);
+    m_recorder =
+        new GlobalShortcuts::Recorder(tr("Shortcut:"), HotkeyManager::shortcutName(), {}, this);
     hotkey->addWidget(m_recorder, 0, Qt::AlignLeft);
     m_recorderHint = note(tr("Must include ⌘, ⌥, ⌃, or ⇧"));
     hotkey->addWidget(m_recorderHint);

@@ -28,18 +28,17 @@ OnboardingPermissionsStep::OnboardingPermissionsStep(AppState &appState, bool pe
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    layout->addWidget(permissionsOnly
-                          ? OnboardingStyle::header(
-                                QStringLiteral("arrow.triangle.2.circlepath"),
-                                tr("Permission Refresh"),
-                                tr("After updating, Parlovox needs an X11\nsession with XTEST "
-                                   "to paste for you."),
-                                28, 24)
-                          : OnboardingStyle::header(
-                                QStringLiteral("waveform"), tr("Parlovox"),
-                                tr("Speech to text, instantly.\nLet’s set up a couple of "
-                                   "permissions."),
-                                28, 24));
+    layout->addWidget(
+        permissionsOnly
+            ? OnboardingStyle::header(
+                  QStringLiteral("arrow.triangle.2.circlepath"), tr("Permission Refresh"),
+                  tr("After updating, Parlovox needs an X11\nsession with XTEST "
+                     "to paste for you."),
+                  28, 24)
+            : OnboardingStyle::header(QStringLiteral("waveform"), tr("Parlovox"),
+                                      tr("Speech to text, instantly.\nLet’s set up a couple of "
+                                         "permissions."),
+                                      28, 24));
     layout->addWidget(OnboardingStyle::divider());
 
     m_microphoneRow = new OnboardingPermissionRow(

@@ -102,7 +102,7 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     bubbleLayout->addWidget(m_transcript);
     m_works = new QLabel(tr("It works!"));
     Theme::style(m_works, TextStyle::Caption, OnboardingStyle::accent());
-    m_pages->addWidget(column(bubbleHolder, m_works));
+    m_pages->addWidget(column(bubbleHolder, m_works, true));
 
     // Idle.
     auto *idleCapsule = new OnboardingLevelCapsule;
@@ -120,13 +120,16 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     refresh();
 }
 
-QWidget *OnboardingStatusArea::column(QWidget *first, QWidget *second)
+QWidget *OnboardingStatusArea::column(QWidget *first, QWidget *second, bool stretchFirst)
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
-    layout->addWidget(first, 0, Qt::AlignHCenter);
+    if (stretchFirst)
+        layout->addWidget(first);
+    else
+        layout->addWidget(first, 0, Qt::AlignHCenter);
     if (second)
         layout->addWidget(second, 0, Qt::AlignHCenter);
     layout->addStretch(1);
@@ -157,8 +160,9 @@ void OnboardingStatusArea::refresh()
         page = Page::Transcript;
         m_transcript->setText(transcript);
     } else {
-        m_idleHint->setText(OnboardingStyle::withBold(
-            m_appState->useFnKey() ? tr("Hold **Fn** to start") : tr("Hold your shortcut to start")));
+        m_idleHint->setText(OnboardingStyle::withBold(m_appState->useFnKey()
+                                                          ? tr("Hold **Fn** to start")
+                                                          : tr("Hold your shortcut to start")));
     }
     m_pages->setCurrentIndex(int(page));
 }

@@ -34,7 +34,7 @@ public:
 
 private:
     void refresh();
-    QWidget *column(QWidget *first, QWidget *second);
+    QWidget *column(QWidget *first, QWidget *second, bool stretchFirst = false);
 
     QPointer<AppState> m_appState;
     QStackedWidget *m_pages = nullptr;

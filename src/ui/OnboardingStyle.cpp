@@ -68,7 +68,8 @@ QWidget *OnboardingStyle::divider()
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
     QPalette linePalette = line->palette();
-    linePalette.setColor(QPalette::WindowText, Theme::foreground(line->palette(), Emphasis::Quaternary));
+    linePalette.setColor(QPalette::WindowText,
+                         Theme::foreground(line->palette(), Emphasis::Quaternary));
     line->setPalette(linePalette);
     layout->addWidget(line);
     return holder;

@@ -71,8 +71,8 @@ void OnboardingTryItStep::refresh()
     if (!m_appState)
         return;
     const bool useFnKey = m_appState->useFnKey();
-    m_subtitle->setText(OnboardingStyle::withBold(useFnKey ? tr("Hold **Fn** and say “hello”")
-                                                           : tr("Hold your shortcut and say “hello”")));
+    m_subtitle->setText(OnboardingStyle::withBold(
+        useFnKey ? tr("Hold **Fn** and say “hello”") : tr("Hold your shortcut and say “hello”")));
     m_fnConflict->setVisible(useFnKey && m_appState->fnKeyConflict());
     m_recorder->setVisible(!useFnKey);
     m_recorderHint->setVisible(!useFnKey);

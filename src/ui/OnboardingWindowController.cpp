@@ -54,8 +54,8 @@ void OnboardingWindowController::startClosingObserver(bool (AppState::*watched)(
                                                       void (AppState::*changed)())
 {
     m_watched = watched;
-    m_observation = connect(&m_appState, changed, this,
-                            &OnboardingWindowController::checkClosingCondition);
+    m_observation =
+        connect(&m_appState, changed, this, &OnboardingWindowController::checkClosingCondition);
     // The first look comes after the current work, so the owner's show() has run by then.
     QMetaObject::invokeMethod(this, &OnboardingWindowController::checkClosingCondition,
                               Qt::QueuedConnection);

@@ -53,8 +53,7 @@ public:
     bool permissionsOnly() const { return m_permissionsOnly; }
 
 private:
-    void startClosingObserver(bool (AppState::*watched)() const,
-                              void (AppState::*changed)());
+    void startClosingObserver(bool (AppState::*watched)() const, void (AppState::*changed)());
     void checkClosingCondition();
     void activated();
     // The one place the window's opacity is animated.

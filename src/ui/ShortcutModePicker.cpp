@@ -15,18 +15,25 @@ ShortcutModePicker::ShortcutModePicker(AppState &appState, const QString &label,
     : QWidget(parent), m_appState(&appState), m_label(new QLabel(label, this)),
       m_segments(new QButtonGroup(this))
 {
-    setFixedWidth(width);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     layout->addWidget(m_label);
-    auto *segmentRow = new QHBoxLayout;
-    // Touching segments read as one control.
+    auto *segmentBox = new QWidget(this);
+    segmentBox->setFixedWidth(width);
+    auto *segmentRow = new QHBoxLayout(segmentBox);
+    segmentRow->setContentsMargins(0, 0, 0, 0);
+    // Touching segments read as one control; the chosen one in the selection colour.
     segmentRow->setSpacing(0);
+    segmentBox->setStyleSheet(
+        QStringLiteral("QPushButton { border: 1px solid palette(mid); background: palette(button);"
+                       " padding: 3px 8px; }"
+                       "QPushButton:checked { background: palette(highlight);"
+                       " color: palette(highlighted-text); border-color: palette(highlight); }"));
     for (std::size_t i = 0; i < shortcutModeOptions.size(); ++i) {
         const ShortcutModeOption &option = shortcutModeOptions[i];
-        auto *segment =
-            new QPushButton(QCoreApplication::translate("ShortcutModePicker", option.title), this);
+        auto *segment = new QPushButton(
+            QCoreApplication::translate("ShortcutModePicker", option.title), segmentBox);
         segment->setCheckable(true);
         segment->setFocusPolicy(Qt::TabFocus);
         segment->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -35,7 +42,7 @@ ShortcutModePicker::ShortcutModePicker(AppState &appState, const QString &label,
         const bool value = option.useFnKey;
         connect(segment, &QPushButton::clicked, this, [this, value] { pick(value); });
     }
-    layout->addLayout(segmentRow, 1);
+    layout->addWidget(segmentBox);
     m_segments->setExclusive(true);
     connect(&appState, &AppState::useFnKeyChanged, this, &ShortcutModePicker::refresh);
     refresh();

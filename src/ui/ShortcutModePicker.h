@@ -34,6 +34,7 @@ class ShortcutModePicker final : public QWidget
     Q_OBJECT
 
 public:
+    // The segments' width; the label sits before them.
     static constexpr int width = 200;
 
     ShortcutModePicker(AppState &appState, const QString &label, QWidget *parent = nullptr);

@@ -24,7 +24,8 @@ TEST(FormatMaxDuration, WholeMinutesAndMinutesWithSeconds)
 }
 
 class InputTabTest : public UiFixture
-{};
+{
+};
 
 TEST_F(InputTabTest, TheTriggerAndBothSlidersWriteTheSettingsOnEveryChange)
 {

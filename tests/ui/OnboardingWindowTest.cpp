@@ -71,7 +71,8 @@ TEST_F(OnboardingWindowTest, PermissionsOnlyIsDoneOnceAccessibilityAloneIsBack)
     EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("Accessibility restored!"));
     EXPECT_TRUE(shown(step.microphoneRow()->button()));
     EXPECT_TRUE(shown(step.accessibilityRow()->grantedLabel()));
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-permissions-only-done"));
+    testsupport::saveRender(*controller.panel(),
+                            QStringLiteral("onboarding-permissions-only-done"));
 
     const QPointer<ui::OnboardingPanel> panel = controller.panel();
     step.mainButton()->click();
@@ -198,7 +199,8 @@ TEST_F(OnboardingWindowTest, WithoutAScreenItRetriesFiveTimesThenGivesUp)
     controller.setScreenProvider([] { return nullptr; });
     controller.show(0);
     scheduler->advance(10.0);
-    QStringList expected{QStringLiteral("info: [Onboarding] show() called (retry 0), panel: exists")};
+    QStringList expected{
+        QStringLiteral("info: [Onboarding] show() called (retry 0), panel: exists")};
     for (int attempt = 1; attempt <= 5; ++attempt) {
         expected << QStringLiteral("info: [Onboarding] NSScreen.main nil, retrying in 0.5s "
                                    "(attempt %1)")

@@ -35,7 +35,10 @@ protected:
     }
 
     // Whether `widget` would be on screen once its window is (its own flag and its parents').
-    static bool shown(const QWidget *widget) { return widget && widget->isVisibleTo(widget->window()); }
+    static bool shown(const QWidget *widget)
+    {
+        return widget && widget->isVisibleTo(widget->window());
+    }
 
     testsupport::FakeWorkspace *workspace = nullptr;
     testsupport::FakeHotKeyService *hotKeys = nullptr;
