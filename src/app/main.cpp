@@ -10,6 +10,7 @@
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/LinuxServices.h"
+#include "ui/DialogPresenter.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -81,6 +82,14 @@ int main(int argc, char *argv[])
     // Declared after the services, so they go first at exit.
     GlobalShortcuts::ModuleContext shortcuts(*services);
     GlobalShortcuts::HotKeyHandlers hotKeyHandlers(shortcuts, *services->hotKeys);
+    // The recorder's alerts go through the windows' dialog seam like every other alert.
+    shortcuts.setAlertPresenter([](QWidget *parent, const GlobalShortcuts::RecorderAlert &alert) {
+        QString text = alert.messageText;
+        if (!alert.informativeText.isEmpty())
+            text += QStringLiteral("\n\n") + alert.informativeText;
+        return ui::DialogPresenter::present(
+            parent, {QStringLiteral("Parlovox"), text, alert.buttons, QMessageBox::NoIcon});
+    });
     AppState appState(*services);
     startCrashReporting(*services);
 
