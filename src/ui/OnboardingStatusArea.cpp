@@ -63,24 +63,15 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     processingColumn->addStretch(1);
     m_pages->addWidget(processingPage);
 
-    // Error.
-    auto *error = new QWidget;
-    auto *errorRow = new QHBoxLayout(error);
-    errorRow->setContentsMargins(32, 0, 32, 0);
-    errorRow->setSpacing(4);
-    auto *warning = new QLabel(Symbols::text(QStringLiteral("exclamationmark.triangle.fill")));
-    Theme::style(warning, TextStyle::Caption, Theme::color(NamedColor::Red));
-    warning->setFont(Symbols::font(12));
+    // Error: the warning symbol runs inline with the message, so both wrap as one centred text.
     m_errorText = new QLabel;
-    m_errorText->setTextFormat(Qt::PlainText);
+    m_errorText->setTextFormat(Qt::RichText);
     m_errorText->setWordWrap(true);
+    m_errorText->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Theme::style(m_errorText, TextStyle::Caption, Theme::color(NamedColor::Red));
+    m_errorText->setContentsMargins(32, 0, 32, 0);
     m_errorText->setMaximumHeight(heightForLines(m_errorText, 2));
-    errorRow->addStretch(1);
-    errorRow->addWidget(warning, 0, Qt::AlignTop);
-    errorRow->addWidget(m_errorText);
-    errorRow->addStretch(1);
-    m_pages->addWidget(column(error, nullptr));
+    m_pages->addWidget(column(m_errorText, nullptr, true));
 
     // Transcript.
     m_transcript = new QLabel;
@@ -154,7 +145,12 @@ void OnboardingStatusArea::refresh()
         page = Page::Processing;
     } else if (state.isError()) {
         page = Page::Error;
-        m_errorText->setText(state.message());
+        // Shown verbatim: the message is escaped, never read as markup.
+        m_errorText->setText(
+            QStringLiteral("<span style=\"font-family: '%1'\">%2</span> %3")
+                .arg(Symbols::font(12).family(),
+                     Symbols::text(QStringLiteral("exclamationmark.triangle.fill")),
+                     state.message().toHtmlEscaped()));
     } else if (const QString transcript = m_appState->currentTranscription();
                !transcript.isEmpty()) {
         page = Page::Transcript;
