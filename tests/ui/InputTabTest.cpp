@@ -36,7 +36,7 @@ TEST_F(InputTabTest, TheTriggerAndBothSlidersWriteTheSettingsOnEveryChange)
     EXPECT_FALSE(shown(tab.recorder()));
     EXPECT_EQ(tab.minimumValue()->text(), QStringLiteral("0.75s"));
     EXPECT_EQ(tab.maximumValue()->text(), QStringLiteral("5m"));
-    testsupport::saveRender(tab, QStringLiteral("input-tab-fn"));
+    render(tab, QStringLiteral("input-tab-fn"));
 
     tab.picker()->segments()->button(1)->click();
     EXPECT_FALSE(app->useFnKey());
@@ -59,7 +59,7 @@ TEST_F(InputTabTest, TheTriggerAndBothSlidersWriteTheSettingsOnEveryChange)
     tab.maximumSlider()->setValue(tab.maximumSlider()->maximum());
     EXPECT_EQ(defaults->number(QStringLiteral("maxRecordingDuration")), 600.0);
     EXPECT_EQ(tab.maximumValue()->text(), QStringLiteral("10m"));
-    testsupport::saveRender(tab, QStringLiteral("input-tab-custom"));
+    render(tab, QStringLiteral("input-tab-custom"));
 
     // A value from outside the grid shows as stored; the slider only points near it.
     app->setMaxRecordingDuration(1000);

@@ -62,7 +62,7 @@ TEST_F(OnboardingWindowTest, PermissionsOnlyIsDoneOnceAccessibilityAloneIsBack)
     EXPECT_FALSE(shown(step.readyLabel()));
     EXPECT_TRUE(shown(step.microphoneRow()->button()));
     EXPECT_EQ(step.microphoneRow()->button()->text(), QStringLiteral("Grant Access"));
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-permissions-only"));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions-only"));
 
     // The permission poll sees Accessibility again; the microphone still is not granted.
     permissions->trusted = true;
@@ -72,8 +72,7 @@ TEST_F(OnboardingWindowTest, PermissionsOnlyIsDoneOnceAccessibilityAloneIsBack)
     EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("Accessibility restored!"));
     EXPECT_TRUE(shown(step.microphoneRow()->button()));
     EXPECT_TRUE(shown(step.accessibilityRow()->grantedLabel()));
-    testsupport::saveRender(*controller.panel(),
-                            QStringLiteral("onboarding-permissions-only-done"));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions-only-done"));
 
     const QPointer<ui::OnboardingPanel> panel = controller.panel();
     step.mainButton()->click();
@@ -93,7 +92,7 @@ TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMic
     EXPECT_EQ(step.mainButton()->text(), QStringLiteral("Continue"));
     EXPECT_FALSE(step.mainButton()->isEnabled());
     EXPECT_FALSE(shown(step.readyLabel()));
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-permissions"));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions"));
 
     step.microphoneRow()->button()->click();
     permissions->answerMicrophoneRequests(false);
@@ -110,7 +109,7 @@ TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMic
     EXPECT_TRUE(step.mainButton()->isEnabled());
     EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("All permissions granted!"));
     EXPECT_FALSE(shown(step.microphoneRow()->button()));
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-permissions-granted"));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions-granted"));
 
     step.mainButton()->click();
     settle();
@@ -136,22 +135,22 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     EXPECT_EQ(status.idleHint()->text(), QStringLiteral("Hold <b>Fn</b> to start"));
     EXPECT_EQ(tryIt.subtitle()->text(), QStringLiteral("Hold <b>Fn</b> and say “hello”"));
     EXPECT_FALSE(shown(tryIt.recorder()));
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-try-it"));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it"));
 
     app->startRecording();
     scheduler->advance(1.0);
     EXPECT_EQ(status.page(), Page::Recording);
     EXPECT_GT(app->currentAudioLevel(), 0.0f);
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-try-it-recording"));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-recording"));
     app->stopRecording();
     EXPECT_EQ(status.page(), Page::Processing);
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-try-it-processing"));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-processing"));
     ASSERT_TRUE(waitUntilSettled());
     EXPECT_EQ(status.page(), Page::Transcript);
     EXPECT_EQ(status.transcriptLabel()->text(), QStringLiteral("hello"));
     EXPECT_EQ(status.worksLabel()->text(), QStringLiteral("It works!"));
     EXPECT_TRUE(keys->posted().isEmpty()); // onboarding is not complete: nothing is pasted
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-try-it-works"));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-works"));
 
     // Messages are shown verbatim, even when they look like markup.
     app->setState(RecordingState::error(QStringLiteral("Server error 500: <b>busy</b>")));
@@ -159,7 +158,7 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     EXPECT_TRUE(QTextDocumentFragment::fromHtml(status.errorLabel()->text())
                     .toPlainText()
                     .endsWith(QStringLiteral(" Server error 500: <b>busy</b>")));
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-try-it-error"));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-error"));
 
     // "Custom": the recorder and its hint replace nothing but the Fn wording, saved at once.
     tryIt.picker()->segments()->button(1)->click();
@@ -169,7 +168,7 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     EXPECT_TRUE(tryIt.recorder()->field()->text().isEmpty());
     EXPECT_EQ(tryIt.subtitle()->text(), QStringLiteral("Hold your shortcut and say “hello”"));
     app->setState(RecordingState::idle());
-    testsupport::saveRender(*controller.panel(), QStringLiteral("onboarding-try-it-custom"));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-custom"));
 }
 
 TEST_F(OnboardingWindowTest, FinishingSetupClosesAndReleasesTheWindowAndWarmsTheRecorder)

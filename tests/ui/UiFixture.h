@@ -3,6 +3,8 @@
 
 #include "engine/AppStateFixture.h"
 
+#include "RenderOutput.h"
+
 #include "GlobalShortcuts/HotKeyHandlers.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "support/FakeEventMonitors.h"
@@ -34,6 +36,12 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // A PNG of `widget` once its layouts have caught up with the last change.
+    static void render(QWidget &widget, const QString &name)
+    {
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        testsupport::saveRender(widget, name);
+    }
     // Whether `widget` would be on screen once its window is (its own flag and its parents').
     static bool shown(const QWidget *widget)
     {
