@@ -126,7 +126,8 @@ void OnboardingPermissionsStep::requestMicrophone()
                 appState.setMicPermissionGranted(granted);
                 if (granted)
                     appState.recorder().warmUp();
-                appState.services().workspace->activateApplication();
+                if (platform::Workspace *workspace = appState.services().workspace.get())
+                    workspace->activateApplication();
             },
             Qt::QueuedConnection);
     });

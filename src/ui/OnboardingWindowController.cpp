@@ -33,6 +33,11 @@ OnboardingWindowController::~OnboardingWindowController()
         m_panel->deleteLater();
 }
 
+OnboardingPanel *OnboardingWindowController::panel() const
+{
+    return m_panel;
+}
+
 void OnboardingWindowController::createPanel()
 {
     if (m_panel)
@@ -110,7 +115,8 @@ void OnboardingWindowController::show(int retryCount)
         m_panel->show();
         m_panel->raise();
         m_panel->activateWindow();
-        m_appState.services().workspace->activateApplication();
+        if (platform::Workspace *workspace = m_appState.services().workspace.get())
+            workspace->activateApplication();
         fade(1.0, fadeInMs);
         const QRect shown = m_panel->frameGeometry();
         qCInfo(lcOnboarding, "[Onboarding] Panel shown, frame: (%d, %d, %d, %d)", shown.x(),

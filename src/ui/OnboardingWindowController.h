@@ -49,7 +49,7 @@ public:
     // The screen to centre on; the primary screen unless a test says otherwise.
     void setScreenProvider(ScreenProvider provider) { m_screenProvider = std::move(provider); }
 
-    OnboardingPanel *panel() const { return m_panel; }
+    OnboardingPanel *panel() const;
     bool permissionsOnly() const { return m_permissionsOnly; }
 
 private:
