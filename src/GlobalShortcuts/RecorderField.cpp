@@ -11,7 +11,9 @@
 
 #include <QAction>
 #include <QFocusEvent>
+#include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 namespace GlobalShortcuts {
@@ -104,6 +106,20 @@ void RecorderField::hideEvent(QHideEvent *event)
     QLineEdit::hideEvent(event);
     if (!m_inAlert)
         endRecording();
+}
+
+void RecorderField::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    // A focused, centred line edit hides its placeholder; "press a shortcut" must stay visible.
+    if (!hasFocus() || !text().isEmpty())
+        return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect area = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(area, Qt::AlignCenter, placeholderText());
 }
 
 bool RecorderField::event(QEvent *event)

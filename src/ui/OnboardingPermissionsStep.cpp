@@ -50,7 +50,7 @@ OnboardingPermissionsStep::OnboardingPermissionsStep(AppState &appState, bool pe
     m_accessibilityRow = new OnboardingPermissionRow(
         {tr("Accessibility"), QStringLiteral("hand.raised.fill"), Theme::color(NamedColor::Orange),
          tr("Required to paste transcriptions into your active app."), tr("Open Settings"),
-         tr("Log in to an X11 session (not Wayland only) so Parlovox can paste.")},
+         tr("Parlovox pastes through X11: choose an X11 session at login.")},
         this);
     layout->addWidget(m_accessibilityRow);
     layout->addWidget(OnboardingStyle::divider());

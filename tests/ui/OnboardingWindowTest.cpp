@@ -169,6 +169,13 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     EXPECT_EQ(tryIt.subtitle()->text(), QStringLiteral("Hold your shortcut and say “hello”"));
     app->setState(RecordingState::idle());
     render(*controller.panel(), QStringLiteral("onboarding-try-it-custom"));
+
+    // Clicked, the field records: it asks for the shortcut and pauses every hot key meanwhile.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return controller.panel()->isActiveWindow(); }));
+    tryIt.recorder()->field()->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(tryIt.recorder()->field()->isRecording());
+    EXPECT_TRUE(shortcuts->isAnyRecorderActive());
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-recording-shortcut"));
 }
 
 TEST_F(OnboardingWindowTest, FinishingSetupClosesAndReleasesTheWindowAndWarmsTheRecorder)
