@@ -41,10 +41,11 @@ protected:
     {
         return *controller.panel()->view();
     }
-    // Lets the step change run to its end (0.3 s of real animation).
-    void settle(int milliseconds = 400)
+    // Lets the step change (0.3 s of real animation) run to its end.
+    static bool stepChanged(ui::OnboardingWindowView &view)
     {
-        testsupport::waitUntil([] { return false; }, milliseconds);
+        return testsupport::waitUntil(
+            [&view] { return view.tryItStep() && view.permissionsStep()->isHidden(); }, 5000);
     }
 };
 
@@ -112,7 +113,7 @@ TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMic
     render(*controller.panel(), QStringLiteral("onboarding-permissions-granted"));
 
     step.mainButton()->click();
-    settle();
+    ASSERT_TRUE(stepChanged(view(controller)));
     ui::OnboardingTryItStep *tryIt = view(controller).tryItStep();
     ASSERT_NE(tryIt, nullptr);
     EXPECT_FALSE(step.isVisible());
@@ -128,7 +129,7 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     app->recorder().setOnAudioLevel([this](float level) { app->handleAudioLevel(level); });
     auto &controller = open(false);
     view(controller).setShowTryIt(true);
-    settle();
+    ASSERT_TRUE(stepChanged(view(controller)));
     ui::OnboardingTryItStep &tryIt = *view(controller).tryItStep();
     ui::OnboardingStatusArea &status = *tryIt.statusArea();
     EXPECT_EQ(status.page(), Page::Idle);
@@ -184,7 +185,7 @@ TEST_F(OnboardingWindowTest, FinishingSetupClosesAndReleasesTheWindowAndWarmsThe
     create();
     auto &controller = open(false);
     view(controller).setShowTryIt(true);
-    settle();
+    ASSERT_TRUE(stepChanged(view(controller)));
     const QPointer<ui::OnboardingPanel> panel = controller.panel();
     view(controller).tryItStep()->finishButton()->click();
     EXPECT_TRUE(app->onboardingComplete());
