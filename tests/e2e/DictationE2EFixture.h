@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtEndian>
@@ -219,11 +220,26 @@ protected:
         EXPECT_TRUE(testsupport::waitUntil([&] { return !QFileInfo::exists(recording); }));
     }
 
-    // Keys left down by a failed test would hold every later test's keyboard.
+    // Keys left down by a failed test would hold every later test's keyboard, and the program's
+    // last sound (played into the test sink, whose monitor is the virtual microphone) would be
+    // heard by the next audio test, which expects silence at first.
     void TearDown() override
     {
         if (m_shortcutHeld)
             releaseShortcut();
+        m_parlovox.stop();
+        testsupport::waitUntil(
+            [] {
+                QProcess inputs;
+                inputs.start(QStringLiteral("pactl"),
+                             {QStringLiteral("list"), QStringLiteral("short"),
+                              QStringLiteral("sink-inputs")});
+                return inputs.waitForFinished(3000) &&
+                       inputs.readAllStandardOutput().trimmed().isEmpty();
+            },
+            5000);
+        // What the sink had buffered still reaches its monitor.
+        testsupport::waitUntil([] { return false; }, 500);
     }
 
     QTemporaryDir m_home;
