@@ -46,7 +46,7 @@ TEST_F(InputTabTest, TheTriggerAndBothSlidersWriteTheSettingsOnEveryChange)
     EXPECT_TRUE(shown(tab.recorderHint()));
     EXPECT_EQ(static_cast<QLabel *>(tab.recorder()->label())->text(), QStringLiteral("Shortcut:"));
 
-    // Each slider step is a stored value on the design's grid.
+    // Each slider step stores a value on the slider's own grid.
     tab.minimumSlider()->setValue(0);
     EXPECT_EQ(app->minimumRecordingDuration(), 0.3);
     EXPECT_EQ(tab.minimumValue()->text(), QStringLiteral("0.30s"));
