@@ -197,6 +197,24 @@ QList<Shortcut> CarbonGlobalShortcuts::systemHotKeys() const
     return shortcuts;
 }
 
+int CarbonGlobalShortcuts::trialRegistration(const Shortcut &shortcut)
+{
+    for (const auto &[id, hotKey] : m_hotKeys)
+        if (hotKey.carbonHotKey && hotKey.shortcut.carbonKeyCode() == shortcut.carbonKeyCode() &&
+            hotKey.shortcut.carbonModifiers() == shortcut.carbonModifiers())
+            return HotKeyService::noErr;
+    if (!fitsUnsigned32(shortcut.carbonKeyCode()) || !fitsUnsigned32(shortcut.carbonModifiers()))
+        return HotKeyService::eventHotKeyInvalidErr;
+    // Its own signature: no event of ours ever carries it, and the grab is gone again at once.
+    constexpr std::uint32_t trialSignature = 0x50565452; // "PVTR"
+    const auto registration = m_service.registerHotKey(
+        static_cast<std::uint32_t>(shortcut.carbonKeyCode()),
+        static_cast<std::uint32_t>(shortcut.carbonModifiers()), {trialSignature, 0});
+    if (registration.status == HotKeyService::noErr && !registration.hotKey)
+        return HotKeyService::eventInternalErr;
+    return registration.status;
+}
+
 QList<std::uint32_t> CarbonGlobalShortcuts::hotKeyIds() const
 {
     QList<std::uint32_t> ids;

@@ -47,6 +47,10 @@ public:
     void updateEventHandler();
     // The desktop's own enabled shortcuts, normalised, in the desktop's order.
     QList<Shortcut> systemHotKeys() const;
+    // Whether the desktop would let us hold the combination: noErr when a live record of ours
+    // holds it or a trial registration succeeds (given back at once), else the refusal status.
+    // X11 keeps no list of the desktop's shortcuts; a grab another client holds is the only sign.
+    int trialRegistration(const Shortcut &shortcut);
 
     // The installed handler: answers noErr for an event it took, eventNotHandledErr otherwise.
     int handleEvent(const platform::HotKeyEvent &event);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotKeyHandlers.h"
 
+#include "platform/HotKeyService.h"
+
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/Storage.h"
 
@@ -257,6 +259,13 @@ QList<Shortcut> systemHotKeys()
 {
     const HotKeyHandlers *handlers = HotKeyHandlers::installed();
     return handlers ? handlers->systemHotKeys() : QList<Shortcut>{};
+}
+
+int trialRegistration(const Shortcut &shortcut)
+{
+    HotKeyHandlers *handlers = HotKeyHandlers::installed();
+    return handlers ? handlers->trialRegistration(shortcut)
+                    : platform::HotKeyService::eventInternalErr;
 }
 
 } // namespace GlobalShortcuts

@@ -50,6 +50,7 @@ public:
     std::unique_ptr<EventStream> events(const Name &name,
                                         std::optional<EventType> filter = std::nullopt);
     QList<Shortcut> systemHotKeys() const { return m_carbon.systemHotKeys(); }
+    int trialRegistration(const Shortcut &shortcut) { return m_carbon.trialRegistration(shortcut); }
 
     // The dispatch that every hot key of the module calls.
     void handleShortcutEvent(const Shortcut &shortcut, EventType type);
@@ -99,5 +100,8 @@ bool isEnabled(const Name &name);
 std::unique_ptr<EventStream> events(const Name &name);
 std::unique_ptr<EventStream> events(EventType type, const Name &name);
 QList<Shortcut> systemHotKeys();
+// Whether the desktop would let the module hold the combination (CarbonGlobalShortcuts); without
+// an installed HotKeyHandlers nothing can be held (eventInternalErr).
+int trialRegistration(const Shortcut &shortcut);
 
 } // namespace GlobalShortcuts

@@ -28,11 +28,12 @@ constexpr Entry table[] = {
                                           "Shift) cannot be used.")},
     {"keyboard_shortcut_used_by_system",
      QT_TRANSLATE_NOOP("GlobalShortcuts",
-                       "This keyboard shortcut cannot be used as it's already a system-wide "
-                       "keyboard shortcut.")},
+                       "This keyboard shortcut is already a system-wide keyboard shortcut, or "
+                       "another program holds it.")},
     {"keyboard_shortcuts_can_be_changed",
      QT_TRANSLATE_NOOP("GlobalShortcuts", "Most system-wide keyboard shortcuts can be changed in "
-                                          "the desktop's keyboard settings.")},
+                                          "the desktop's keyboard settings. If you use this "
+                                          "shortcut anyway, it may not work.")},
     {"ok", QT_TRANSLATE_NOOP("GlobalShortcuts", "OK")},
     {"force_use_shortcut", QT_TRANSLATE_NOOP("GlobalShortcuts", "Use Anyway")},
 };

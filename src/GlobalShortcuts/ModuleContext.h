@@ -3,6 +3,7 @@
 
 #include "GlobalShortcuts/Name.h"
 #include "GlobalShortcuts/Notifier.h"
+#include "GlobalShortcuts/RecorderAlert.h"
 #include "GlobalShortcuts/Shortcut.h"
 
 #include <QSet>
@@ -79,6 +80,10 @@ public:
     bool isAnyRecorderActive() const { return m_isAnyRecorderActive; }
     void setIsAnyRecorderActive(bool active) { m_isAnyRecorderActive = active; }
 
+    // Where the recorder control's alerts go; empty: the module's own warning box.
+    const AlertPresenter &alertPresenter() const { return m_alertPresenter; }
+    void setAlertPresenter(AlertPresenter presenter) { m_alertPresenter = std::move(presenter); }
+
     // Run by every Name constructor: the first time, starts following the event monitors' menu
     // tracking.
     void initializeIfNeeded();
@@ -95,6 +100,7 @@ private:
     bool m_isMenuOpen = false;
     bool m_isAnyRecorderActive = false;
     bool m_initialized = false;
+    AlertPresenter m_alertPresenter;
 };
 
 } // namespace GlobalShortcuts

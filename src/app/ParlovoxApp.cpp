@@ -10,6 +10,7 @@
 #include "platform/Services.h"
 #include "platform/UserDefaults.h"
 #include "ui/FloatingIndicatorController.h"
+#include "ui/OnboardingWindowController.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -48,7 +49,7 @@ void ParlovoxApp::installWindowFactories()
     factories.floatingIndicator = [](AppState &appState) {
         return std::make_unique<ui::FloatingIndicatorController>(appState);
     };
-    // The onboarding window is installed here as it lands.
+    factories.onboardingWindow = &ui::createOnboardingWindow;
     m_appState->setWindowFactories(std::move(factories));
 }
 

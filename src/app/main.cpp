@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/ModuleContext.h"
 #include "ParlovoxApp.h"
 #include "platform/linux/LinuxServices.h"
+#include "ui/DialogPresenter.h"
 
 #include <QApplication>
 
@@ -17,6 +18,14 @@ int main(int argc, char *argv[])
     // Declared after the services, so they go first at exit.
     GlobalShortcuts::ModuleContext shortcuts(*services);
     GlobalShortcuts::HotKeyHandlers hotKeyHandlers(shortcuts, *services->hotKeys);
+    // The recorder's alerts go through the windows' dialog seam like every other alert.
+    shortcuts.setAlertPresenter([](QWidget *parent, const GlobalShortcuts::RecorderAlert &alert) {
+        QString text = alert.messageText;
+        if (!alert.informativeText.isEmpty())
+            text += QStringLiteral("\n\n") + alert.informativeText;
+        return ui::DialogPresenter::present(
+            parent, {QStringLiteral("Parlovox"), text, alert.buttons, QMessageBox::NoIcon});
+    });
     ParlovoxApp parlovox(*services);
     return QApplication::exec();
 }

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeEventMonitors.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPointer>
+#include <QWindow>
 
 #include <vector>
 
@@ -87,6 +90,31 @@ platform::Event FakeEventMonitors::flagsChanged(quint16 keyCode, quint64 modifie
     event.keyCode = keyCode;
     event.modifierFlags = modifierFlags;
     return event;
+}
+
+void FakeEventMonitors::watchApplicationWindows(const platform::Keyboard *keyboard)
+{
+    m_windowKeyboard = keyboard;
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool FakeEventMonitors::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        break;
+    default:
+        return false;
+    }
+    // A window hands its input events on to its widgets, which would show them here again.
+    if (!watched->isWindowType())
+        return false;
+    const auto translated =
+        platform::eventFromQtEvent(*event, static_cast<QWindow *>(watched), m_windowKeyboard);
+    return translated && !postLocal(*translated);
 }
 
 void FakeEventMonitors::beginMenuTracking()

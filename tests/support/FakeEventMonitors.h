@@ -5,6 +5,10 @@
 
 #include <map>
 
+namespace platform {
+class Keyboard;
+}
+
 namespace testsupport {
 
 // Monitors the test feeds: `postGlobal` hands an event to every global monitor whose mask takes
@@ -27,6 +31,11 @@ public:
     // A flags-changed event for a modifier key, as both kinds of monitor see it.
     static platform::Event flagsChanged(quint16 keyCode, quint64 modifierFlags);
 
+    // Also hands the local monitors the key and mouse events of the application's own windows,
+    // translated with `keyboard` (native scan codes through its map), as the desktop's monitors
+    // do; an event a monitor swallows never reaches the window's widgets.
+    void watchApplicationWindows(const platform::Keyboard *keyboard);
+
     void beginMenuTracking();
     void endMenuTracking();
 
@@ -34,6 +43,9 @@ public:
     int localMonitorCount() const { return static_cast<int>(m_local.size()); }
     // Every monitor ever added, removed ones included.
     int monitorsAdded() const { return m_added; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     class FakeMonitor;
@@ -51,6 +63,7 @@ private:
     int m_added = 0;
     bool m_globalAvailable = true;
     bool m_menuTracking = false;
+    const platform::Keyboard *m_windowKeyboard = nullptr;
 };
 
 } // namespace testsupport

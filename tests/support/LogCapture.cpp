@@ -26,16 +26,19 @@ QString levelName(QtMsgType type)
 
 } // namespace
 
-LogCapture::LogCapture(QString categoryPrefix) : m_prefix(std::move(categoryPrefix))
+LogCapture::LogCapture(QString categoryPrefix)
+    : m_prefix(std::move(categoryPrefix)), m_outer(g_active)
 {
     g_active = this;
-    m_previous = qInstallMessageHandler(&LogCapture::handler);
+    if (!m_outer)
+        m_previous = qInstallMessageHandler(&LogCapture::handler);
 }
 
 LogCapture::~LogCapture()
 {
-    qInstallMessageHandler(m_previous);
-    g_active = nullptr;
+    g_active = m_outer;
+    if (!m_outer)
+        qInstallMessageHandler(m_previous);
 }
 
 QStringList LogCapture::lines(const QString &level) const
@@ -50,14 +53,17 @@ QStringList LogCapture::lines(const QString &level) const
 
 void LogCapture::handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    LogCapture *self = g_active;
-    if (self && context.category &&
-        QString::fromLatin1(context.category).startsWith(self->m_prefix)) {
-        self->m_lines.append(levelName(type) + QStringLiteral(": ") + message);
-        return;
+    const QString category = QString::fromLatin1(context.category ? context.category : "");
+    LogCapture *outermost = nullptr;
+    for (LogCapture *capture = g_active; capture; capture = capture->m_outer) {
+        if (context.category && category.startsWith(capture->m_prefix)) {
+            capture->m_lines.append(levelName(type) + QStringLiteral(": ") + message);
+            return;
+        }
+        outermost = capture;
     }
-    if (self && self->m_previous)
-        self->m_previous(type, context, message);
+    if (outermost && outermost->m_previous)
+        outermost->m_previous(type, context, message);
 }
 
 } // namespace testsupport

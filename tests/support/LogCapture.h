@@ -7,7 +7,9 @@
 namespace testsupport {
 
 // Collects the log messages of one category prefix while it lives, as "info: <text>",
-// "critical: <text>", ... (levels: debug, info, warning, critical, fatal). Not nestable.
+// "critical: <text>", ... (levels: debug, info, warning, critical, fatal). Captures nest: a
+// message goes to the innermost one whose prefix it matches, else where it went before. Inner
+// captures end first.
 class LogCapture final
 {
 public:
@@ -26,6 +28,8 @@ private:
 
     QString m_prefix;
     QStringList m_lines;
+    // The capture that was active before this one, and (outermost only) the handler before all.
+    LogCapture *m_outer = nullptr;
     QtMessageHandler m_previous = nullptr;
 };
 

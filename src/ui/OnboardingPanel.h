@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QWidget>
+
+class AppState;
+
+namespace ui {
+
+class OnboardingWindowView;
+
+// The onboarding window: 400 × 480, titled "Parlovox", closable but neither resizable nor
+// minimisable, an ordinary window that stays on screen when the program is not in front.
+// Closing it only hides it; its controller keeps it.
+class OnboardingPanel final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    OnboardingPanel(AppState &appState, bool permissionsOnly, QWidget *parent = nullptr);
+
+    OnboardingWindowView *view() const { return m_view; }
+
+private:
+    OnboardingWindowView *m_view = nullptr;
+};
+
+} // namespace ui

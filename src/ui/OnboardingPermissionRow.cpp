@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "OnboardingPermissionRow.h"
+
+#include "ui/Symbols.h"
+#include "ui/Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ui {
+
+OnboardingPermissionRow::OnboardingPermissionRow(const Texts &texts, QWidget *parent)
+    : QWidget(parent), m_texts(texts)
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(28, 16, 28, 16);
+    row->setSpacing(14);
+
+    m_icon = new QLabel(this);
+    m_icon->setFont(Symbols::font(22));
+    m_icon->setFixedWidth(32);
+    m_icon->setAlignment(Qt::AlignCenter);
+    row->addWidget(m_icon, 0, Qt::AlignVCenter);
+
+    auto *column = new QVBoxLayout;
+    column->setSpacing(3);
+    auto *titleLine = new QHBoxLayout;
+    auto *title = new QLabel(texts.title, this);
+    QFont titleFont = Theme::font(TextStyle::Body);
+    titleFont.setPixelSize(14);
+    titleFont.setWeight(QFont::DemiBold);
+    title->setFont(titleFont);
+    titleLine->addWidget(title);
+    titleLine->addStretch(1);
+    m_grantedLabel = new QLabel(tr("Granted"), this);
+    Theme::style(m_grantedLabel, TextStyle::Caption, Theme::color(NamedColor::Green));
+    titleLine->addWidget(m_grantedLabel);
+    column->addLayout(titleLine);
+
+    m_description = new QLabel(texts.description, this);
+    m_description->setWordWrap(true);
+    Theme::style(m_description, TextStyle::Caption, Emphasis::Secondary);
+    column->addWidget(m_description);
+
+    // A link-style button: text only, in the accent of links.
+    m_button = new QPushButton(texts.buttonTitle, this);
+    m_button->setFlat(true);
+    m_button->setCursor(Qt::PointingHandCursor);
+    m_button->setFont(Theme::font(TextStyle::Caption));
+    m_button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; color: %1; "
+                                           "text-align: left; }")
+                                .arg(palette().color(QPalette::Link).name()));
+    column->addWidget(m_button, 0, Qt::AlignLeft);
+    connect(m_button, &QPushButton::clicked, this, &OnboardingPermissionRow::buttonClicked);
+
+    m_hint = new QLabel(texts.hint, this);
+    m_hint->setWordWrap(true);
+    Theme::style(m_hint, TextStyle::Caption2, Emphasis::Tertiary);
+    column->addWidget(m_hint);
+
+    row->addLayout(column, 1);
+    m_granted = true; // so the first call draws
+    setGranted(false);
+}
+
+void OnboardingPermissionRow::setGranted(bool granted)
+{
+    if (granted == m_granted)
+        return;
+    m_granted = granted;
+    const QString symbol =
+        granted ? QStringLiteral("checkmark.circle.fill") : m_texts.symbolNotGranted;
+    const QColor color = granted ? Theme::color(NamedColor::Green) : m_texts.colorNotGranted;
+    m_icon->setText(Symbols::text(symbol));
+    QPalette iconPalette = m_icon->palette();
+    iconPalette.setColor(QPalette::WindowText, color);
+    m_icon->setPalette(iconPalette);
+    m_grantedLabel->setVisible(granted);
+    m_description->setVisible(!granted);
+    m_button->setVisible(!granted);
+    m_hint->setVisible(!granted && !m_texts.hint.isEmpty());
+}
+
+} // namespace ui
