@@ -50,9 +50,11 @@ protected:
     RecorderTest()
     {
         m_keyboard = testsupport::FixedLayoutKeyboard::usAnsi();
-        for (quint16 code = 0; code < 128; ++code)
-            m_keyboard.mapScanCode(scanOffset + code, code);
-        m_monitors.watchApplicationWindows(&m_keyboard);
+        m_monitors.watchApplicationWindows([](quint32 scanCode) -> std::optional<quint16> {
+            if (scanCode < scanOffset || scanCode >= scanOffset + 128)
+                return std::nullopt;
+            return static_cast<quint16>(scanCode - scanOffset);
+        });
         m_context.setAlertPresenter([this](QWidget *, const RecorderAlert &alert) {
             m_alerts << alert;
             if (m_duringAlert)

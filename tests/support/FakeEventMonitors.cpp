@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeEventMonitors.h"
 
+#include "platform/ModifierFlags.h"
+
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QWindow>
 
@@ -92,9 +95,9 @@ platform::Event FakeEventMonitors::flagsChanged(quint16 keyCode, quint64 modifie
     return event;
 }
 
-void FakeEventMonitors::watchApplicationWindows(const platform::Keyboard *keyboard)
+void FakeEventMonitors::watchApplicationWindows(ScanCodeMap keyCodeForScanCode)
 {
-    m_windowKeyboard = keyboard;
+    m_keyCodeForScanCode = std::move(keyCodeForScanCode);
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -112,9 +115,28 @@ bool FakeEventMonitors::eventFilter(QObject *watched, QEvent *event)
     // A window hands its input events on to its widgets, which would show them here again.
     if (!watched->isWindowType())
         return false;
-    const auto translated =
-        platform::eventFromQtEvent(*event, static_cast<QWindow *>(watched), m_windowKeyboard);
+    auto *window = static_cast<QWindow *>(watched);
+    const auto translated = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease
+                                ? keyEvent(static_cast<const QKeyEvent &>(*event), window)
+                                : platform::eventFromQtMouseEvent(*event, window);
     return translated && !postLocal(*translated);
+}
+
+std::optional<platform::Event> FakeEventMonitors::keyEvent(const QKeyEvent &key,
+                                                           QWindow *window) const
+{
+    const std::optional<quint16> keyCode =
+        m_keyCodeForScanCode ? m_keyCodeForScanCode(key.nativeScanCode()) : std::nullopt;
+    if (!keyCode)
+        return std::nullopt;
+    platform::Event event;
+    event.type = key.type() == QEvent::KeyPress ? platform::Event::Type::keyDown
+                                                : platform::Event::Type::keyUp;
+    event.window = window;
+    event.keyCode = *keyCode;
+    event.modifierFlags = platform::cocoaFromQt(key.modifiers());
+    event.isARepeat = key.isAutoRepeat();
+    return event;
 }
 
 void FakeEventMonitors::beginMenuTracking()

@@ -3,11 +3,11 @@
 
 #include "platform/EventMonitors.h"
 
-#include <map>
+#include <QKeyEvent>
 
-namespace platform {
-class Keyboard;
-}
+#include <functional>
+#include <map>
+#include <optional>
 
 namespace testsupport {
 
@@ -31,10 +31,13 @@ public:
     // A flags-changed event for a modifier key, as both kinds of monitor see it.
     static platform::Event flagsChanged(quint16 keyCode, quint64 modifierFlags);
 
+    // The key code of the physical key a Qt key event's native scan code names, if any.
+    using ScanCodeMap = std::function<std::optional<quint16>(quint32 nativeScanCode)>;
+
     // Also hands the local monitors the key and mouse events of the application's own windows,
-    // translated with `keyboard` (native scan codes through its map), as the desktop's monitors
-    // do; an event a monitor swallows never reaches the window's widgets.
-    void watchApplicationWindows(const platform::Keyboard *keyboard);
+    // keys translated through `keyCodeForScanCode`, as the desktop's monitors do; an event a
+    // monitor swallows never reaches the window's widgets.
+    void watchApplicationWindows(ScanCodeMap keyCodeForScanCode);
 
     void beginMenuTracking();
     void endMenuTracking();
@@ -56,6 +59,7 @@ private:
         LocalHandler local;
     };
     void remove(std::uint64_t id);
+    std::optional<platform::Event> keyEvent(const QKeyEvent &key, QWindow *window) const;
 
     std::map<std::uint64_t, Entry> m_global;
     std::map<std::uint64_t, Entry> m_local;
@@ -63,7 +67,7 @@ private:
     int m_added = 0;
     bool m_globalAvailable = true;
     bool m_menuTracking = false;
-    const platform::Keyboard *m_windowKeyboard = nullptr;
+    ScanCodeMap m_keyCodeForScanCode;
 };
 
 } // namespace testsupport
