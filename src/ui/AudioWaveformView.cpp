@@ -8,8 +8,16 @@
 namespace ui {
 
 AudioWaveformView::AudioWaveformView(LevelSource level, QWidget *parent)
-    : QWidget(parent), m_level(std::move(level)), m_clock(new FrameClock(this))
+    : QWidget(parent), m_level(std::move(level)), m_clock(m_level ? new FrameClock(this) : nullptr)
 {}
+
+void AudioWaveformView::setOpacity(qreal opacity)
+{
+    if (m_opacity == opacity)
+        return;
+    m_opacity = opacity;
+    update();
+}
 
 QSize AudioWaveformView::sizeHint() const
 {
@@ -19,7 +27,11 @@ QSize AudioWaveformView::sizeHint() const
 void AudioWaveformView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    m_waveform.paint(painter, contentsRect(), m_level ? m_level() : 0.0f, m_clock->now());
+    painter.setOpacity(m_opacity);
+    // At rest the bars stand at their lowest whatever the time, so a view without a level
+    // source paints them at time 0.
+    const float level = m_level ? m_level() : 0.0f;
+    m_waveform.paint(painter, contentsRect(), level, m_clock ? m_clock->now() : 0.0);
 }
 
 } // namespace ui

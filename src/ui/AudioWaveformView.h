@@ -23,10 +23,15 @@ public:
     using LevelSource = std::function<float()>;
 
     // `level` is asked for the level (0 to 1) at every frame, e.g.
-    // `[&appState] { return appState.currentAudioLevel(); }`.
+    // `[&appState] { return appState.currentAudioLevel(); }`. Without one the bars stand still
+    // at their lowest and the view keeps no frame clock.
     explicit AudioWaveformView(LevelSource level, QWidget *parent = nullptr);
 
-    FrameClock &frameClock() const { return *m_clock; }
+    // Null for a view without a level source.
+    FrameClock *frameClock() const { return m_clock; }
+    // How opaque the bars and their glow are drawn (1 unless set).
+    void setOpacity(qreal opacity);
+    qreal opacity() const { return m_opacity; }
     QSize sizeHint() const override;
 
 protected:
@@ -34,7 +39,8 @@ protected:
 
 private:
     LevelSource m_level;
-    FrameClock *m_clock;
+    FrameClock *m_clock = nullptr;
+    qreal m_opacity = 1;
     AudioWaveform m_waveform;
 };
 

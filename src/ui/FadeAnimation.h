@@ -7,9 +7,12 @@ class QWidget;
 
 namespace ui {
 
-// Fades a widget in or out with the ease-out curve the windows use. The opacity effect exists
-// only while a fade runs: left in place it would redraw the whole subtree through an offscreen
-// pixmap. A new fade of the same widget replaces the running one.
+// Fades a widget inside a window in or out with the ease-out curve the windows use, as content
+// that changes or comes and goes: a fade-in always starts from transparent, so it also plays for
+// a widget already shown whose content just changed. The opacity effect exists only while a fade
+// runs: left in place it would redraw the whole subtree through an offscreen pixmap. A new fade of
+// the same widget replaces the running one. (Whole windows fade through their window opacity with
+// WindowFade.)
 class FadeAnimation final
 {
 public:

@@ -4,8 +4,8 @@
 #include "GlobalShortcuts/Recorder.h"
 #include "engine/AppState.h"
 #include "engine/HotkeyManager.h"
+#include "ui/SectionHeader.h"
 #include "ui/ShortcutModePicker.h"
-#include "ui/Symbols.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
@@ -19,27 +19,6 @@
 namespace ui {
 
 namespace {
-
-// Stand-in for the settings window's SectionHeader (symbol, then the title in upper case).
-QWidget *sectionHeader(const QString &title, const QString &symbol)
-{
-    auto *header = new QWidget;
-    auto *row = new QHBoxLayout(header);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
-    auto *icon = new QLabel(Symbols::text(symbol));
-    Theme::style(icon, TextStyle::Callout, Emphasis::Secondary);
-    icon->setFont(Symbols::font(12));
-    auto *text = new QLabel(title.toUpper());
-    QFont font = Theme::font(TextStyle::Callout);
-    font.setWeight(QFont::DemiBold);
-    Theme::style(text, TextStyle::Callout, Emphasis::Secondary);
-    text->setFont(font);
-    row->addWidget(icon);
-    row->addWidget(text);
-    row->addStretch(1);
-    return header;
-}
 
 QLabel *note(const QString &text)
 {
@@ -65,7 +44,7 @@ InputTab::InputTab(AppState &appState, QWidget *parent) : QWidget(parent), m_app
 
     auto *hotkey = new QVBoxLayout;
     hotkey->setSpacing(8);
-    hotkey->addWidget(sectionHeader(tr("Hotkey"), QStringLiteral("command")));
+    hotkey->addWidget(new SectionHeader(tr("Hotkey"), QStringLiteral("command"), this));
     auto *explanation = new QLabel(tr("Hold to record, release to transcribe and paste."));
     Theme::style(explanation, TextStyle::Callout);
     hotkey->addWidget(explanation);
@@ -83,7 +62,7 @@ InputTab::InputTab(AppState &appState, QWidget *parent) : QWidget(parent), m_app
 
     auto *recording = new QVBoxLayout;
     recording->setSpacing(8);
-    recording->addWidget(sectionHeader(tr("Recording"), QStringLiteral("timer")));
+    recording->addWidget(new SectionHeader(tr("Recording"), QStringLiteral("timer"), this));
     m_minimumSlider = new QSlider(Qt::Horizontal);
     m_minimumSlider->setRange(0, stepsFrom(minimumDurationHigh, minimumDurationLow,
                                            minimumDurationHigh, minimumDurationStep));

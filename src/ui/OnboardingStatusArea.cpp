@@ -4,12 +4,12 @@
 #include "engine/AppState.h"
 #include "ui/OnboardingLevelCapsule.h"
 #include "ui/OnboardingStyle.h"
+#include "ui/ProgressSpinner.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -34,22 +34,22 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     layout->addWidget(m_pages);
 
     // Recording.
-    m_liveCapsule = new OnboardingLevelCapsule;
+    // The live bars read the level at every frame, so they need no signal of their own.
+    const QPointer<AppState> model(&appState);
+    auto *liveCapsule = new OnboardingLevelCapsule(
+        [model] { return model ? model->currentAudioLevel() : 0.0f; }, 0.6, 1.0);
     m_listening = new QLabel(tr("Listening…"));
     QFont listeningFont = Theme::font(TextStyle::Callout);
     listeningFont.setWeight(QFont::Medium);
     Theme::style(m_listening, TextStyle::Callout, OnboardingStyle::accent());
     m_listening->setFont(listeningFont);
-    m_pages->addWidget(column(m_liveCapsule, m_listening));
+    m_pages->addWidget(column(liveCapsule, m_listening));
 
     // Processing.
     auto *processing = new QWidget;
     auto *processingRow = new QHBoxLayout(processing);
     processingRow->setSpacing(8);
-    auto *spinner = new QProgressBar;
-    spinner->setRange(0, 0);
-    spinner->setTextVisible(false);
-    spinner->setFixedSize(32, 8);
+    auto *spinner = new ProgressSpinner(14);
     auto *transcribing = new QLabel(tr("Transcribing…"));
     Theme::style(transcribing, TextStyle::Callout);
     processingRow->addStretch(1);
@@ -96,7 +96,7 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     m_pages->addWidget(column(bubbleHolder, m_works, true));
 
     // Idle.
-    auto *idleCapsule = new OnboardingLevelCapsule;
+    auto *idleCapsule = new OnboardingLevelCapsule({}, 0.4, 0.3);
     m_idleHint = new QLabel;
     m_idleHint->setTextFormat(Qt::RichText);
     Theme::style(m_idleHint, TextStyle::Caption, Emphasis::Tertiary);
@@ -106,7 +106,6 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     connect(&appState, &AppState::transcriptionHistoryChanged, this,
             &OnboardingStatusArea::refresh);
     connect(&appState, &AppState::historyIndexChanged, this, &OnboardingStatusArea::refresh);
-    connect(&appState, &AppState::currentAudioLevelChanged, this, &OnboardingStatusArea::refresh);
     connect(&appState, &AppState::useFnKeyChanged, this, &OnboardingStatusArea::refresh);
     refresh();
 }
@@ -140,7 +139,6 @@ void OnboardingStatusArea::refresh()
     Page page = Page::Idle;
     if (state.isRecording()) {
         page = Page::Recording;
-        m_liveCapsule->showLive(m_appState->currentAudioLevel());
     } else if (state.isProcessing()) {
         page = Page::Processing;
     } else if (state.isError()) {

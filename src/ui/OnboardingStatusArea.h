@@ -10,8 +10,6 @@ class QStackedWidget;
 
 namespace ui {
 
-class OnboardingLevelCapsule;
-
 // The live part of the try-it step: it follows the real engine's state. Recording shows the
 // level and "Listening…", processing "Transcribing…", an error its message, and idle either the
 // last transcript with "It works!" or the quiet capsule with the hint to hold the trigger.
@@ -30,7 +28,6 @@ public:
     QLabel *worksLabel() const { return m_works; }
     QLabel *idleHint() const { return m_idleHint; }
     QLabel *listeningLabel() const { return m_listening; }
-    OnboardingLevelCapsule *liveCapsule() const { return m_liveCapsule; }
 
 private:
     void refresh();
@@ -38,7 +35,6 @@ private:
 
     QPointer<AppState> m_appState;
     QStackedWidget *m_pages = nullptr;
-    OnboardingLevelCapsule *m_liveCapsule = nullptr;
     QLabel *m_listening = nullptr;
     QLabel *m_errorText = nullptr;
     QLabel *m_transcript = nullptr;

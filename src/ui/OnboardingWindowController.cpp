@@ -8,10 +8,10 @@
 #include "platform/Services.h"
 #include "platform/Workspace.h"
 #include "ui/OnboardingPanel.h"
+#include "ui/WindowFade.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QVariantAnimation>
 
 namespace ui {
 
@@ -24,13 +24,8 @@ OnboardingWindowController::~OnboardingWindowController()
 {
     disconnect(m_observation);
     disconnect(m_activationObserver);
-    if (!m_panel)
-        return;
     // Not ordered out here: a fade that is running ends first, then the window goes with it.
-    if (m_fadeOut)
-        connect(m_fadeOut, &QAbstractAnimation::finished, m_panel, &QObject::deleteLater);
-    else
-        m_panel->deleteLater();
+    WindowFade::deleteWhenDone(m_panel);
 }
 
 OnboardingPanel *OnboardingWindowController::panel() const
@@ -111,13 +106,10 @@ void OnboardingWindowController::show(int retryCount)
         const QRect frame = m_panel->frameGeometry();
         m_panel->move(qRound(visible.center().x() - frame.width() * 0.5),
                       qRound(visible.center().y() - frame.height() * 0.5));
-        m_panel->setWindowOpacity(0.0);
-        m_panel->show();
-        m_panel->raise();
+        WindowFade::fadeIn(m_panel, fadeInSeconds);
         m_panel->activateWindow();
         if (platform::Workspace *workspace = m_appState.services().workspace.get())
             workspace->activateApplication();
-        fade(1.0, fadeInMs);
         const QRect shown = m_panel->frameGeometry();
         qCInfo(lcOnboarding, "[Onboarding] Panel shown, frame: (%d, %d, %d, %d)", shown.x(),
                shown.y(), shown.width(), shown.height());
@@ -140,30 +132,8 @@ void OnboardingWindowController::show(int retryCount)
 
 void OnboardingWindowController::dismiss()
 {
-    if (!m_panel || !m_panel->isVisible())
-        return;
-    QVariantAnimation *animation = fade(0.0, fadeOutMs);
-    m_fadeOut = animation;
-    QPointer<OnboardingPanel> panel = m_panel;
-    connect(animation, &QAbstractAnimation::finished, m_panel, [panel] {
-        if (panel)
-            panel->hide();
-    });
-}
-
-QVariantAnimation *OnboardingWindowController::fade(qreal to, int milliseconds)
-{
-    auto *animation = new QVariantAnimation(m_panel);
-    animation->setStartValue(m_panel->windowOpacity());
-    animation->setEndValue(to);
-    animation->setDuration(milliseconds);
-    QPointer<OnboardingPanel> panel = m_panel;
-    connect(animation, &QVariantAnimation::valueChanged, m_panel, [panel](const QVariant &value) {
-        if (panel)
-            panel->setWindowOpacity(value.toReal());
-    });
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
-    return animation;
+    if (m_panel && m_panel->isVisible())
+        WindowFade::fadeOut(m_panel, fadeOutSeconds);
 }
 
 std::unique_ptr<OnboardingPresenter> createOnboardingWindow(AppState &appState,

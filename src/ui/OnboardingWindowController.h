@@ -12,7 +12,6 @@
 
 class AppState;
 class QScreen;
-class QVariantAnimation;
 
 namespace ui {
 
@@ -33,8 +32,8 @@ public:
 
     static constexpr double retryDelaySeconds = 0.5;
     static constexpr int maxRetries = 5;
-    static constexpr int fadeInMs = 200;
-    static constexpr int fadeOutMs = 150;
+    static constexpr double fadeInSeconds = 0.2;
+    static constexpr double fadeOutSeconds = 0.15;
 
     OnboardingWindowController(AppState &appState, bool permissionsOnly);
     ~OnboardingWindowController() override;
@@ -56,13 +55,10 @@ private:
     void startClosingObserver(bool (AppState::*watched)() const, void (AppState::*changed)());
     void checkClosingCondition();
     void activated();
-    // The one place the window's opacity is animated.
-    QVariantAnimation *fade(qreal to, int milliseconds);
 
     AppState &m_appState;
     bool m_permissionsOnly;
     QPointer<OnboardingPanel> m_panel;
-    QPointer<QVariantAnimation> m_fadeOut;
     bool (AppState::*m_watched)() const = nullptr;
     QMetaObject::Connection m_observation;
     QMetaObject::Connection m_activationObserver;

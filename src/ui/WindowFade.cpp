@@ -10,6 +10,8 @@ namespace ui {
 namespace {
 
 const QString kFadeName = QStringLiteral("ui.WindowFade");
+// Set on a window its owner has let go: the fade that runs to its end deletes it.
+const char *const kDeleteWhenDone = "ui.WindowFade.deleteWhenDone";
 
 QPropertyAnimation *runningFade(const QWidget *window)
 {
@@ -34,6 +36,11 @@ QPropertyAnimation *startFade(QWidget *window, double target, double seconds)
     fade->setStartValue(window->windowOpacity());
     fade->setEndValue(target);
     fade->setEasingCurve(QEasingCurve::InOutQuad);
+    QPointer<QWidget> weakWindow(window);
+    QObject::connect(fade, &QPropertyAnimation::finished, window, [weakWindow] {
+        if (weakWindow && weakWindow->property(kDeleteWhenDone).toBool())
+            weakWindow->deleteLater();
+    });
     return fade;
 }
 
@@ -74,6 +81,16 @@ void WindowFade::fadeOut(QWidget *window, double seconds)
 bool WindowFade::isFading(const QWidget *window)
 {
     return window && runningFade(window);
+}
+
+void WindowFade::deleteWhenDone(QWidget *window)
+{
+    if (!window)
+        return;
+    if (runningFade(window))
+        window->setProperty(kDeleteWhenDone, true);
+    else
+        window->deleteLater();
 }
 
 } // namespace ui

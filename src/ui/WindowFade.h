@@ -7,7 +7,8 @@ namespace ui {
 
 // Fades a top-level window in and out through its window opacity. One fade runs per window: a new
 // fade takes over from the one running, from the opacity it has reached, so a window fading out
-// that is asked to come back turns around instead of disappearing afterwards.
+// that is asked to come back turns around instead of disappearing afterwards. (A widget inside a
+// window has no opacity of its own to animate: FadeAnimation fades those.)
 class WindowFade final
 {
 public:
@@ -19,6 +20,9 @@ public:
     static void fadeOut(QWidget *window, double seconds);
     // Whether a fade of `window` is running.
     static bool isFading(const QWidget *window);
+    // Lets `window` go without cutting a fade short: deleted once the fades running now, or any
+    // that take over from them, are done (a fade-out still hides it first); at once when none runs.
+    static void deleteWhenDone(QWidget *window);
 };
 
 } // namespace ui

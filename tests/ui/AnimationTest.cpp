@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/EasedValue.h"
 #include "ui/Spring.h"
 #include "ui/WindowFade.h"
 
 #include "support/EventLoop.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -67,20 +70,6 @@ TEST(Spring, RetargetingInFlightKeepsPositionAndSpeed)
     EXPECT_EQ(spring.velocity(0.1), 0);
 }
 
-TEST(EasedValue, MovesFromWhereItStandsInItsTime)
-{
-    ui::EasedValue value(0.25, QEasingCurve(QEasingCurve::Linear));
-    value.setTarget(1, 4.0);
-    EXPECT_DOUBLE_EQ(value.value(3.0), 0);
-    EXPECT_DOUBLE_EQ(value.value(4.125), 0.5);
-    EXPECT_FALSE(value.isFinished(4.2));
-    value.setTarget(0, 4.125);
-    EXPECT_DOUBLE_EQ(value.value(4.125), 0.5);
-    EXPECT_DOUBLE_EQ(value.value(4.25), 0.25);
-    EXPECT_DOUBLE_EQ(value.value(9), 0);
-    EXPECT_TRUE(value.isFinished(4.375));
-}
-
 TEST(WindowFade, FadesInAndOutAndTurnsBackWhenAskedToStay)
 {
     QWidget window;
@@ -107,4 +96,27 @@ TEST(WindowFade, FadesInAndOutAndTurnsBackWhenAskedToStay)
     ui::WindowFade::fadeOut(&window, 0.05);
     ASSERT_TRUE(testsupport::waitUntil([&] { return !window.isVisible(); }, 2000));
     EXPECT_EQ(window.windowOpacity(), 0.0);
+}
+
+TEST(WindowFade, AWindowLetGoLivesUntilItsFadesAreDone)
+{
+    auto owned = std::make_unique<QWidget>();
+    const QPointer<QWidget> window = owned.get();
+    window->resize(50, 20);
+    window->show();
+    ui::WindowFade::fadeOut(window, 0.05);
+    ui::WindowFade::deleteWhenDone(owned.release());
+    // Turned back before the end: the fade that takes over is the one that ends it.
+    ui::WindowFade::fadeIn(window, 0.1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window.isNull(); }, 2000));
+
+    // Without a fade it goes at once.
+    owned = std::make_unique<QWidget>();
+    const QPointer<QWidget> still = owned.get();
+    ui::WindowFade::deleteWhenDone(owned.release());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(still.isNull());
 }

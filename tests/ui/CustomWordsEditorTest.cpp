@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "SettingsFixture.h"
+#include "UiFixture.h"
 
 #include "RenderOutput.h"
 
@@ -15,12 +15,12 @@
 using ui::ChipView;
 using ui::CustomWordsEditor;
 
-class CustomWords : public SettingsFixture
+class CustomWords : public UiFixture
 {
 protected:
     void SetUp() override
     {
-        SettingsFixture::SetUp();
+        UiFixture::SetUp();
         defaults->setString(QStringLiteral("prompt"),
                             QStringLiteral(" alpha ,,\u00a0beta\t, \t ,gamma,"));
         create();

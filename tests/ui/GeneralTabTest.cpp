@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "SettingsFixture.h"
+#include "UiFixture.h"
 
 #include "RenderOutput.h"
 
@@ -15,7 +15,7 @@
 using testsupport::HttpReply;
 using ui::GeneralTab;
 
-class General : public SettingsFixture
+class General : public UiFixture
 {
 protected:
     GeneralTab &open()

@@ -1,39 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/AppStateFixture.h"
-#include "engine/UpdaterManager.h"
+#include "UiFixture.h"
+
 #include "ui/FadeAnimation.h"
 #include "ui/MenuBarView.h"
 #include "ui/MenuBarWindow.h"
-
-#include "RenderOutput.h"
-#include "support/FakeUpdater.h"
-#include "support/FakeWorkspace.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLayout>
 
+#include <algorithm>
 #include <memory>
 
 // The tray window's content over AppState and UpdaterManager on doubles, shown offscreen.
-class MenuBarFixture : public AppStateFixture
+class MenuBarFixture : public UiFixture
 {
 protected:
-    MenuBarFixture()
-    {
-        workspace = install<testsupport::FakeWorkspace>(services.workspace);
-        updater = install<testsupport::FakeUpdater>(services.updater);
-    }
-
     // The window, still closed.
     ui::MenuBarWindow &createWindow(bool onboardingComplete = true)
     {
         defaults->setString(QStringLiteral("serverURL"), server.url());
         defaults->setBool(QStringLiteral("onboardingComplete"), onboardingComplete);
         create();
-        updaterManager = std::make_unique<UpdaterManager>(*updater);
         window = std::make_unique<ui::MenuBarWindow>(*app, *updaterManager,
                                                      [this] { ++settingsOpened; });
         view = &window->view();
@@ -54,11 +44,7 @@ protected:
         return found;
     }
     // Whether `name` would be on screen (the view itself is always shown).
-    bool shows(const QString &name) const
-    {
-        const QWidget *widget = find(name);
-        return widget && widget->isVisibleTo(view);
-    }
+    bool shows(const QString &name) const { return shown(find(name)); }
     QString buttonText(const QString &name) const
     {
         const auto *button = find<QAbstractButton>(name);
@@ -87,11 +73,8 @@ protected:
         testsupport::saveRender(*window, name);
     }
 
-    testsupport::FakeWorkspace *workspace = nullptr;
-    testsupport::FakeUpdater *updater = nullptr;
     int settingsOpened = 0;
-    // Declared after the services and AppState, so they go first.
-    std::unique_ptr<UpdaterManager> updaterManager;
+    // Declared after AppState and UpdaterManager, so it goes first.
     std::unique_ptr<ui::MenuBarWindow> window;
     ui::MenuBarView *view = nullptr;
 };

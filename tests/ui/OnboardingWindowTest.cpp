@@ -142,6 +142,8 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     scheduler->advance(1.0);
     EXPECT_EQ(status.page(), Page::Recording);
     EXPECT_GT(app->currentAudioLevel(), 0.0f);
+    // The bars spring to the level over a few frames of real time.
+    testsupport::waitUntil([] { return false; }, 300);
     render(*controller.panel(), QStringLiteral("onboarding-try-it-recording"));
     app->stopRecording();
     EXPECT_EQ(status.page(), Page::Processing);

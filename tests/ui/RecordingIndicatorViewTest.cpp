@@ -56,7 +56,7 @@ TEST(AudioWaveformView, FollowsItsLevelSource)
     ui::AudioWaveformView view([&level] { return level; });
     view.setContentsMargins(12, 6, 12, 6);
     view.resize(view.sizeHint());
-    view.frameClock().setTimeSource([&now] { return now; });
+    view.frameClock()->setTimeSource([&now] { return now; });
     // The bars alone, without the window's background.
     const auto draw = [&] {
         QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);

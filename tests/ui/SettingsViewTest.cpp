@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "SettingsFixture.h"
+#include "UiFixture.h"
 
 #include "RenderOutput.h"
 
@@ -17,7 +17,7 @@
 
 using ui::SettingsView;
 
-class Settings : public SettingsFixture
+class Settings : public UiFixture
 {
 protected:
     SettingsView &open()
