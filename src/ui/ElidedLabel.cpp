@@ -4,14 +4,41 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QTextLayout>
+#include <QtMath>
+
+#include <limits>
 
 namespace ui {
+
+namespace {
+
+// The width `text` takes on one line, measured as wrap() lays it out: font metrics round to
+// whole pixels and differ from it by a fraction, enough to push the last word onto a line of its
+// own when the label is given just that width.
+int naturalWidth(const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(std::numeric_limits<int>::max() / 4);
+    layout.endLayout();
+    return qCeil(line.naturalTextWidth());
+}
+
+} // namespace
 
 ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     setWordWrap(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+ElidedLabel::ElidedLabel(const QString &text, TextStyle style, const QColor &color, QWidget *parent)
+    : ElidedLabel(parent)
+{
+    Theme::style(this, style, color);
+    setFullText(text);
 }
 
 void ElidedLabel::setFullText(const QString &text)
@@ -41,7 +68,7 @@ QSize ElidedLabel::sizeHint() const
     // never get back the room to unwrap them.
     int natural = 0;
     for (const QString &line : m_fullText.split(QLatin1Char('\n')))
-        natural = qMax(natural, fontMetrics().horizontalAdvance(line));
+        natural = qMax(natural, naturalWidth(line, font()));
     const QMargins margins = contentsMargins();
     natural += margins.left() + margins.right() + 2 * margin() + 2 * qMax(0, indent());
     const QSize shown = QLabel::sizeHint();

@@ -68,6 +68,30 @@ TEST_F(MenuBarHistory, CardStepsThroughTheHistoryAndJumpsToANewTranscript)
     render(QStringLiteral("menubar-history-50"));
 }
 
+// A label given the width it asks for keeps a short text on one line, whatever fraction of a
+// pixel the text's width ends in.
+TEST(ElidedLabel, GivenTheWidthItAsksForAShortTextStaysOnOneLine)
+{
+    const QStringList texts{
+        QStringLiteral("Accessibility restored!"), QStringLiteral("All permissions granted!"),
+        QStringLiteral("Microphone access required"), QStringLiteral("3 recordings pending retry")};
+    for (int pixelSize = 9; pixelSize <= 16; ++pixelSize) {
+        for (const QString &text : texts) {
+            ui::ElidedLabel label;
+            QFont font = label.font();
+            font.setPixelSize(pixelSize);
+            label.setFont(font);
+            // Wrapped first, as in a window not laid out yet.
+            label.resize(20, 20);
+            label.setFullText(text);
+            label.show();
+            label.resize(label.sizeHint());
+            EXPECT_EQ(label.shownLines().join(QLatin1Char('|')).toStdString(), text.toStdString())
+                << pixelSize;
+        }
+    }
+}
+
 TEST_F(MenuBarHistory, LongTranscriptIsCutAtThreeLinesAndCopiedWhole)
 {
     createView();
