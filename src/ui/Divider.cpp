@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Divider.h"
 
-#include "ui/Theme.h"
+#include "ui/CardFrame.h"
 
 #include <QPainter>
 
@@ -16,9 +16,9 @@ Divider::Divider(int padding, QWidget *parent) : QWidget(parent)
 void Divider::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    QColor line = palette().color(QPalette::WindowText);
-    line.setAlphaF(0.15f);
-    painter.fillRect(QRect(0, height() / 2, width(), 1), line);
+    const QRect area = contentsRect();
+    painter.fillRect(QRect(area.left(), height() / 2, area.width(), 1),
+                     CardFrame::separator(palette()));
 }
 
 } // namespace ui

@@ -5,7 +5,8 @@
 
 namespace ui {
 
-// A horizontal hairline with `padding` of empty space above and below it.
+// A horizontal hairline in the separator colour with `padding` of empty space above and below
+// it; horizontal contents margins inset it from the sides.
 class Divider final : public QWidget
 {
     Q_OBJECT

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/Theme.h"
+
 #include <QLabel>
 
 namespace ui {
@@ -15,6 +17,9 @@ class ElidedLabel final : public QLabel
 
 public:
     explicit ElidedLabel(QWidget *parent = nullptr);
+    // `text` in a text style and colour.
+    ElidedLabel(const QString &text, TextStyle style, const QColor &color,
+                QWidget *parent = nullptr);
 
     void setFullText(const QString &text);
     QString fullText() const { return m_fullText; }

@@ -5,11 +5,10 @@
 
 #include <QWidget>
 
-class QLabel;
-
 namespace ui {
 
 class ElidedLabel;
+class SymbolLabel;
 
 // A text with a leading symbol in the same text style: the design's label with an icon.
 class IconLabel final : public QWidget
@@ -20,7 +19,7 @@ public:
     IconLabel(const QString &symbol, const QString &text, TextStyle style,
               QWidget *parent = nullptr, int spacing = 4);
 
-    QString symbol() const { return m_symbol; }
+    QString symbol() const;
     void setSymbol(const QString &symbol);
     QString text() const;
     void setText(const QString &text);
@@ -31,8 +30,7 @@ public:
     ElidedLabel *textLabel() const { return m_text; }
 
 private:
-    QString m_symbol;
-    QLabel *m_glyph;
+    SymbolLabel *m_glyph;
     ElidedLabel *m_text;
 };
 

@@ -2,7 +2,6 @@
 #include "MenuBarSetupView.h"
 
 #include "engine/AppState.h"
-#include "engine/AudioRecorder.h"
 #include "platform/Permissions.h"
 #include "platform/Services.h"
 #include "platform/Workspace.h"
@@ -10,46 +9,17 @@
 #include "ui/Divider.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IconLabel.h"
-#include "ui/Symbols.h"
+#include "ui/MicrophoneAccess.h"
+#include "ui/ProminentButton.h"
+#include "ui/SymbolLabel.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace ui {
-
-namespace {
-
-ElidedLabel *textLabel(const QString &text, TextStyle style, const QColor &color, QWidget *parent)
-{
-    auto *label = new ElidedLabel(parent);
-    label->setFullText(text);
-    Theme::style(label, style, color);
-    return label;
-}
-
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
-QString finishButtonStyle()
-{
-    const QColor emerald = Theme::color(NamedColor::Emerald);
-    return QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                          " border-radius: 5px; padding: 4px 10px; }"
-                          "QPushButton:pressed { background: %2; }"
-                          "QPushButton:disabled { background: rgba(128, 128, 128, 0.25);"
-                          " color: rgba(128, 128, 128, 0.9); }")
-        .arg(emerald.name(), emerald.darker(115).name());
-}
-
-} // namespace
 
 MenuBarSetupView::MenuBarSetupView(AppState &appState, QWidget *parent)
     : QWidget(parent), m_appState(appState)
@@ -63,16 +33,16 @@ MenuBarSetupView::MenuBarSetupView(AppState &appState, QWidget *parent)
 
     auto *microphone = createPermissionSection(
         m_microphone, tr("Microphone"), tr("Required to record speech for transcription."),
-        tr("Grant Microphone Access"), nullptr, [this] { requestMicrophoneAccess(); });
+        tr("Grant Microphone Access"), nullptr, [this] { MicrophoneAccess::request(m_appState); });
     microphone->setObjectName(QStringLiteral("setupMicrophoneSection"));
     layout->addWidget(microphone);
     layout->addWidget(new Divider(6, this));
 
     // The macOS hint (remove and re-add the app in the Accessibility list) has no counterpart
     // here: on Linux the grant is an X11 session whose server offers synthetic input.
-    auto *hint =
-        textLabel(tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."),
-                  TextStyle::Caption2, Theme::foreground(palette(), Emphasis::Tertiary), this);
+    auto *hint = new ElidedLabel(
+        tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."), TextStyle::Caption2,
+        Theme::foreground(palette(), Emphasis::Tertiary), this);
     hint->setObjectName(QStringLiteral("accessibilityHint"));
     auto *accessibility = createPermissionSection(
         m_accessibility, tr("Accessibility"),
@@ -107,12 +77,11 @@ QWidget *MenuBarSetupView::createHeader()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
-    auto *symbol = new QLabel(Symbols::text(QStringLiteral("waveform")), header);
-    QFont glyph = Symbols::font(24);
+    auto *symbol =
+        new SymbolLabel(QStringLiteral("waveform"), 24, Theme::color(NamedColor::Emerald), header);
+    QFont glyph = symbol->font();
     glyph.setWeight(QFont::Medium);
     symbol->setFont(glyph);
-    setTextColor(symbol, Theme::color(NamedColor::Emerald));
-    symbol->setAlignment(Qt::AlignCenter);
     layout->addWidget(symbol);
 
     auto *title = new QLabel(QStringLiteral("Parlovox"), header);
@@ -144,8 +113,8 @@ QWidget *MenuBarSetupView::createPermissionSection(PermissionRow &row, const QSt
 
     auto *header = new QHBoxLayout;
     header->setSpacing(6);
-    row.symbol = new QLabel(section);
-    row.symbol->setFont(Symbols::font(qRound(Theme::font(TextStyle::Callout).pixelSize() * 1.25)));
+    row.symbol = new SymbolLabel(
+        QString(), qRound(Theme::font(TextStyle::Callout).pixelSize() * 1.25), QColor(), section);
     header->addWidget(row.symbol);
     auto *title = new QLabel(name, section);
     QFont titleFont = Theme::font(TextStyle::Callout);
@@ -162,8 +131,9 @@ QWidget *MenuBarSetupView::createPermissionSection(PermissionRow &row, const QSt
     auto *request = new QVBoxLayout(row.request);
     request->setContentsMargins(0, 0, 0, 0);
     request->setSpacing(6);
-    request->addWidget(textLabel(explanation, TextStyle::Caption,
-                                 Theme::foreground(palette(), Emphasis::Secondary), row.request));
+    request->addWidget(new ElidedLabel(explanation, TextStyle::Caption,
+                                       Theme::foreground(palette(), Emphasis::Secondary),
+                                       row.request));
     auto *button = BorderlessButton::link(buttonText, TextStyle::Caption, row.request);
     connect(button, &BorderlessButton::clicked, this, std::move(action));
     request->addWidget(button, 0, Qt::AlignLeft);
@@ -191,31 +161,13 @@ QWidget *MenuBarSetupView::createFooter()
     m_allGranted->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     layout->addWidget(m_allGranted, 0, Qt::AlignHCenter);
 
-    m_finishSetup = new QPushButton(tr("Finish Setup"), footer);
+    m_finishSetup = new ProminentButton(tr("Finish Setup"), Theme::color(NamedColor::Emerald), 13,
+                                        ProminentButton::Size::Regular, footer);
     m_finishSetup->setObjectName(QStringLiteral("finishSetup"));
-    QFont font = Theme::font(TextStyle::Body);
-    font.setPixelSize(13);
-    font.setWeight(QFont::DemiBold);
-    m_finishSetup->setFont(font);
-    m_finishSetup->setStyleSheet(finishButtonStyle());
-    m_finishSetup->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_finishSetup, &QPushButton::clicked, this,
             [this] { m_appState.completeOnboarding(); });
     layout->addWidget(m_finishSetup);
     return footer;
-}
-
-void MenuBarSetupView::requestMicrophoneAccess()
-{
-    const QPointer<AppState> appState(&m_appState);
-    m_appState.services().permissions->requestMicrophoneAccess([appState](bool granted) {
-        if (!appState)
-            return;
-        appState->setMicPermissionGranted(granted);
-        if (granted)
-            appState->recorder().warmUp();
-        appState->services().workspace->activateApplication();
-    });
 }
 
 void MenuBarSetupView::refresh()
@@ -233,9 +185,8 @@ void MenuBarSetupView::refresh()
 void MenuBarSetupView::refreshRow(const PermissionRow &row, bool granted,
                                   const QString &missingSymbol, const QColor &missingColor)
 {
-    row.symbol->setText(
-        Symbols::text(granted ? QStringLiteral("checkmark.circle.fill") : missingSymbol));
-    setTextColor(row.symbol, granted ? Theme::color(NamedColor::Green) : missingColor);
+    row.symbol->setSymbol(granted ? QStringLiteral("checkmark.circle.fill") : missingSymbol,
+                          granted ? Theme::color(NamedColor::Green) : missingColor);
     row.granted->setVisible(granted);
     row.request->setVisible(!granted);
 }

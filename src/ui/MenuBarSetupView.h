@@ -13,6 +13,7 @@ namespace ui {
 
 class BorderlessButton;
 class IconLabel;
+class SymbolLabel;
 
 // The tray window before onboarding is complete: the two permissions, each with a way to grant
 // it, "Finish Setup" once both are granted, and Quit.
@@ -26,7 +27,7 @@ public:
 private:
     struct PermissionRow
     {
-        QLabel *symbol;
+        SymbolLabel *symbol;
         QLabel *granted;
         QWidget *request;
     };
@@ -36,7 +37,6 @@ private:
                                      const QString &explanation, const QString &buttonText,
                                      QWidget *hint, std::function<void()> action);
     QWidget *createFooter();
-    void requestMicrophoneAccess();
     void refresh();
     void refreshRow(const PermissionRow &row, bool granted, const QString &missingSymbol,
                     const QColor &missingColor);

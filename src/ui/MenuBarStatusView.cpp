@@ -35,14 +35,6 @@ QPixmap dot(const QColor &color, qreal devicePixelRatio)
     return pixmap;
 }
 
-ElidedLabel *hintLabel(const QString &text, const QColor &color, QWidget *parent)
-{
-    auto *label = new ElidedLabel(parent);
-    label->setFullText(text);
-    Theme::style(label, TextStyle::Caption2, color);
-    return label;
-}
-
 QVBoxLayout *stack(QWidget *widget, int spacing)
 {
     auto *layout = new QVBoxLayout(widget);
@@ -139,9 +131,9 @@ QWidget *MenuBarStatusView::createAccessibilityWarning()
     layout->addWidget(open, 0, Qt::AlignLeft);
     // On Linux the grant is an X11 session whose server offers synthetic input, not an entry in
     // a list of trusted applications.
-    layout->addWidget(
-        hintLabel(tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."),
-                  Theme::foreground(palette(), Emphasis::Tertiary), content));
+    layout->addWidget(new ElidedLabel(
+        tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."), TextStyle::Caption2,
+        Theme::foreground(palette(), Emphasis::Tertiary), content));
     return content;
 }
 
@@ -154,8 +146,9 @@ QWidget *MenuBarStatusView::createFnKeyWarning()
                       TextStyle::Caption, content);
     title->setSymbolColor(Theme::color(NamedColor::Orange));
     layout->addWidget(title);
-    layout->addWidget(hintLabel(tr("Give the Fn key no action in your desktop’s keyboard settings"),
-                                Theme::foreground(palette(), Emphasis::Secondary), content));
+    layout->addWidget(new ElidedLabel(
+        tr("Give the Fn key no action in your desktop’s keyboard settings"), TextStyle::Caption2,
+        Theme::foreground(palette(), Emphasis::Secondary), content));
     return content;
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OnboardingPermissionRow.h"
 
-#include "ui/Symbols.h"
+#include "ui/SymbolLabel.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
@@ -18,10 +18,8 @@ OnboardingPermissionRow::OnboardingPermissionRow(const Texts &texts, QWidget *pa
     row->setContentsMargins(28, 16, 28, 16);
     row->setSpacing(14);
 
-    m_icon = new QLabel(this);
-    m_icon->setFont(Symbols::font(22));
+    m_icon = new SymbolLabel(texts.symbolNotGranted, 22, texts.colorNotGranted, this);
     m_icon->setFixedWidth(32);
-    m_icon->setAlignment(Qt::AlignCenter);
     row->addWidget(m_icon, 0, Qt::AlignVCenter);
 
     auto *column = new QVBoxLayout;
@@ -73,10 +71,7 @@ void OnboardingPermissionRow::setGranted(bool granted)
     const QString symbol =
         granted ? QStringLiteral("checkmark.circle.fill") : m_texts.symbolNotGranted;
     const QColor color = granted ? Theme::color(NamedColor::Green) : m_texts.colorNotGranted;
-    m_icon->setText(Symbols::text(symbol));
-    QPalette iconPalette = m_icon->palette();
-    iconPalette.setColor(QPalette::WindowText, color);
-    m_icon->setPalette(iconPalette);
+    m_icon->setSymbol(symbol, color);
     m_grantedLabel->setVisible(granted);
     m_description->setVisible(!granted);
     m_button->setVisible(!granted);

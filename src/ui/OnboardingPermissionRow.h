@@ -9,6 +9,8 @@ class QPushButton;
 
 namespace ui {
 
+class SymbolLabel;
+
 // One permission of the onboarding window: its symbol, title and, while granted, "Granted";
 // while not granted, what it is for, the button that asks for it and an optional hint.
 class OnboardingPermissionRow final : public QWidget
@@ -33,7 +35,7 @@ public:
     bool isGranted() const { return m_granted; }
 
     QPushButton *button() const { return m_button; }
-    QLabel *icon() const { return m_icon; }
+    SymbolLabel *icon() const { return m_icon; }
     QLabel *grantedLabel() const { return m_grantedLabel; }
     QLabel *descriptionLabel() const { return m_description; }
     QLabel *hintLabel() const { return m_hint; }
@@ -44,7 +46,7 @@ signals:
 private:
     Texts m_texts;
     bool m_granted = false;
-    QLabel *m_icon = nullptr;
+    SymbolLabel *m_icon = nullptr;
     QLabel *m_grantedLabel = nullptr;
     QLabel *m_description = nullptr;
     QPushButton *m_button = nullptr;

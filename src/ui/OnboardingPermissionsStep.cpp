@@ -2,18 +2,16 @@
 #include "OnboardingPermissionsStep.h"
 
 #include "engine/AppState.h"
-#include "engine/AudioRecorder.h"
 #include "engine/OnboardingPresenter.h"
 #include "platform/Permissions.h"
 #include "platform/Services.h"
-#include "platform/Workspace.h"
+#include "ui/IconLabel.h"
+#include "ui/MicrophoneAccess.h"
 #include "ui/OnboardingPermissionRow.h"
 #include "ui/OnboardingStyle.h"
-#include "ui/Symbols.h"
+#include "ui/ProminentButton.h"
 #include "ui/Theme.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -59,29 +57,23 @@ OnboardingPermissionsStep::OnboardingPermissionsStep(AppState &appState, bool pe
     auto *footer = new QVBoxLayout;
     footer->setContentsMargins(32, 0, 32, 24);
     footer->setSpacing(10);
-    m_readyRow = new QWidget(this);
-    auto *readyLayout = new QHBoxLayout(m_readyRow);
-    readyLayout->setContentsMargins(0, 0, 0, 0);
-    readyLayout->setSpacing(4);
-    auto *readySymbol = new QLabel(Symbols::text(QStringLiteral("checkmark.circle.fill")));
-    readySymbol->setFont(Symbols::font(14));
-    Theme::style(readySymbol, TextStyle::Callout, Theme::color(NamedColor::Green));
-    readySymbol->setFont(Symbols::font(14));
-    m_readyLabel = new QLabel(permissionsOnly ? tr("Accessibility restored!")
-                                              : tr("All permissions granted!"));
-    Theme::style(m_readyLabel, TextStyle::Callout, Theme::color(NamedColor::Green));
-    readyLayout->addStretch(1);
-    readyLayout->addWidget(readySymbol);
-    readyLayout->addWidget(m_readyLabel);
-    readyLayout->addStretch(1);
-    footer->addWidget(m_readyRow);
-    m_mainButton = OnboardingStyle::prominentButton(permissionsOnly ? tr("Done") : tr("Continue"));
-    m_mainButton->setParent(this);
+    m_readyLabel = new IconLabel(QStringLiteral("checkmark.circle.fill"),
+                                 permissionsOnly ? tr("Accessibility restored!")
+                                                 : tr("All permissions granted!"),
+                                 TextStyle::Callout, this);
+    m_readyLabel->setColor(Theme::color(NamedColor::Green));
+    m_readyLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    footer->addWidget(m_readyLabel, 0, Qt::AlignHCenter);
+    m_mainButton =
+        new ProminentButton(permissionsOnly ? tr("Done") : tr("Continue"),
+                            OnboardingStyle::accent(), 14, ProminentButton::Size::Large, this);
     footer->addWidget(m_mainButton);
     layout->addLayout(footer);
 
-    connect(m_microphoneRow, &OnboardingPermissionRow::buttonClicked, this,
-            &OnboardingPermissionsStep::requestMicrophone);
+    connect(m_microphoneRow, &OnboardingPermissionRow::buttonClicked, this, [this] {
+        if (m_appState)
+            MicrophoneAccess::request(*m_appState);
+    });
     connect(m_accessibilityRow, &OnboardingPermissionRow::buttonClicked, this, [this] {
         // Asks the system to prompt; the row follows AppState once access is granted.
         if (m_appState)
@@ -104,33 +96,8 @@ void OnboardingPermissionsStep::refresh()
     m_microphoneRow->setGranted(microphone);
     m_accessibilityRow->setGranted(accessibility);
     const bool ready = m_permissionsOnly ? accessibility : microphone && accessibility;
-    m_readyRow->setVisible(ready);
+    m_readyLabel->setVisible(ready);
     m_mainButton->setEnabled(ready);
-}
-
-void OnboardingPermissionsStep::requestMicrophone()
-{
-    if (!m_appState)
-        return;
-    QPointer<OnboardingPermissionsStep> self(this);
-    m_appState->services().permissions->requestMicrophoneAccess([self](bool granted) {
-        // The answer may come before the request returns: act on it from the event loop.
-        if (!self)
-            return;
-        QMetaObject::invokeMethod(
-            self,
-            [self, granted] {
-                if (!self || !self->m_appState)
-                    return;
-                AppState &appState = *self->m_appState;
-                appState.setMicPermissionGranted(granted);
-                if (granted)
-                    appState.recorder().warmUp();
-                if (platform::Workspace *workspace = appState.services().workspace.get())
-                    workspace->activateApplication();
-            },
-            Qt::QueuedConnection);
-    });
 }
 
 void OnboardingPermissionsStep::finish()

@@ -5,11 +5,11 @@
 #include <QWidget>
 
 class AppState;
-class QLabel;
 class QPushButton;
 
 namespace ui {
 
+class IconLabel;
 class OnboardingPermissionRow;
 
 // The first step of the onboarding window, and the whole of the permissions-only window: the
@@ -24,7 +24,7 @@ public:
 
     OnboardingPermissionRow *microphoneRow() const { return m_microphoneRow; }
     OnboardingPermissionRow *accessibilityRow() const { return m_accessibilityRow; }
-    QLabel *readyLabel() const { return m_readyLabel; }
+    IconLabel *readyLabel() const { return m_readyLabel; }
     QPushButton *mainButton() const { return m_mainButton; }
 
 signals:
@@ -33,15 +33,13 @@ signals:
 
 private:
     void refresh();
-    void requestMicrophone();
     void finish();
 
     QPointer<AppState> m_appState;
     bool m_permissionsOnly;
     OnboardingPermissionRow *m_microphoneRow = nullptr;
     OnboardingPermissionRow *m_accessibilityRow = nullptr;
-    QWidget *m_readyRow = nullptr;
-    QLabel *m_readyLabel = nullptr;
+    IconLabel *m_readyLabel = nullptr;
     QPushButton *m_mainButton = nullptr;
 };
 

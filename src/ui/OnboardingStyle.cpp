@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OnboardingStyle.h"
 
-#include "ui/Symbols.h"
+#include "ui/Divider.h"
+#include "ui/SymbolLabel.h"
 #include "ui/Theme.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
@@ -15,8 +14,7 @@ namespace ui {
 
 QColor OnboardingStyle::accent()
 {
-    static const QColor color = QColor::fromRgbF(0.2f, 0.83f, 0.6f, 1.0f);
-    return color;
+    return Theme::color(NamedColor::Emerald);
 }
 
 QWidget *OnboardingStyle::header(const QString &symbol, const QString &title,
@@ -28,13 +26,10 @@ QWidget *OnboardingStyle::header(const QString &symbol, const QString &title,
     layout->setContentsMargins(0, paddingAbove, 0, paddingBelow);
     layout->setSpacing(8);
 
-    auto *icon = new QLabel(Symbols::text(symbol));
-    QFont iconFont = Symbols::font(40);
+    auto *icon = new SymbolLabel(symbol, 40, accent());
+    QFont iconFont = icon->font();
     iconFont.setWeight(QFont::Medium);
     icon->setFont(iconFont);
-    Theme::style(icon, TextStyle::Body, accent());
-    icon->setFont(iconFont);
-    icon->setAlignment(Qt::AlignCenter);
     icon->setObjectName(QStringLiteral("headerSymbol"));
     layout->addWidget(icon);
 
@@ -60,40 +55,9 @@ QWidget *OnboardingStyle::header(const QString &symbol, const QString &title,
 
 QWidget *OnboardingStyle::divider()
 {
-    auto *holder = new QWidget;
-    auto *layout = new QHBoxLayout(holder);
-    layout->setContentsMargins(24, 0, 24, 0);
-    auto *line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    QPalette linePalette = line->palette();
-    linePalette.setColor(QPalette::WindowText,
-                         Theme::foreground(line->palette(), Emphasis::Quaternary));
-    line->setPalette(linePalette);
-    layout->addWidget(line);
-    return holder;
-}
-
-QPushButton *OnboardingStyle::prominentButton(const QString &title)
-{
-    auto *button = new QPushButton(title);
-    QFont font = Theme::font(TextStyle::Body);
-    font.setPixelSize(14);
-    font.setWeight(QFont::DemiBold);
-    button->setFont(font);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    const QColor color = accent();
-    QColor disabled = color;
-    disabled.setAlphaF(0.35f);
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                         " border-radius: 6px; padding: 8px 12px; }"
-                                         "QPushButton:pressed { background: %2; }"
-                                         "QPushButton:disabled { background: %3; color: %4; }")
-                              .arg(color.name(), color.darker(115).name(),
-                                   disabled.name(QColor::HexArgb),
-                                   QColor(255, 255, 255, 200).name(QColor::HexArgb)));
-    return button;
+    auto *divider = new Divider(0);
+    divider->setContentsMargins(24, 0, 24, 0);
+    return divider;
 }
 
 QString OnboardingStyle::withBold(const QString &text)

@@ -5,7 +5,6 @@
 #include <QString>
 
 class QLabel;
-class QPushButton;
 class QWidget;
 
 namespace ui {
@@ -14,7 +13,7 @@ namespace ui {
 class OnboardingStyle final
 {
 public:
-    // The window's green: sRGB 0.2, 0.83, 0.6.
+    // The window's green, the emerald of the theme.
     static QColor accent();
     // Symbol (40, medium, accent), title (22, bold) and the centred subtitle lines, 8 apart.
     // The subtitle may mark bold text with double asterisks. Returns the subtitle label.
@@ -22,8 +21,6 @@ public:
                            int paddingAbove, int paddingBelow, QLabel **subtitleLabel = nullptr);
     // A thin line with 24 of padding on either side.
     static QWidget *divider();
-    // The large, accent-filled button stretched to the full width (label 14, semibold).
-    static QPushButton *prominentButton(const QString &title);
     // "Hold **Fn** and say …": the text between double asterisks in bold, as rich text.
     static QString withBold(const QString &text);
 };

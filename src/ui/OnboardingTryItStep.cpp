@@ -6,6 +6,7 @@
 #include "engine/HotkeyManager.h"
 #include "ui/OnboardingStatusArea.h"
 #include "ui/OnboardingStyle.h"
+#include "ui/ProminentButton.h"
 #include "ui/ShortcutModePicker.h"
 #include "ui/Theme.h"
 
@@ -52,8 +53,8 @@ OnboardingTryItStep::OnboardingTryItStep(AppState &appState, QWidget *parent)
 
     auto *footer = new QVBoxLayout;
     footer->setContentsMargins(32, 0, 32, 24);
-    m_finish = OnboardingStyle::prominentButton(tr("Finish Setup"));
-    m_finish->setParent(this);
+    m_finish = new ProminentButton(tr("Finish Setup"), OnboardingStyle::accent(), 14,
+                                   ProminentButton::Size::Large, this);
     footer->addWidget(m_finish);
     layout->addLayout(footer);
 

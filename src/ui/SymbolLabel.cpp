@@ -22,4 +22,9 @@ void SymbolLabel::setSymbol(const QString &name, const QColor &color)
     setPalette(palette);
 }
 
+QColor SymbolLabel::color() const
+{
+    return palette().color(QPalette::WindowText);
+}
+
 } // namespace ui

@@ -15,6 +15,7 @@ public:
 
     void setSymbol(const QString &name, const QColor &color);
     QString symbol() const { return m_name; }
+    QColor color() const;
 
 private:
     QString m_name;

@@ -62,10 +62,7 @@ protected:
                 });
             },
             2000);
-        // A label that rewraps asks its parent for a new size, which asks its own parent on a
-        // later turn of the event loop: one turn per level of the window.
-        for (int turn = 0; turn < 10; ++turn)
-            QApplication::processEvents();
+        settleLayouts();
     }
     void render(const QString &name)
     {

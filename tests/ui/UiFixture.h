@@ -48,10 +48,17 @@ protected:
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
+    // Lets layouts follow what changed: a label that rewraps asks its parent for a new size,
+    // which asks its own parent on a later turn of the event loop, one turn per level.
+    static void settleLayouts()
+    {
+        for (int turn = 0; turn < 10; ++turn)
+            QApplication::processEvents();
+    }
     // A PNG of `widget` once its layouts have caught up with the last change.
     static void render(QWidget &widget, const QString &name)
     {
-        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        settleLayouts();
         testsupport::saveRender(widget, name);
     }
     // Whether `widget` would be on screen once its window is (its own flag and its parents').
