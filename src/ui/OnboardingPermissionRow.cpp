@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OnboardingPermissionRow.h"
 
+#include "ui/BorderlessButton.h"
 #include "ui/SymbolLabel.h"
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace ui {
@@ -42,16 +42,9 @@ OnboardingPermissionRow::OnboardingPermissionRow(const Texts &texts, QWidget *pa
     Theme::style(m_description, TextStyle::Caption, Emphasis::Secondary);
     column->addWidget(m_description);
 
-    // A link-style button: text only, in the accent of links.
-    m_button = new QPushButton(texts.buttonTitle, this);
-    m_button->setFlat(true);
-    m_button->setCursor(Qt::PointingHandCursor);
-    m_button->setFont(Theme::font(TextStyle::Caption));
-    m_button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; color: %1; "
-                                           "text-align: left; }")
-                                .arg(palette().color(QPalette::Link).name()));
+    m_button = BorderlessButton::link(texts.buttonTitle, TextStyle::Caption, this);
     column->addWidget(m_button, 0, Qt::AlignLeft);
-    connect(m_button, &QPushButton::clicked, this, &OnboardingPermissionRow::buttonClicked);
+    connect(m_button, &BorderlessButton::clicked, this, &OnboardingPermissionRow::buttonClicked);
 
     m_hint = new QLabel(texts.hint, this);
     m_hint->setWordWrap(true);

@@ -5,10 +5,10 @@
 #include <QWidget>
 
 class QLabel;
-class QPushButton;
 
 namespace ui {
 
+class BorderlessButton;
 class SymbolLabel;
 
 // One permission of the onboarding window: its symbol, title and, while granted, "Granted";
@@ -34,7 +34,7 @@ public:
     void setGranted(bool granted);
     bool isGranted() const { return m_granted; }
 
-    QPushButton *button() const { return m_button; }
+    BorderlessButton *button() const { return m_button; }
     SymbolLabel *icon() const { return m_icon; }
     QLabel *grantedLabel() const { return m_grantedLabel; }
     QLabel *descriptionLabel() const { return m_description; }
@@ -49,7 +49,7 @@ private:
     SymbolLabel *m_icon = nullptr;
     QLabel *m_grantedLabel = nullptr;
     QLabel *m_description = nullptr;
-    QPushButton *m_button = nullptr;
+    BorderlessButton *m_button = nullptr;
     QLabel *m_hint = nullptr;
 };
 

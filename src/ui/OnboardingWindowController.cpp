@@ -11,6 +11,7 @@
 #include "ui/WindowFade.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 
 namespace ui {
@@ -25,19 +26,18 @@ OnboardingWindowController::~OnboardingWindowController()
     disconnect(m_observation);
     disconnect(m_activationObserver);
     // Not ordered out here: a fade that is running ends first, then the window goes with it.
-    WindowFade::deleteWhenDone(m_panel);
+    WindowFade::deleteWhenDone(m_panel.release());
 }
 
 OnboardingPanel *OnboardingWindowController::panel() const
 {
-    return m_panel;
+    return m_panel.get();
 }
 
 void OnboardingWindowController::createPanel()
 {
-    if (m_panel)
-        m_panel->deleteLater();
-    m_panel = new OnboardingPanel(m_appState, m_permissionsOnly);
+    WindowFade::deleteWhenDone(m_panel.release());
+    m_panel = std::make_unique<OnboardingPanel>(m_appState, m_permissionsOnly);
 }
 
 void OnboardingWindowController::startPermissionsOnlyObserver()
@@ -106,7 +106,7 @@ void OnboardingWindowController::show(int retryCount)
         const QRect frame = m_panel->frameGeometry();
         m_panel->move(qRound(visible.center().x() - frame.width() * 0.5),
                       qRound(visible.center().y() - frame.height() * 0.5));
-        WindowFade::fadeIn(m_panel, fadeInSeconds);
+        WindowFade::fadeIn(m_panel.get(), fadeInSeconds);
         m_panel->activateWindow();
         if (platform::Workspace *workspace = m_appState.services().workspace.get())
             workspace->activateApplication();
@@ -133,7 +133,7 @@ void OnboardingWindowController::show(int retryCount)
 void OnboardingWindowController::dismiss()
 {
     if (m_panel && m_panel->isVisible())
-        WindowFade::fadeOut(m_panel, fadeOutSeconds);
+        WindowFade::fadeOut(m_panel.get(), fadeOutSeconds);
 }
 
 std::unique_ptr<OnboardingPresenter> createOnboardingWindow(AppState &appState,

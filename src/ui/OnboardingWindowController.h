@@ -5,7 +5,6 @@
 
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -58,7 +57,8 @@ private:
 
     AppState &m_appState;
     bool m_permissionsOnly;
-    QPointer<OnboardingPanel> m_panel;
+    // Let go through WindowFade::deleteWhenDone, so a fade-out still running can end.
+    std::unique_ptr<OnboardingPanel> m_panel;
     bool (AppState::*m_watched)() const = nullptr;
     QMetaObject::Connection m_observation;
     QMetaObject::Connection m_activationObserver;

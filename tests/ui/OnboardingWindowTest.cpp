@@ -3,6 +3,7 @@
 
 #include "GlobalShortcuts/Recorder.h"
 #include "RenderOutput.h"
+#include "ui/BorderlessButton.h"
 #include "ui/IconLabel.h"
 #include "ui/OnboardingPanel.h"
 #include "ui/OnboardingPermissionRow.h"
