@@ -35,6 +35,16 @@ BorderlessButton *BorderlessButton::link(const QString &text, TextStyle style, Q
     return button;
 }
 
+BorderlessButton *BorderlessButton::symbolOnly(const QString &symbol, int pixelSize,
+                                               const QColor &color, QWidget *parent)
+{
+    auto *button = new BorderlessButton(symbol, QString(), TextStyle::Body, parent);
+    button->m_glyphPixelSize = pixelSize;
+    button->setColor(color.isValid() ? std::optional<QColor>(color) : std::nullopt);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
 void BorderlessButton::setSymbol(const QString &symbol)
 {
     if (m_symbol == symbol)
@@ -62,14 +72,15 @@ QColor BorderlessButton::currentColor() const
 
 QFont BorderlessButton::glyphFont() const
 {
-    return Symbols::font(qRound(font().pixelSize() * 1.25));
+    return Symbols::font(m_glyphPixelSize > 0 ? m_glyphPixelSize
+                                              : qRound(font().pixelSize() * 1.25));
 }
 
 QSize BorderlessButton::sizeHint() const
 {
     const QFontMetrics textMetrics(font());
     int width = 0;
-    int height = textMetrics.height();
+    int height = text().isEmpty() ? 0 : textMetrics.height();
     if (!m_symbol.isEmpty()) {
         const QFontMetrics glyphMetrics(glyphFont());
         width += glyphMetrics.horizontalAdvance(Symbols::text(m_symbol));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChipView.h"
 
-#include "SymbolButton.h"
+#include "BorderlessButton.h"
 #include "Theme.h"
 
 #include <QHBoxLayout>
@@ -19,10 +19,10 @@ ChipView::ChipView(const QString &label, QWidget *parent) : CardFrame(6, parent)
     text->setText(label);
     Theme::style(text, TextStyle::Callout);
     row->addWidget(text);
-    auto *remove = new SymbolButton(QStringLiteral("xmark"), 9,
-                                    Theme::foreground(palette(), Emphasis::Secondary), this);
+    auto *remove = BorderlessButton::symbolOnly(
+        QStringLiteral("xmark"), 9, Theme::foreground(palette(), Emphasis::Secondary), this);
     remove->setToolTip(tr("Remove"));
-    connect(remove, &SymbolButton::clicked, this, &ChipView::removeClicked);
+    connect(remove, &BorderlessButton::clicked, this, &ChipView::removeClicked);
     row->addWidget(remove);
 }
 

@@ -2,10 +2,10 @@
 #include "CustomWordsEditor.h"
 
 #include "Blanks.h"
+#include "BorderlessButton.h"
 #include "ChipView.h"
 #include "FlowLayout.h"
 #include "FlowScrollArea.h"
-#include "SymbolButton.h"
 #include "Theme.h"
 
 #include "engine/AppState.h"
@@ -47,11 +47,11 @@ CustomWordsEditor::CustomWordsEditor(AppState &appState, QWidget *parent)
     m_fieldPalette = m_field->palette();
     connect(m_field, &QLineEdit::returnPressed, this, &CustomWordsEditor::add);
     row->addWidget(m_field, 1);
-    m_add = new SymbolButton(QStringLiteral("plus.circle.fill"), 16,
-                             Theme::foreground(palette(), Emphasis::Secondary), this);
+    m_add = BorderlessButton::symbolOnly(QStringLiteral("plus.circle.fill"), 16,
+                                         Theme::foreground(palette(), Emphasis::Secondary), this);
     m_add->setToolTip(tr("Add"));
     m_add->setEnabled(false);
-    connect(m_add, &SymbolButton::clicked, this, &CustomWordsEditor::add);
+    connect(m_add, &BorderlessButton::clicked, this, &CustomWordsEditor::add);
     connect(m_field, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_add->setEnabled(!trimBlanks(text).isEmpty()); });
     row->addWidget(m_add);

@@ -11,9 +11,9 @@ class QLineEdit;
 
 namespace ui {
 
+class BorderlessButton;
 class ChipView;
 class FlowScrollArea;
-class SymbolButton;
 
 // The user's own words, kept by AppState as one comma-separated text, edited as removable chips
 // and a field that adds one or several comma-separated words at once. Every edit stores the words
@@ -35,7 +35,7 @@ public:
     void remove(const QString &word);
 
     QLineEdit &field() const { return *m_field; }
-    SymbolButton &addButton() const { return *m_add; }
+    BorderlessButton &addButton() const { return *m_add; }
     bool isShowingDuplicateNotice() const { return m_duplicateNotice; }
     // The chips shown, in order.
     QList<ChipView *> chips() const { return m_chips; }
@@ -49,7 +49,7 @@ private:
     AppState &m_appState;
     FlowScrollArea *m_chipArea;
     QLineEdit *m_field;
-    SymbolButton *m_add;
+    BorderlessButton *m_add;
     QPalette m_fieldPalette;
     bool m_duplicateNotice = false;
     QList<ChipView *> m_chips;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PresetToggleButton.h"
 
-#include "SymbolButton.h"
+#include "BorderlessButton.h"
 #include "Theme.h"
 
 #include <QHBoxLayout>
@@ -15,8 +15,8 @@ PresetToggleButton::PresetToggleButton(const VocabularyPreset &preset, QWidget *
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 5, 8, 5);
     row->setSpacing(6);
-    m_toggle = new SymbolButton(QStringLiteral("circle"), 13, QColor(), this);
-    connect(m_toggle, &SymbolButton::clicked, this, &PresetToggleButton::toggleClicked);
+    m_toggle = BorderlessButton::symbolOnly(QStringLiteral("circle"), 13, QColor(), this);
+    connect(m_toggle, &BorderlessButton::clicked, this, &PresetToggleButton::toggleClicked);
     row->addWidget(m_toggle);
     auto *name = new QLabel(this);
     name->setTextFormat(Qt::PlainText);
@@ -27,8 +27,8 @@ PresetToggleButton::PresetToggleButton(const VocabularyPreset &preset, QWidget *
     auto *count = new QLabel(QString::number(preset.words.size()), this);
     Theme::style(count, TextStyle::Caption2, Emphasis::Tertiary);
     row->addWidget(count);
-    m_preview = new SymbolButton(QStringLiteral("eye"), 10, QColor(), this);
-    connect(m_preview, &SymbolButton::clicked, this, &PresetToggleButton::previewClicked);
+    m_preview = BorderlessButton::symbolOnly(QStringLiteral("eye"), 10, QColor(), this);
+    connect(m_preview, &BorderlessButton::clicked, this, &PresetToggleButton::previewClicked);
     row->addWidget(m_preview);
     refresh();
 }
@@ -54,10 +54,10 @@ void PresetToggleButton::refresh()
     const QColor secondary = Theme::foreground(palette(), Emphasis::Secondary);
     const QColor green = Theme::color(NamedColor::Green);
     m_toggle->setSymbol(m_enabled ? QStringLiteral("checkmark.circle.fill")
-                                  : QStringLiteral("circle"),
-                        m_enabled ? green : secondary);
-    m_preview->setSymbol(m_previewing ? QStringLiteral("eye.fill") : QStringLiteral("eye"),
-                         m_previewing ? Theme::accent(palette()) : secondary);
+                                  : QStringLiteral("circle"));
+    m_toggle->setColor(m_enabled ? green : secondary);
+    m_preview->setSymbol(m_previewing ? QStringLiteral("eye.fill") : QStringLiteral("eye"));
+    m_preview->setColor(m_previewing ? Theme::accent(palette()) : secondary);
     QColor border = green;
     border.setAlphaF(0.3f);
     setColors(QColor(), m_enabled ? border : QColor());

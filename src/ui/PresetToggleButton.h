@@ -7,7 +7,7 @@
 
 namespace ui {
 
-class SymbolButton;
+class BorderlessButton;
 
 // One vocabulary preset in the presets grid: a switch, its name, its word count and an eye that
 // shows its words.
@@ -23,8 +23,8 @@ public:
     bool isPreviewing() const { return m_previewing; }
     void setOn(bool enabled);
     void setPreviewing(bool previewing);
-    SymbolButton &toggleButton() const { return *m_toggle; }
-    SymbolButton &previewButton() const { return *m_preview; }
+    BorderlessButton &toggleButton() const { return *m_toggle; }
+    BorderlessButton &previewButton() const { return *m_preview; }
 
 Q_SIGNALS:
     void toggleClicked();
@@ -36,8 +36,8 @@ private:
     QString m_presetId;
     bool m_enabled = false;
     bool m_previewing = false;
-    SymbolButton *m_toggle;
-    SymbolButton *m_preview;
+    BorderlessButton *m_toggle;
+    BorderlessButton *m_preview;
 };
 
 } // namespace ui

@@ -3,10 +3,10 @@
 
 #include "RenderOutput.h"
 
+#include "ui/BorderlessButton.h"
 #include "ui/ChipView.h"
 #include "ui/CustomWordsEditor.h"
 #include "ui/FlowScrollArea.h"
-#include "ui/SymbolButton.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -57,7 +57,7 @@ TEST_F(CustomWords, ChipsShowTheNormalisedWordsAndEditsStoreThemJoined)
     testsupport::saveRender(*editor, QStringLiteral("custom-words"));
 
     // Removing through the chip's own button, which the removal deletes.
-    editor->chips().at(1)->findChild<ui::SymbolButton *>()->click();
+    editor->chips().at(1)->findChild<ui::BorderlessButton *>()->click();
     EXPECT_EQ(app->prompt(), QStringLiteral("alpha, gamma"));
     EXPECT_EQ(storedPrompt(), QStringLiteral("alpha, gamma"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -129,7 +129,7 @@ TEST_F(CustomWords, FiveHundredPastedWordsArriveWholeAndTheAreaScrolls)
     for (int i = 0; i < 500; ++i)
         text += pasted.at(i) + QLatin1String(i % 3 == 0 ? ",\n" : i % 3 == 1 ? "\r\n" : ", ");
     type(text);
-    editor->chips().constLast()->findChild<ui::SymbolButton *>()->click();
+    editor->chips().constLast()->findChild<ui::BorderlessButton *>()->click();
     QCoreApplication::processEvents();
     // Generous: a frozen window would take far longer.
     EXPECT_LT(timer.elapsed(), 3000);

@@ -3,11 +3,11 @@
 
 #include "RenderOutput.h"
 
+#include "ui/BorderlessButton.h"
 #include "ui/PermissionCard.h"
 #include "ui/PermissionsTab.h"
 #include "ui/PresetToggleButton.h"
 #include "ui/SettingsView.h"
-#include "ui/SymbolButton.h"
 #include "ui/VocabularySection.h"
 #include "ui/VocabularyTab.h"
 
