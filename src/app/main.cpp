@@ -27,5 +27,6 @@ int main(int argc, char *argv[])
             parent, {QStringLiteral("Parlovox"), text, alert.buttons, QMessageBox::NoIcon});
     });
     ParlovoxApp parlovox(*services);
+    parlovox.showScenes();
     return QApplication::exec();
 }
