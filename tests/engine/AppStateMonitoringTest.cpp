@@ -179,8 +179,7 @@ TEST_F(AppStateMonitoring, AServerURLThatNamesNoServerIsUnreachableWithoutAReque
     }
     EXPECT_EQ(server.requestCount(), 1);
 
-    // A trailing slash is no reason to refuse the probe (Qt's HTTP client then sends the path
-    // with the doubled slash merged).
+    // A trailing slash is no reason to refuse the probe; it asks "//health" as typed.
     app->setServerURL(server.url() + QLatin1Char('/'));
     probe();
     EXPECT_EQ(server.requestCount(), 2);

@@ -166,11 +166,9 @@ TEST_F(Runs, AManagerGoneDuringAnUploadLeavesItsEntryForTheNextStart)
     QObject::connect(&server, &testsupport::TestHttpServer::requestReceived, &server,
                      [this] { queue.reset(); });
     server.enqueue(HttpReply::json(200, R"({"text":"late"})"), "/inference");
-    QSignalSpy replies(&network, &QNetworkAccessManager::finished);
-
     queue->processQueue();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return replies.count() == 1; }, 10000));
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }, 10000));
+    ASSERT_TRUE(testsupport::waitUntil([this] { return http.runningCount() == 0; }, 10000));
 
     // The answer arrived after the manager: nothing was logged, deleted or saved for it.
     EXPECT_TRUE(logRecords().isEmpty());
