@@ -156,6 +156,15 @@ size_t CurlTransfer::onWrite(char *data, size_t size, size_t count, void *userDa
         self->m_tooLarge = true;
         return 0;
     }
+    if (self->m_response.body.isEmpty()) {
+        // Room for the whole body at once: growing by doubling copies it on the way and, near
+        // the limit, holds two large blocks at a time. Pages never written cost no memory.
+        curl_off_t announced = -1;
+        curl_easy_getinfo(self->m_handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        self->m_response.body.reserve(static_cast<qsizetype>(
+            announced >= 0 ? std::min<qint64>(announced, self->m_request.maximumReplyBytes)
+                           : self->m_request.maximumReplyBytes));
+    }
     self->m_response.body.append(data, static_cast<qsizetype>(length));
     return length;
 }

@@ -10,8 +10,7 @@ class VirtualTimerHandle final : public platform::TimerHandle
 public:
     VirtualTimerHandle(VirtualScheduler *scheduler, quint64 id, std::weak_ptr<bool> alive)
         : m_scheduler(scheduler), m_id(id), m_alive(std::move(alive))
-    {
-    }
+    {}
     ~VirtualTimerHandle() override
     {
         if (!m_alive.expired())
