@@ -212,6 +212,25 @@ TEST_F(AppStateDictation, AServerURLWithoutSchemeOrHostKeepsTheRecordingsUntilIt
     EXPECT_EQ(app->currentTranscription(), QStringLiteral("kept"));
 }
 
+TEST_F(AppStateDictation, QuittingDuringAnUploadHandsTheRecordingToTheQueue)
+{
+    server.enqueue(HttpReply::hang(), "/inference");
+    createDictating();
+    dictate(1.0);
+    const QString name = QFileInfo(audio->createdPaths().first()).fileName();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }));
+    app.reset();
+
+    // The next start's cleanup of leftover recordings cannot reach it: it waits in the queue.
+    AudioRecorder::cleanupStaleRecordings(*paths);
+    create();
+    ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
+    const PendingTranscription &entry = app->retryQueueManager()->items().first();
+    EXPECT_EQ(entry.wavFilename, name);
+    EXPECT_EQ(entry.failureReason, QStringLiteral("Upload interrupted when Parlovox quit"));
+    EXPECT_TRUE(QFile::exists(pendingDirectory() + QLatin1Char('/') + name));
+}
+
 TEST_F(AppStateDictation, TheFirstFailuresResetCutsASecondFailureShort)
 {
     server.enqueue(HttpReply::text(500, "first"), "/inference");

@@ -149,6 +149,53 @@ TEST_F(AppStateMonitoring, DownThenUpStartsExactlyOneRetryRun)
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), 1);
 }
 
+TEST_F(AppStateMonitoring, WhileTheServerStaysReachableAnEntryIsRetriedOnceItIsDue)
+{
+    server.setHandler("/health", [](const auto &) { return HttpReply::text(200, "ok"); });
+    server.enqueue(HttpReply::text(503, "busy"), "/inference");
+    server.setHandler("/inference",
+                      [](const auto &) { return HttpReply::json(200, R"({"text":"at last"})"); });
+    createDictating();
+    queueRecording();
+    probe();
+    ASSERT_TRUE(waitForRunEnd());
+    ASSERT_EQ(app->retryQueueManager()->items().at(0).retryCount, 1);
+
+    // Reachable all along: no edge, yet the entry goes out once its back-off has passed.
+    scheduler->advance(29.9);
+    probe();
+    EXPECT_FALSE(app->retryQueueManager()->isProcessing());
+    EXPECT_EQ(server.requestsTo("/inference").size(), 1);
+    scheduler->advance(0.1);
+    probe();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(server.requestsTo("/inference").size(), 2);
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
+    EXPECT_EQ(app->currentTranscription(), QStringLiteral("at last"));
+}
+
+namespace {
+
+QCoro::Task<> noteEnd(QCoro::Task<> task, bool *ended)
+{
+    co_await std::move(task);
+    *ended = true;
+}
+
+} // namespace
+
+TEST_F(AppStateMonitoring, AProbeInFlightEndsWithAppState)
+{
+    server.setHandler("/health", [](const auto &) { return HttpReply::hang(); });
+    createDictating();
+    bool ended = false;
+    noteEnd(app->checkServerHealth(), &ended);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }));
+    app.reset();
+    // Nothing is left waiting for an answer that can no longer come.
+    EXPECT_TRUE(ended);
+}
+
 TEST_F(AppStateMonitoring, TheHealthTimerProbesAtOnceAndEveryThirtySeconds)
 {
     server.setHandler("/health", [](const auto &) { return HttpReply::text(204, ""); });

@@ -176,6 +176,38 @@ TEST_F(Runs, AManagerGoneDuringAnUploadLeavesItsEntryForTheNextStart)
     EXPECT_EQ(makeQueue().pendingCount(), 1);
 }
 
+TEST_F(Runs, AServerThatDripsItsAnswerEndsTheRunAtTheUploadsDeadline)
+{
+    writeManifest({entry(QStringLiteral("parlovox-d.wav"), 0, 0)});
+    RetryQueueManager &q = makeQueue();
+    auto dripped = std::make_shared<qint64>(0);
+    HttpReply drip = HttpReply::stream(200, [dripped](qint64 i) {
+        *dripped = i + 1;
+        return QByteArray("x");
+    });
+    drip.declaredLength = 1 << 20;
+    drip.pieceDelayMs = 20;
+    server.enqueue(drip, "/inference");
+
+    q.processQueue();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return *dripped >= 3; }));
+    const double deadline = TranscriptionService::deadlineSeconds(
+        RetryQueueManager::uploadTimeoutSeconds, server.requests().first().body.size());
+    scheduler.advance(deadline - 0.01);
+    EXPECT_TRUE(q.isProcessing());
+    scheduler.advance(0.01);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !q.isProcessing(); }));
+    EXPECT_EQ(q.items().at(0).retryCount, 1);
+    EXPECT_EQ(log.lines("info").last(),
+              "[RetryQueue] Retry failed for parlovox-d.wav: The request timed out.");
+
+    // The next run is not blocked by it.
+    scheduler.advance(RetryQueueManager::backoffSeconds(1));
+    server.enqueue(HttpReply::json(200, R"({"text":"late"})"), "/inference");
+    ASSERT_TRUE(runQueue());
+    EXPECT_EQ(q.pendingCount(), 0);
+}
+
 TEST_F(Runs, EmptyTextsAndVanishedFilesAndEmptyQueues)
 {
     RetryQueueManager &q = makeQueue();
