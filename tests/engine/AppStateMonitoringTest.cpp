@@ -196,6 +196,28 @@ TEST_F(AppStateMonitoring, AProbeInFlightEndsWithAppState)
     EXPECT_TRUE(ended);
 }
 
+TEST_F(AppStateMonitoring, AProbeReadsOnlyTheStatusAndEndsAtItsDeadline)
+{
+    createDictating();
+    // An endless body: the status is all the probe wants, so it stops at the first byte.
+    HttpReply endless = HttpReply::stream(200, [](qint64) { return QByteArray(64 * 1024, 'h'); });
+    endless.chunked = true;
+    server.enqueue(endless, "/health");
+    probe();
+    EXPECT_TRUE(app->serverReachable());
+
+    // A server that never answers: unreachable once the probe's minute is over.
+    server.enqueue(HttpReply::hang(), "/health");
+    bool ended = false;
+    noteEnd(app->checkServerHealth(), &ended);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 2; }));
+    scheduler->advance(AppState::healthProbeTimeoutSeconds - 0.01);
+    EXPECT_FALSE(ended);
+    scheduler->advance(0.01);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return ended; }));
+    EXPECT_FALSE(app->serverReachable());
+}
+
 TEST_F(AppStateMonitoring, TheHealthTimerProbesAtOnceAndEveryThirtySeconds)
 {
     server.setHandler("/health", [](const auto &) { return HttpReply::text(204, ""); });
