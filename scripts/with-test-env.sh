@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command inside a private desktop for tests: an Xvfb display with a window manager and a
-# PulseAudio daemon whose default source is a virtual microphone fed through the sink
-# "parlovox_test_sink". Everything started here is stopped on exit, also when the command fails.
+# system tray (trayer), and a PulseAudio daemon whose default source is a virtual microphone fed
+# through the sink "parlovox_test_sink". Everything started here is stopped on exit, also when the
+# command fails.
 #   DISPLAY, PULSE_SERVER, XDG_RUNTIME_DIR and PARLOVOX_TEST_SINK are set for the command.
 set -uo pipefail
 
@@ -29,6 +30,10 @@ start_display() {
   fi
   export DISPLAY=":$(head -n1 "$work/display")"
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  pids+=($!)
+  # A small tray in the top right corner, where the program's tray icon docks.
+  trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    >"$work/trayer.log" 2>&1 &
   pids+=($!)
 }
 

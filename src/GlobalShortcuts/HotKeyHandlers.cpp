@@ -18,7 +18,7 @@ HotKeyHandlers::HotKeyHandlers(ModuleContext &context, platform::HotKeyService &
     if (installedHandlers)
         qFatal("GlobalShortcuts::HotKeyHandlers: hot-key handlers are already installed");
     installedHandlers = this;
-    m_context.setHotKeyRegistration(this);
+    m_context.setHotKeyLayer(this);
     // Shortcuts stored before the hot-key layer existed were only noted; take them now.
     for (const Shortcut &shortcut : std::as_const(m_context.registeredShortcuts()))
         registerShortcut(shortcut);
@@ -26,8 +26,8 @@ HotKeyHandlers::HotKeyHandlers(ModuleContext &context, platform::HotKeyService &
 
 HotKeyHandlers::~HotKeyHandlers()
 {
-    if (m_context.hotKeyRegistration() == this)
-        m_context.setHotKeyRegistration(nullptr);
+    if (m_context.hotKeyLayer() == this)
+        m_context.setHotKeyLayer(nullptr);
     if (installedHandlers == this)
         installedHandlers = nullptr;
     // Streams that outlive us must not call back.
@@ -68,14 +68,15 @@ void HotKeyHandlers::handleShortcutEvent(const Shortcut &shortcut, EventType typ
     // Actions may attach, remove or store while we go; the tables are walked as they stood.
     const auto handlers = type == EventType::keyDown ? m_keyDownHandlers : m_keyUpHandlers;
     for (auto it = handlers.cbegin(); it != handlers.cend(); ++it) {
-        if (getShortcut(it.key()) != shortcut)
+        if (m_context.isDisabled(it.key()) || getShortcut(it.key()) != shortcut)
             continue;
         for (const Action &action : it.value())
             action();
     }
     const auto streams = m_streams;
     for (auto it = streams.cbegin(); it != streams.cend(); ++it) {
-        if (it.value().isEmpty() || getShortcut(it.key()) != shortcut)
+        if (it.value().isEmpty() || m_context.isDisabled(it.key()) ||
+            getShortcut(it.key()) != shortcut)
             continue;
         for (const QPointer<EventStream> &stream : it.value())
             if (stream)
@@ -86,6 +87,8 @@ void HotKeyHandlers::handleShortcutEvent(const Shortcut &shortcut, EventType typ
 void HotKeyHandlers::attach(QHash<Name, QList<Action>> &table, const Name &name, Action action)
 {
     table[name].append(std::move(action));
+    // Attaching registers the name's hot key again, so it ends a disable as enabling does.
+    m_context.setDisabled(name, false);
     if (const auto shortcut = getShortcut(name))
         m_context.registerIfNeeded(*shortcut);
 }
@@ -100,63 +103,76 @@ void HotKeyHandlers::onKeyUp(const Name &name, Action action)
     attach(m_keyUpHandlers, name, std::move(action));
 }
 
-bool HotKeyHandlers::isShortcutInUse(const Shortcut &shortcut, bool withHandlers) const
+bool HotKeyHandlers::stillNeeds(const QSet<Name> &names, const Shortcut &shortcut,
+                                bool withHandlers) const
 {
-    for (auto it = m_streams.cbegin(); it != m_streams.cend(); ++it)
-        if (!it.value().isEmpty() && getShortcut(it.key()) == shortcut)
+    for (const Name &name : names) {
+        if (m_context.isDisabled(name) || getShortcut(name) != shortcut)
+            continue;
+        if (!m_streams.value(name).isEmpty())
             return true;
-    if (!withHandlers)
-        return false;
-    for (const auto *table : {&m_keyDownHandlers, &m_keyUpHandlers})
-        for (auto it = table->cbegin(); it != table->cend(); ++it)
-            if (getShortcut(it.key()) == shortcut)
-                return true;
+        if (withHandlers && (m_keyDownHandlers.contains(name) || m_keyUpHandlers.contains(name)))
+            return true;
+    }
     return false;
+}
+
+void HotKeyHandlers::release(const Shortcut &shortcut, const QSet<Name> &names, bool withHandlers)
+{
+    if (!stillNeeds(names, shortcut, withHandlers))
+        m_context.releaseUnlessShared(shortcut, names);
 }
 
 void HotKeyHandlers::removeHandler(const Name &name)
 {
     m_keyDownHandlers.remove(name);
     m_keyUpHandlers.remove(name);
-    // Other names' attached actions do not keep the hot key; open streams do.
-    const auto shortcut = getShortcut(name);
-    if (shortcut && !isShortcutInUse(*shortcut, false))
-        m_context.unregister(*shortcut);
+    // The name's own open streams keep the hot key, and so does another stored name.
+    if (const auto shortcut = getShortcut(name))
+        release(*shortcut, {name}, false);
 }
 
 void HotKeyHandlers::removeAllHandlers()
 {
-    QSet<Shortcut> attached;
+    QSet<Name> names;
     for (const auto *table : {&m_keyDownHandlers, &m_keyUpHandlers})
         for (auto it = table->cbegin(); it != table->cend(); ++it)
-            if (const auto shortcut = getShortcut(it.key()))
-                attached.insert(*shortcut);
-    for (const Shortcut &shortcut : std::as_const(attached))
-        if (!isShortcutInUse(shortcut, false))
-            m_context.unregister(shortcut);
+            names.insert(it.key());
     m_keyDownHandlers.clear();
     m_keyUpHandlers.clear();
+    QSet<Shortcut> attached;
+    for (const Name &name : std::as_const(names))
+        if (const auto shortcut = getShortcut(name))
+            attached.insert(*shortcut);
+    for (const Shortcut &shortcut : std::as_const(attached))
+        release(shortcut, names, false);
 }
 
 void HotKeyHandlers::disable(const QList<Name> &names)
 {
     // Actions and streams stay, so enabling brings the names back as they were.
+    const QSet<Name> disabled(names.cbegin(), names.cend());
+    for (const Name &name : names)
+        m_context.setDisabled(name, true);
     for (const Name &name : names)
         if (const auto shortcut = getShortcut(name))
-            m_context.unregister(*shortcut);
+            m_context.releaseUnlessShared(*shortcut, disabled);
 }
 
 void HotKeyHandlers::enable(const QList<Name> &names)
 {
-    for (const Name &name : names)
+    for (const Name &name : names) {
+        m_context.setDisabled(name, false);
         if (const auto shortcut = getShortcut(name))
             m_context.registerIfNeeded(*shortcut);
+    }
 }
 
 bool HotKeyHandlers::isEnabled(const Name &name) const
 {
     const auto shortcut = getShortcut(name);
-    return m_context.isEnabled() && shortcut && m_context.registeredShortcuts().contains(*shortcut);
+    return m_context.isEnabled() && !m_context.isDisabled(name) && shortcut &&
+           m_context.registeredShortcuts().contains(*shortcut);
 }
 
 std::unique_ptr<EventStream> HotKeyHandlers::events(const Name &name,
@@ -166,6 +182,7 @@ std::unique_ptr<EventStream> HotKeyHandlers::events(const Name &name,
     // as soon as it has it, and the first press after this call reaches it.
     auto stream = std::make_unique<EventStream>(EventStream::PassKey(), this, name, filter);
     m_streams[name].insert(stream->m_id, stream.get());
+    m_context.setDisabled(name, false);
     if (const auto shortcut = getShortcut(name))
         m_context.registerIfNeeded(*shortcut);
     return stream;
@@ -178,9 +195,8 @@ void HotKeyHandlers::streamEnded(const Name &name, const QUuid &id)
         return;
     if (it->isEmpty())
         m_streams.erase(it);
-    const auto shortcut = getShortcut(name);
-    if (shortcut && !isShortcutInUse(*shortcut, true))
-        m_context.unregister(*shortcut);
+    if (const auto shortcut = getShortcut(name))
+        release(*shortcut, {name}, true);
 }
 
 void onKeyDown(const Name &name, std::function<void()> action)

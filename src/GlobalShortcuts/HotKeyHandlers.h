@@ -3,7 +3,7 @@
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/EventStream.h"
-#include "GlobalShortcuts/HotKeyRegistration.h"
+#include "GlobalShortcuts/HotKeyLayer.h"
 #include "GlobalShortcuts/Name.h"
 
 #include <QHash>
@@ -28,7 +28,7 @@ class ModuleContext;
 // ModuleContext and keeps it as long; constructing it installs it as the context's hot-key layer,
 // destroying it uninstalls it. The free functions below reach the installed one. The hot-key
 // service must outlive it.
-class HotKeyHandlers final : public QObject, private HotKeyRegistration
+class HotKeyHandlers final : public QObject, private HotKeyLayer
 {
     Q_OBJECT
 
@@ -64,9 +64,11 @@ private:
 
     void attach(QHash<Name, QList<Action>> &table, const Name &name, Action action);
     void streamEnded(const Name &name, const QUuid &id);
-    // Whether a name with an open stream (or, with `withHandlers`, with attached actions) stores
-    // this shortcut.
-    bool isShortcutInUse(const Shortcut &shortcut, bool withHandlers) const;
+    // Whether one of `names` still needs the hot key of `shortcut` for its open streams (or, with
+    // `withHandlers`, for its attached actions); disabled names need nothing.
+    bool stillNeeds(const QSet<Name> &names, const Shortcut &shortcut, bool withHandlers) const;
+    // Gives the hot key back unless `names` still need it or the module's rule keeps it.
+    void release(const Shortcut &shortcut, const QSet<Name> &names, bool withHandlers);
 
     ModuleContext &m_context;
     CarbonGlobalShortcuts m_carbon;

@@ -5,49 +5,28 @@ namespace GlobalShortcuts {
 
 namespace {
 
-struct ModifierRow
+struct SymbolRow
 {
     ModifierFlags cocoa;
-    qint64 carbon;
     const char16_t *symbol;
 };
 
 // In display order: control, option, shift, command, function.
-constexpr ModifierRow modifierRows[] = {
-    {CocoaFlag::control, CarbonModifier::control, u"\u2303"},
-    {CocoaFlag::option, CarbonModifier::option, u"\u2325"},
-    {CocoaFlag::shift, CarbonModifier::shift, u"\u21E7"},
-    {CocoaFlag::command, CarbonModifier::command, u"\u2318"},
+constexpr SymbolRow symbolRows[] = {
+    {CocoaFlag::control, u"\u2303"},
+    {CocoaFlag::option, u"\u2325"},
+    {CocoaFlag::shift, u"\u21E7"},
+    {CocoaFlag::command, u"\u2318"},
     // The globe with the text presentation selector, so it is drawn like the other symbols.
-    {CocoaFlag::function, CarbonModifier::function, u"\U0001F310\uFE0E"},
+    {CocoaFlag::function, u"\U0001F310\uFE0E"},
 };
 
 } // namespace
 
-qint64 carbonFromCocoa(ModifierFlags flags)
-{
-    qint64 carbon = 0;
-    for (const ModifierRow &row : modifierRows) {
-        if (flags & row.cocoa)
-            carbon |= row.carbon;
-    }
-    return carbon;
-}
-
-ModifierFlags cocoaFromCarbon(qint64 carbonModifiers)
-{
-    ModifierFlags flags = 0;
-    for (const ModifierRow &row : modifierRows) {
-        if (carbonModifiers & row.carbon)
-            flags |= row.cocoa;
-    }
-    return flags;
-}
-
 QString symbolicRepresentation(ModifierFlags flags)
 {
     QString text;
-    for (const ModifierRow &row : modifierRows) {
+    for (const SymbolRow &row : symbolRows) {
         if (flags & row.cocoa)
             text += QString::fromUtf16(row.symbol);
     }

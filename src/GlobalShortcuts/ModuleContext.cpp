@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ModuleContext.h"
 
-#include "GlobalShortcuts/HotKeyRegistration.h"
+#include "GlobalShortcuts/HotKeyLayer.h"
+#include "GlobalShortcuts/Storage.h"
 #include "platform/EventMonitors.h"
 #include "platform/Keyboard.h"
 #include "platform/Services.h"
@@ -61,6 +62,23 @@ void ModuleContext::unregister(const Shortcut &shortcut)
     if (m_hotKeys)
         m_hotKeys->unregisterShortcut(shortcut);
     m_registeredShortcuts.remove(shortcut);
+}
+
+void ModuleContext::releaseUnlessShared(const Shortcut &shortcut, const QSet<Name> &lettingGo)
+{
+    for (const Name &other : storedNames()) {
+        if (!lettingGo.contains(other) && !isDisabled(other) && getShortcut(other) == shortcut)
+            return;
+    }
+    unregister(shortcut);
+}
+
+void ModuleContext::setDisabled(const Name &name, bool disabled)
+{
+    if (disabled)
+        m_disabledNames.insert(name);
+    else
+        m_disabledNames.remove(name);
 }
 
 void ModuleContext::setIsEnabled(bool enabled)

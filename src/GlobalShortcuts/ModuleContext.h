@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "GlobalShortcuts/Name.h"
 #include "GlobalShortcuts/Notifier.h"
 #include "GlobalShortcuts/Shortcut.h"
 
@@ -17,7 +18,7 @@ struct Services;
 
 namespace GlobalShortcuts {
 
-class HotKeyRegistration;
+class HotKeyLayer;
 
 // The shortcut module's whole state and the platform services it uses. The program creates one on
 // the main thread before any Name and keeps it for the life of the process; a test creates one per
@@ -49,8 +50,8 @@ public:
     Notifier &notifier() const { return *m_notifier; }
 
     // The hot-key layer; not owned, must outlive its installation (install nullptr to detach).
-    void setHotKeyRegistration(HotKeyRegistration *registration) { m_hotKeys = registration; }
-    HotKeyRegistration *hotKeyRegistration() const { return m_hotKeys; }
+    void setHotKeyLayer(HotKeyLayer *layer) { m_hotKeys = layer; }
+    HotKeyLayer *hotKeyLayer() const { return m_hotKeys; }
 
     // What the module has registered with the hot-key layer; decides whether a shortcut still needs
     // registering.
@@ -59,6 +60,16 @@ public:
     void registerIfNeeded(const Shortcut &shortcut);
     // Unregisters through the hot-key layer and forgets it.
     void unregister(const Shortcut &shortcut);
+    // The one rule by which a combination's hot key is given back once the names in `lettingGo`
+    // no longer need it (a name stores another shortcut, is disabled, loses its actions or its
+    // last stream): it stays registered while another stored name that is not disabled stands
+    // for the same combination, so that name keeps working.
+    void releaseUnlessShared(const Shortcut &shortcut, const QSet<Name> &lettingGo);
+
+    // Names switched off with GlobalShortcuts::disable until enabled or given actions again:
+    // their actions and streams are not called, also while another name keeps the hot key.
+    bool isDisabled(const Name &name) const { return m_disabledNames.contains(name); }
+    void setDisabled(const Name &name, bool disabled);
 
     bool isEnabled() const { return m_isEnabled; }
     void setIsEnabled(bool enabled);
@@ -77,8 +88,9 @@ private:
     platform::Keyboard *m_keyboard = nullptr;
     platform::EventMonitors *m_eventMonitors = nullptr;
     std::unique_ptr<Notifier> m_notifier;
-    HotKeyRegistration *m_hotKeys = nullptr;
+    HotKeyLayer *m_hotKeys = nullptr;
     QSet<Shortcut> m_registeredShortcuts;
+    QSet<Name> m_disabledNames;
     bool m_isEnabled = true;
     bool m_isMenuOpen = false;
     bool m_isAnyRecorderActive = false;

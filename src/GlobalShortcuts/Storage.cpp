@@ -13,15 +13,10 @@ platform::UserDefaults &store()
     return ModuleContext::current().userDefaults();
 }
 
-// Releases the hot key of a shortcut `name` no longer stands for. Another stored name may still
-// stand for the same combination; its hot key must keep working, so it stays registered then.
+// Releases the hot key of a shortcut `name` no longer stands for, by the module's one rule.
 void releaseHotKey(const Shortcut &old, const Name &name)
 {
-    for (const Name &other : storedNames()) {
-        if (other != name && getShortcut(other) == old)
-            return;
-    }
-    ModuleContext::current().unregister(old);
+    ModuleContext::current().releaseUnlessShared(old, {name});
 }
 
 } // namespace

@@ -38,7 +38,7 @@ class TimerHandle;
 // useFnKey and launchAtLogin also run their after-change action on every assignment.
 //
 // The implementation spans AppState.cpp (initialiser and settings), AppStateProperties.cpp,
-// AppStateDictation.cpp and AppStateMonitoring.cpp.
+// AppStateDictation.cpp, AppStateMonitoring.cpp and AppStateStartup.cpp.
 class AppState final : public QObject
 {
     Q_OBJECT
@@ -162,6 +162,12 @@ public:
     // Whether a failed upload is worth keeping for a retry.
     static bool isRetryableError(const std::exception_ptr &error);
 
+    // --- start-up ---
+    // The deferred start-up, once the application has finished launching: permissions, the
+    // trigger, the health check, the floating indicator and, when needed, the onboarding window.
+    // Runs once; later calls return at once.
+    void lateInit();
+
     // --- permissions, login item, server health, level ---
     void startPermissionMonitoring();
     void refreshPermissions();
@@ -206,6 +212,8 @@ private:
     void loadSeedDefaults();
     void createRetryQueue();
     void setHistoryIndex(qint64 index);
+    // Creates the onboarding window (or the permissions-only one) through its factory and shows it.
+    void openOnboardingWindow(bool permissionsOnly);
     void applyLaunchAtLogin(bool enabled, bool mayRevert);
     QCoro::Task<> transcribeRecording(QString filePath, QDateTime startedAt);
     void finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs);

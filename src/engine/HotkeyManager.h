@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Event.h"
+#include "platform/ModifierFlags.h"
 
 #include <QObject>
 #include <QPointer>
@@ -29,7 +30,7 @@ class HotkeyManager final : public QObject
 
 public:
     static constexpr quint16 fnKeyCode = 63;
-    static constexpr quint64 functionFlag = quint64(1) << 23;
+    static constexpr quint64 functionFlag = platform::CocoaFlag::function;
     static constexpr platform::EventMask flagsChangedMask = 4096;
 
     // Holds `appState` weakly and installs nothing until configure().

@@ -41,6 +41,9 @@ public:
                               const QVariantMap &context) = 0;
     virtual void captureMessage(const QString &message, Level level, const QString &contextName,
                                 const QVariantMap &context) = 0;
+    // Notes a step on the trail that later events carry, unless the options' filter drops it.
+    // Reporters that keep no trail ignore it.
+    virtual void addBreadcrumb(const Breadcrumb &breadcrumb) { Q_UNUSED(breadcrumb); }
 };
 
 } // namespace platform

@@ -11,8 +11,6 @@ class QEvent;
 
 namespace platform {
 
-class Keyboard;
-
 // One keyboard or mouse event in the numbering the rest of the program uses: Carbon virtual key
 // codes (US-ANSI positions) and Cocoa modifier flags.
 struct Event
@@ -57,10 +55,9 @@ constexpr bool maskContains(EventMask mask, Event::Type type)
     return (mask & eventMask(type)) != 0;
 }
 
-// The event a Qt key or mouse event delivered to a window stands for; none for other Qt events
-// and for keys whose physical position `keyboard` does not know (every key without a keyboard).
-// `event` must have been delivered to `window`, so a mouse location is in its coordinates.
-std::optional<Event> eventFromQtEvent(const QEvent &event, QWindow *window,
-                                      const Keyboard *keyboard);
+// The event a Qt mouse event delivered to a window stands for; none for other Qt events. `event`
+// must have been delivered to `window`, so its location is in that window's coordinates. (Key
+// events need the desktop's key positions; the platform's event monitors translate those.)
+std::optional<Event> eventFromQtMouseEvent(const QEvent &event, QWindow *window);
 
 } // namespace platform

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ModifierFlags.h"
+
 #include <QtGlobal>
 
 #include <memory>
@@ -12,10 +14,10 @@ namespace platform {
 // position) and Cocoa modifier flags. Setting `flags` replaces the whole flag word.
 struct KeyEvent
 {
-    static constexpr quint64 CommandFlag = 0x100000;
-    static constexpr quint64 ShiftFlag = 0x20000;
-    static constexpr quint64 ControlFlag = 0x40000;
-    static constexpr quint64 OptionFlag = 0x80000;
+    static constexpr quint64 CommandFlag = CocoaFlag::command;
+    static constexpr quint64 ShiftFlag = CocoaFlag::shift;
+    static constexpr quint64 ControlFlag = CocoaFlag::control;
+    static constexpr quint64 OptionFlag = CocoaFlag::option;
 
     quint16 virtualKey = 0;
     bool keyDown = false;

@@ -42,7 +42,9 @@ public:
     class SleepAwaiter
     {
     public:
-        SleepAwaiter(Scheduler &scheduler, double seconds) : m_scheduler(scheduler), m_seconds(seconds) {}
+        SleepAwaiter(Scheduler &scheduler, double seconds)
+            : m_scheduler(scheduler), m_seconds(seconds)
+        {}
         bool await_ready() const noexcept { return false; }
         void await_suspend(std::coroutine_handle<> waiting)
         {

@@ -39,15 +39,18 @@ const QHash<QString, char32_t> &table()
         {QStringLiteral("exclamationmark.triangle.fill"), 0xe002},  // warning
         {QStringLiteral("eye"), 0xe8f4},                            // visibility
         {QStringLiteral("eye.fill"), 0xe8f4},                       // visibility
+        {QStringLiteral("gear"), 0xe8b8},                           // settings
         {QStringLiteral("globe"), 0xe894},                          // language
         {QStringLiteral("hand.raised.fill"), 0xe925},               // pan_tool
         {QStringLiteral("info.circle"), 0xe88f},                    // info_outline
+        {QStringLiteral("keyboard"), 0xe312},                       // keyboard
         {QStringLiteral("laptopcomputer"), 0xe31e},                 // laptop
         {QStringLiteral("link"), 0xe157},                           // link
         {QStringLiteral("lock.shield"), 0xe32a},                    // security
         {QStringLiteral("mic.fill"), 0xe029},                       // mic
         {QStringLiteral("mic.slash.fill"), 0xe02b},                 // mic_off
         {QStringLiteral("plus.circle.fill"), 0xe147},               // add_circle
+        {QStringLiteral("sparkles"), 0xe65f},                       // auto_awesome
         {QStringLiteral("switch.2"), 0xe9f6},                       // toggle_on
         {QStringLiteral("text.badge.plus"), 0xe89c},                // note_add
         {QStringLiteral("timer"), 0xe425},                          // timer

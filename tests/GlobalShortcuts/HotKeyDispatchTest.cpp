@@ -245,6 +245,53 @@ TEST_F(HotKeyDispatchTest, RemovingHandlersKeepsHotKeysThatOpenStreamsStillNeed)
     EXPECT_EQ(calls(), QString());
 }
 
+TEST_F(HotKeyDispatchTest, ASharedCombinationKeepsWorkingForTheNameThatStillUsesIt)
+{
+    const Name dictation(QStringLiteral("parlovox"));
+    const Name other(QStringLiteral("other"));
+    dictation.setShortcut(Shortcut(keyK, controlOption));
+    other.setShortcut(Shortcut(keyK, controlOption));
+    onKeyDown(dictation, record(QStringLiteral("dictation")));
+    onKeyDown(other, record(QStringLiteral("other")));
+    const QStringList registered{QStringLiteral("40/0x1800")};
+    const auto pressed = [this] {
+        m_calls.clear();
+        m_service.press(keyK, controlOption);
+        m_calls.sort();
+        return calls();
+    };
+
+    // Disabling one name leaves the other working, and the disabled one quiet.
+    disable(dictation);
+    EXPECT_EQ(m_service.registered(), registered);
+    EXPECT_EQ(pressed(), QStringLiteral("other"));
+    EXPECT_FALSE(isEnabled(dictation));
+    EXPECT_TRUE(isEnabled(other));
+    // Both disabled: nobody needs it any more.
+    disable(other);
+    EXPECT_TRUE(m_service.registered().isEmpty());
+    enable(dictation, other);
+    EXPECT_EQ(pressed(), QStringLiteral("dictation, other"));
+
+    removeHandler(dictation);
+    EXPECT_EQ(m_service.registered(), registered);
+    EXPECT_EQ(pressed(), QStringLiteral("other"));
+
+    // The last stream of a third name ends while the others still store the combination.
+    const Name watcher(QStringLiteral("watcher"));
+    watcher.setShortcut(Shortcut(keyK, controlOption));
+    events(watcher).reset();
+    EXPECT_EQ(m_service.registered(), registered);
+
+    removeAllHandlers();
+    EXPECT_EQ(m_service.registered(), registered) << "still stored by names that may attach";
+    // Attaching again ends a disable, as the trigger relies on when it switches modes.
+    disable(dictation);
+    onKeyDown(dictation, record(QStringLiteral("dictation")));
+    EXPECT_TRUE(isEnabled(dictation));
+    EXPECT_EQ(pressed(), QStringLiteral("dictation"));
+}
+
 TEST_F(HotKeyDispatchTest, ARefusedHandlerIsInstalledByTheNextSuccessfulRegistration)
 {
     m_service.setHandlerInstallable(false);

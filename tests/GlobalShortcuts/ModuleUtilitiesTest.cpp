@@ -4,7 +4,6 @@
 #include "GlobalShortcuts/ModalSession.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/ObjectAssociation.h"
-#include "GlobalShortcuts/RunLoopLocalEventMonitor.h"
 #include "platform/linux/LinuxEventMonitors.h"
 #include "support/FakeEventMonitors.h"
 #include "support/MemoryUserDefaults.h"
@@ -13,7 +12,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWindow>
@@ -84,69 +82,6 @@ TEST_F(EventMonitorTest, LocalMonitorSeesItsTypesOnlyOnceStartedAndSwallowsWhatI
     m_seen.clear();
     EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
     EXPECT_TRUE(m_seen.isEmpty());
-}
-
-TEST_F(EventMonitorTest, RunLoopMonitorDropsMatchedEventsOnlyWhileStarted)
-{
-    RunLoopLocalEventMonitor monitor(platform::eventMask(Event::Type::keyDown) |
-                                         platform::eventMask(Event::Type::keyUp),
-                                     RunLoopLocalEventMonitor::RunLoopMode::defaultMode,
-                                     [this](const Event &e) { return keepQ(e); });
-    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
-    monitor.start();
-    monitor.start();
-    EXPECT_TRUE(monitor.isStarted());
-    EXPECT_EQ(m_monitors.localMonitorCount(), 1);
-    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
-    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 13)));
-    EXPECT_TRUE(m_monitors.postLocal(click(Event::Type::leftMouseUp, QPointF(1, 1))));
-    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyUp, 12)));
-    monitor.stop();
-    monitor.stop();
-    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyUp, 12)));
-    EXPECT_EQ(m_seen.size(), 3);
-    EXPECT_FALSE(monitor.isStarted());
-    EXPECT_EQ(m_monitors.localMonitorCount(), 0);
-
-    // Started again by its owner, as each time a menu opens.
-    monitor.start();
-    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
-    EXPECT_EQ(m_seen.size(), 4);
-}
-
-TEST_F(EventMonitorTest, EventTrackingModeActsOnlyWhileAMenuHasTheInput)
-{
-    RunLoopLocalEventMonitor monitor(platform::eventMask(Event::Type::keyDown),
-                                     RunLoopLocalEventMonitor::RunLoopMode::eventTracking,
-                                     [this](const Event &e) -> std::optional<Event> {
-                                         m_seen << e;
-                                         return std::nullopt;
-                                     });
-    monitor.start();
-    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
-    EXPECT_TRUE(m_seen.isEmpty());
-    QMenu menu;
-    menu.addAction(QStringLiteral("Item"));
-    menu.popup(QPoint(0, 0));
-    ASSERT_TRUE(QApplication::activePopupWidget());
-    EXPECT_FALSE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
-    EXPECT_EQ(m_seen.size(), 1);
-    menu.hide();
-    EXPECT_TRUE(m_monitors.postLocal(keyEvent(Event::Type::keyDown, 12)));
-    EXPECT_EQ(m_seen.size(), 1);
-}
-
-TEST(EventMonitorContext, WithoutEventMonitorsNothingIsMonitored)
-{
-    testsupport::MemoryUserDefaults defaults;
-    ModuleContext context(defaults);
-    const auto pass = [](const Event &e) { return std::optional<Event>(e); };
-    LocalEventMonitor local(platform::eventMask(Event::Type::keyDown), pass);
-    local.start();
-    RunLoopLocalEventMonitor runLoop(platform::eventMask(Event::Type::keyDown),
-                                     RunLoopLocalEventMonitor::RunLoopMode::defaultMode, pass);
-    runLoop.start();
-    EXPECT_FALSE(runLoop.isStarted());
 }
 
 // A window that writes down the clicks that reached it.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GlobalShortcuts/Storage.h"
-#include "GlobalShortcuts/HotKeyRegistration.h"
+#include "GlobalShortcuts/HotKeyLayer.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/Name.h"
 #include "platform/linux/LinuxEventMonitors.h"
@@ -17,7 +17,7 @@ using namespace GlobalShortcuts;
 namespace {
 
 // Writes what the storage asked of the hot-key layer, in order.
-class RecordingHotKeys final : public HotKeyRegistration
+class RecordingHotKeys final : public HotKeyLayer
 {
 public:
     void registerShortcut(const Shortcut &s) override
@@ -51,7 +51,7 @@ const Shortcut commandF5(96, 0x100);
 class StorageTest : public ::testing::Test
 {
 protected:
-    StorageTest() { m_context.setHotKeyRegistration(&m_hotKeys); }
+    StorageTest() { m_context.setHotKeyLayer(&m_hotKeys); }
 
     QStringList notifiedNames()
     {
@@ -291,7 +291,7 @@ TEST(StorageMenus, FollowsTheMenuTrackingOfTheEventMonitors)
     testsupport::FakeEventMonitors monitors;
     ModuleContext context(defaults, nullptr, &monitors);
     RecordingHotKeys hotKeys;
-    context.setHotKeyRegistration(&hotKeys);
+    context.setHotKeyLayer(&hotKeys);
 
     const Name name(QStringLiteral("parlovox"));
     monitors.beginMenuTracking();

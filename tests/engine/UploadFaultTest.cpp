@@ -173,8 +173,9 @@ TEST_F(UploadFaults, EveryFailureIsBoundedAndKeepsTheRecording)
         ASSERT_TRUE(waitUntilSettled());
         EXPECT_LT(clock.elapsed(), 5000);
         // The reply limit is 16 MiB; whatever is sent, no more than that is held on top.
-        if (kMemoryIsMeasurable)
+        if (kMemoryIsMeasurable) {
             EXPECT_LT(PeakMemory::peak() - before, 40LL * 1024 * 1024);
+        }
 
         // Every one of them keeps the recording for a retry and says so.
         ++kept;

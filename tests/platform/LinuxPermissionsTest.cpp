@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/XInputRawKeyWatcher.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -17,6 +18,18 @@ TEST(LinuxPermissions, AnXServerWithXtestAndXInput2GrantsPostingAndListening)
     EXPECT_TRUE(permissions.preflightPostEventAccess());
     EXPECT_TRUE(permissions.requestPostEventAccess());
     EXPECT_TRUE(permissions.preflightListenEventAccess());
+}
+
+TEST(LinuxPermissions, ListeningNeedsXInputTwoPointTwo)
+{
+    using platform::linux_impl::XInputRawKeyWatcher;
+    // A 2.0 or 2.1 server is refused, not taken for a working one.
+    EXPECT_FALSE(XInputRawKeyWatcher::isSufficientVersion(1, 5));
+    EXPECT_FALSE(XInputRawKeyWatcher::isSufficientVersion(2, 0));
+    EXPECT_FALSE(XInputRawKeyWatcher::isSufficientVersion(2, 1));
+    EXPECT_TRUE(XInputRawKeyWatcher::isSufficientVersion(2, 2));
+    EXPECT_TRUE(XInputRawKeyWatcher::isSufficientVersion(2, 4));
+    EXPECT_TRUE(XInputRawKeyWatcher::isSufficientVersion(3, 0));
 }
 
 TEST(LinuxPermissions, NoDisplayMeansNothingCanBePosted)

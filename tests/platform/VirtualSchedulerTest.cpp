@@ -19,7 +19,8 @@ TEST(VirtualSchedulerTest, RunsDueWorkInTimeThenInsertionOrder)
     scheduler.advance(1.5);
     EXPECT_EQ(log, QStringList{QStringLiteral("a@1")});
     scheduler.advance(0.5);
-    EXPECT_EQ(log, (QStringList{QStringLiteral("a@1"), QStringLiteral("b@2"), QStringLiteral("c@2")}));
+    EXPECT_EQ(log,
+              (QStringList{QStringLiteral("a@1"), QStringLiteral("b@2"), QStringLiteral("c@2")}));
     EXPECT_DOUBLE_EQ(scheduler.monotonic(), 2.0);
 }
 

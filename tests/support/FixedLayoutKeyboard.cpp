@@ -33,12 +33,4 @@ std::optional<QString> FixedLayoutKeyboard::textForKeyCode(qint64 carbonKeyCode)
     return *it;
 }
 
-std::optional<quint16> FixedLayoutKeyboard::keyCodeForNativeScanCode(quint32 nativeScanCode) const
-{
-    const auto it = m_scanCodes.constFind(nativeScanCode);
-    if (it == m_scanCodes.constEnd())
-        return std::nullopt;
-    return *it;
-}
-
 } // namespace testsupport

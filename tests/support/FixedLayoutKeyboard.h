@@ -8,8 +8,7 @@
 namespace testsupport {
 
 // A keyboard with a layout fixed by the test: each Carbon key code types the text given for it,
-// a dead key types nothing, an unlisted key has no text. Native scan codes map to Carbon codes
-// only where the test says so.
+// a dead key types nothing, an unlisted key has no text.
 class FixedLayoutKeyboard final : public platform::Keyboard
 {
 public:
@@ -19,20 +18,14 @@ public:
     void setText(qint64 carbonKeyCode, const QString &text) { m_texts.insert(carbonKeyCode, text); }
     // Like the real layouts, a dead key answers no text.
     void setDeadKey(qint64 carbonKeyCode) { m_texts.remove(carbonKeyCode); }
-    void mapScanCode(quint32 nativeScanCode, quint16 carbonKeyCode)
-    {
-        m_scanCodes.insert(nativeScanCode, carbonKeyCode);
-    }
 
     std::optional<QString> textForKeyCode(qint64 carbonKeyCode) const override;
-    std::optional<quint16> keyCodeForNativeScanCode(quint32 nativeScanCode) const override;
 
     // How often the layout was asked for a key's text.
     int lookups() const { return m_lookups; }
 
 private:
     QHash<qint64, QString> m_texts;
-    QHash<quint32, quint16> m_scanCodes;
     mutable int m_lookups = 0;
 };
 

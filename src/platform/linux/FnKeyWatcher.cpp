@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FnKeyWatcher.h"
 
-#include <QDir>
+#include "InputDeviceSource.h"
+#include "platform/DeleteLater.h"
+
+#include <QFile>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -9,85 +12,96 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/input.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace platform::linux_impl {
 
 struct FnKeyWatcher::Device
 {
+    ~Device()
+    {
+        // This may run inside the notifier's own signal; it is deleted later.
+        if (notifier)
+            notifier->setEnabled(false);
+        if (fd >= 0)
+            ::close(fd);
+    }
     int fd = -1;
-    std::unique_ptr<QSocketNotifier> notifier;
+    DeleteLaterPtr<QSocketNotifier> notifier;
     // Bytes of an event that arrived split across reads (a pipe may do that).
     QByteArray pending;
+    bool fnDown = false;
 };
 
-FnKeyWatcher::FnKeyWatcher(QString directory, DeviceFilter reportsFnKey, QObject *parent)
-    : QObject(parent), m_directory(std::move(directory)), m_reportsFnKey(std::move(reportsFnKey))
+FnKeyWatcher::FnKeyWatcher(std::unique_ptr<InputDeviceSource> source, QObject *parent)
+    : QObject(parent), m_source(std::move(source))
 {}
 
-FnKeyWatcher::~FnKeyWatcher()
-{
-    for (auto &device : m_devices)
-        closeDevice(*device);
-}
-
-bool FnKeyWatcher::deviceReportsFnKey(int fd)
-{
-    unsigned long keys[(KEY_MAX + 1) / (8 * sizeof(unsigned long)) + 1] = {};
-    if (::ioctl(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) < 0)
-        return false;
-    constexpr size_t bits = 8 * sizeof(unsigned long);
-    return (keys[KEY_FN / bits] >> (KEY_FN % bits)) & 1;
-}
+FnKeyWatcher::~FnKeyWatcher() = default;
 
 bool FnKeyWatcher::start()
 {
-    if (!m_devices.empty())
+    if (m_following || !m_devices.empty())
         return true;
-    const QDir directory(m_directory);
-    const QStringList names =
-        directory.entryList({QStringLiteral("event*")}, QDir::System | QDir::Files, QDir::Name);
-    if (!directory.exists() || names.isEmpty()) {
-        m_error = QStringLiteral("%1 has no input devices").arg(m_directory);
-        return false;
+    // Following first, so a device that appears while the present ones are opened is not missed
+    // (opening one twice does nothing).
+    m_following = m_source->start();
+    if (m_following) {
+        connect(m_source.get(), &InputDeviceSource::deviceAdded, this, &FnKeyWatcher::openDevice);
+        connect(m_source.get(), &InputDeviceSource::deviceRemoved, this,
+                &FnKeyWatcher::removeDevice);
     }
-    int unreadable = 0;
-    for (const QString &name : names) {
-        const QByteArray path = QFile::encodeName(directory.filePath(name));
-        const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            ++unreadable;
-            continue;
-        }
-        if (!m_reportsFnKey(fd)) {
-            ::close(fd);
-            continue;
-        }
-        auto device = std::make_unique<Device>();
-        device->fd = fd;
-        device->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        Device *raw = device.get();
-        connect(device->notifier.get(), &QSocketNotifier::activated, this,
-                [this, raw] { readDevice(*raw); });
-        m_devices.push_back(std::move(device));
-    }
-    if (m_devices.empty()) {
-        m_error =
-            unreadable > 0
-                ? QStringLiteral("no input device under %1 reports the Fn key (%2 of %3 "
-                                 "devices are not readable by this user)")
-                      .arg(m_directory)
-                      .arg(unreadable)
-                      .arg(names.size())
-                : QStringLiteral("no input device under %1 reports the Fn key").arg(m_directory);
-        return false;
-    }
-    return true;
+    for (const QString &path : m_source->devices())
+        openDevice(path);
+    return m_following || !m_devices.empty();
 }
 
-void FnKeyWatcher::readDevice(Device &device)
+QString FnKeyWatcher::error() const
 {
+    if (!m_devices.empty())
+        return {};
+    QString reason = QStringLiteral("no input device reports the Fn key");
+    if (m_unreadable > 0)
+        reason += QStringLiteral(" (%1 of %2 devices are not readable by this user)")
+                      .arg(m_unreadable)
+                      .arg(m_seen);
+    if (!m_following)
+        reason += QStringLiteral("; keyboards connected later are not seen: ") + m_source->error();
+    return reason;
+}
+
+void FnKeyWatcher::openDevice(const QString &path)
+{
+    if (m_devices.count(path))
+        return;
+    ++m_seen;
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        ++m_unreadable;
+        return;
+    }
+    if (!m_source->reportsFnKey(fd)) {
+        ::close(fd);
+        return;
+    }
+    auto device = std::make_unique<Device>();
+    device->fd = fd;
+    device->notifier.reset(new QSocketNotifier(fd, QSocketNotifier::Read));
+    connect(device->notifier.get(), &QSocketNotifier::activated, this,
+            [this, path] { readDevice(path); });
+    m_devices.emplace(path, std::move(device));
+}
+
+void FnKeyWatcher::readDevice(const QString &path)
+{
+    const auto it = m_devices.find(path);
+    if (it == m_devices.end())
+        return;
+    Device &device = *it->second;
+    bool gone = false;
     char buffer[64 * sizeof(input_event)];
     for (;;) {
         const ssize_t count = ::read(device.fd, buffer, sizeof buffer);
@@ -97,11 +111,8 @@ void FnKeyWatcher::readDevice(Device &device)
         }
         if (count < 0 && errno == EINTR)
             continue;
-        if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-            // Unplugged (ENODEV) or the writer went away: stop watching it.
-            closeDevice(device);
-            break;
-        }
+        // Unplugged (ENODEV) or the writer went away; it is opened again when it comes back.
+        gone = count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
         break;
     }
     const qsizetype whole = device.pending.size() / qsizetype(sizeof(input_event));
@@ -114,6 +125,14 @@ void FnKeyWatcher::readDevice(Device &device)
             changes.push_back(event.value == 1);
     }
     device.pending.remove(0, whole * qsizetype(sizeof(input_event)));
+    if (!changes.empty())
+        device.fnDown = changes.back();
+    if (gone) {
+        // A key held while its keyboard vanished would otherwise stay down for good.
+        if (device.fnDown)
+            changes.push_back(false);
+        m_devices.erase(it);
+    }
     // A receiver may stop the watching from inside its slot.
     const QPointer<FnKeyWatcher> self(this);
     for (const bool pressed : changes) {
@@ -123,16 +142,23 @@ void FnKeyWatcher::readDevice(Device &device)
     }
 }
 
-void FnKeyWatcher::closeDevice(Device &device)
+void FnKeyWatcher::removeDevice(const QString &path)
 {
-    // This may run inside the notifier's own signal.
-    if (device.notifier) {
-        device.notifier->setEnabled(false);
-        device.notifier.release()->deleteLater();
-    }
-    if (device.fd >= 0)
-        ::close(device.fd);
-    device.fd = -1;
+    const auto it = m_devices.find(path);
+    if (it == m_devices.end())
+        return;
+    // Events still queued on the device come first; their receivers may stop the watching.
+    const QPointer<FnKeyWatcher> self(this);
+    readDevice(path);
+    if (!self)
+        return;
+    const auto left = m_devices.find(path);
+    if (left == m_devices.end())
+        return;
+    const bool wasDown = left->second->fnDown;
+    m_devices.erase(left);
+    if (wasDown)
+        emit fnChanged(false);
 }
 
 } // namespace platform::linux_impl

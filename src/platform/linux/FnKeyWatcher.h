@@ -4,52 +4,48 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
+#include <map>
 #include <memory>
-#include <vector>
-
-class QSocketNotifier;
 
 namespace platform::linux_impl {
 
+class InputDeviceSource;
+
 // The Fn key of keyboards that report it (KEY_FN) to the Linux input layer. X key codes stop at
-// 255, so the key never reaches the X server; it is read from the input devices themselves
-// (/dev/input/event*), those this user may open. Reading happens on the main thread whenever a
-// device has data.
+// 255, so the key never reaches the X server; it is read from the input devices themselves, those
+// this user may open. Keyboards with the key are mostly external ones that connect late or drop
+// out during sleep, so devices are followed as they come, go and come back. Reading happens on
+// the main thread whenever a device has data.
 class FnKeyWatcher final : public QObject
 {
     Q_OBJECT
 
 public:
-    // Whether an opened device can send the Fn key at all.
-    using DeviceFilter = std::function<bool(int fd)>;
-
-    explicit FnKeyWatcher(QString directory = QStringLiteral("/dev/input"),
-                          DeviceFilter reportsFnKey = &deviceReportsFnKey,
-                          QObject *parent = nullptr);
+    explicit FnKeyWatcher(std::unique_ptr<InputDeviceSource> source, QObject *parent = nullptr);
     ~FnKeyWatcher() override;
 
-    // Opens every readable event device that reports the key; false, with the reason in
-    // `error()`, when there is none.
+    // Opens the devices present that report the key and follows those that come later. False
+    // when neither is possible. `error()` says why no device is watched yet, if none is.
     bool start();
-    const QString &error() const { return m_error; }
-
-    // Asks the device for its key capabilities.
-    static bool deviceReportsFnKey(int fd);
+    QString error() const;
+    bool hasFnDevice() const { return !m_devices.empty(); }
 
 signals:
-    // Fn went down (true) or up (false); auto-repeat is left out.
+    // Fn went down (true) or up (false); auto-repeat is left out. A device that goes away while
+    // its Fn key is down counts as a release.
     void fnChanged(bool pressed);
 
 private:
     struct Device;
-    void readDevice(Device &device);
-    void closeDevice(Device &device);
+    void openDevice(const QString &path);
+    void readDevice(const QString &path);
+    void removeDevice(const QString &path);
 
-    QString m_directory;
-    DeviceFilter m_reportsFnKey;
-    std::vector<std::unique_ptr<Device>> m_devices;
-    QString m_error;
+    std::unique_ptr<InputDeviceSource> m_source;
+    std::map<QString, std::unique_ptr<Device>> m_devices;
+    bool m_following = false;
+    int m_seen = 0;
+    int m_unreadable = 0;
 };
 
 } // namespace platform::linux_impl

@@ -20,7 +20,7 @@ InstalledBundle::InstalledBundle()
     };
     insertIfSet("PVXAppSecret", PARLOVOX_APP_SECRET);
     insertIfSet("SentryDSN", PARLOVOX_SENTRY_DSN);
-    insertIfSet("SUFeedURL", PARLOVOX_APPCAST_URL);
+    insertIfSet("SUFeedURL", PARLOVOX_UPDATE_FEED_URL);
 }
 
 QString InstalledBundle::bundlePath() const

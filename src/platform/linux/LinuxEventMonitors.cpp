@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LinuxEventMonitors.h"
 
-#include "CarbonKeyTable.h"
 #include "FnKeyWatcher.h"
+#include "KeyPositionTable.h"
 #include "ModifierKeys.h"
+#include "UdevInputDeviceSource.h"
 #include "XInputRawKeyWatcher.h"
 
 #include <QGuiApplication>
@@ -47,9 +48,11 @@ private:
     std::uint64_t m_id;
 };
 
-LinuxEventMonitors::LinuxEventMonitors(QString inputDirectory)
-    : m_inputDirectory(std::move(inputDirectory))
+LinuxEventMonitors::LinuxEventMonitors(DeviceSourceFactory deviceSources)
+    : m_deviceSources(std::move(deviceSources))
 {
+    if (!m_deviceSources)
+        m_deviceSources = [] { return std::make_unique<UdevInputDeviceSource>(); };
     if (QCoreApplication *app = QCoreApplication::instance())
         app->installEventFilter(this);
 }
@@ -99,9 +102,13 @@ bool LinuxEventMonitors::startGlobalSources()
         qCCritical(lcEventMonitors, "[EventMonitors] Keys of other programs are not seen: %s",
                    qPrintable(rawKeys->error()));
     }
-    auto fnKey = std::make_unique<FnKeyWatcher>(m_inputDirectory);
+    auto fnKey = std::make_unique<FnKeyWatcher>(m_deviceSources());
     if (fnKey->start()) {
         connect(fnKey.get(), &FnKeyWatcher::fnChanged, this, &LinuxEventMonitors::onFnKey);
+        if (!fnKey->hasFnDevice())
+            qCInfo(lcEventMonitors,
+                   "[EventMonitors] The Fn key is seen once a keyboard that has it connects: %s",
+                   qPrintable(fnKey->error()));
         m_fnKey = std::move(fnKey);
     } else {
         qCCritical(lcEventMonitors, "[EventMonitors] The Fn key is not seen: %s",
@@ -116,7 +123,7 @@ bool LinuxEventMonitors::startGlobalSources()
 
 void LinuxEventMonitors::onRawKey(quint32 xKeyCode, bool pressed)
 {
-    const auto keyCode = CarbonKeyTable::carbonKeyCodeForXKeyCode(xKeyCode);
+    const auto keyCode = KeyPositionTable::carbonKeyCodeForXKeyCode(xKeyCode);
     if (!keyCode)
         return;
     Event event;
@@ -215,7 +222,7 @@ bool LinuxEventMonitors::deliverLocal(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
         translated = eventFromQtKey(*static_cast<QKeyEvent *>(event), window);
     else
-        translated = eventFromQtEvent(*event, window, nullptr);
+        translated = eventFromQtMouseEvent(*event, window);
     if (!translated)
         return true;
     std::vector<std::uint64_t> ids;

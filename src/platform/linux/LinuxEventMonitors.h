@@ -7,23 +7,30 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 
 namespace platform::linux_impl {
 
 class FnKeyWatcher;
+class InputDeviceSource;
 class XInputRawKeyWatcher;
 
 // Local monitors: an application-wide Qt event filter that sees each key and mouse event as its
 // window receives it, before any widget. Global monitors: key presses and releases anywhere on
-// the X display (XInput 2 raw key events), turned into flags-changed events for modifier keys,
-// and the Fn key from the input devices. While the program itself is in front, the local
-// monitors see its keys, so the global ones leave those out (the Fn key excepted, which Qt never
-// sees). Menu tracking follows the program's QMenus.
+// the X display (XInput 2.2 raw key events), turned into flags-changed events for modifier keys,
+// and the Fn key from the input devices, followed as keyboards come and go. While the program
+// itself is in front, the local monitors see its keys, so the global ones leave those out (the Fn
+// key excepted, which Qt never sees). Menu tracking follows the program's QMenus.
 class LinuxEventMonitors final : public EventMonitors
 {
 public:
-    explicit LinuxEventMonitors(QString inputDirectory = QStringLiteral("/dev/input"));
+    // Makes the source of input devices the Fn key is read from, each time global monitoring
+    // starts.
+    using DeviceSourceFactory = std::function<std::unique_ptr<InputDeviceSource>()>;
+
+    // Input devices come from udev unless another source is given.
+    explicit LinuxEventMonitors(DeviceSourceFactory deviceSources = {});
     ~LinuxEventMonitors() override;
 
     std::unique_ptr<EventMonitor> addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
@@ -51,7 +58,7 @@ private:
     void menuShown(QObject *menu);
     void menuGone(QObject *menu);
 
-    QString m_inputDirectory;
+    DeviceSourceFactory m_deviceSources;
     std::map<std::uint64_t, Entry> m_globalMonitors;
     std::map<std::uint64_t, Entry> m_localMonitors;
     std::uint64_t m_nextId = 1;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LinuxPermissions.h"
 
+#include "XInputRawKeyWatcher.h"
+
 #include <QAudioDevice>
 #include <QMediaDevices>
 
@@ -43,10 +45,12 @@ LinuxPermissions::DisplayFacts LinuxPermissions::displayFacts() const
     DisplayFacts facts;
     facts.xtest = hasExtension(connection.get(), &xcb_test_id);
     if (hasExtension(connection.get(), &xcb_input_id)) {
-        const auto cookie = xcb_input_xi_query_version(connection.get(), 2, 0);
+        // Listening is what the raw key watcher does, so it needs the version that one needs.
+        const auto cookie = xcb_input_xi_query_version(connection.get(), 2, 2);
         xcb_input_xi_query_version_reply_t *reply =
             xcb_input_xi_query_version_reply(connection.get(), cookie, nullptr);
-        facts.xinput2 = reply && reply->major_version >= 2;
+        facts.xinput2 = reply && XInputRawKeyWatcher::isSufficientVersion(reply->major_version,
+                                                                          reply->minor_version);
         std::free(reply);
     }
     m_facts = facts;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Event.h"
+#include "platform/ModifierFlags.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,7 +18,12 @@ namespace platform::linux_impl::modifierkeys {
 bool isModifierKey(qint64 keyCode);
 // The Cocoa flag a modifier key holds (Caps Lock toggles its flag instead of holding it).
 std::uint64_t flagForModifierKey(qint64 keyCode);
-constexpr std::uint64_t capsLockFlag = 0x10000;
+constexpr std::uint64_t capsLockFlag = CocoaFlag::capsLock;
+
+// The Carbon key code of the physical key a Qt key event of one of our windows reports; none for
+// a key without a Carbon position. Only xcb's native scan codes are X key codes, so other
+// platforms give none.
+std::optional<qint64> carbonKeyCodeOf(const QKeyEvent &key);
 
 // A key event of one of our windows; none for keys without a Carbon position and for repeats
 // of modifier keys. Only xcb's native scan codes are X key codes, so other platforms give none.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/WavFileWriter.h"
 #include "platform/AudioInput.h"
+#include "platform/WavFileWriter.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

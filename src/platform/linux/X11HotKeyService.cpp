@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11HotKeyService.h"
 
-#include "CarbonKeyTable.h"
+#include "KeyPositionTable.h"
+#include "ModifierKeys.h"
 #include "XcbKeyGrabSupport.h"
 
 #include <QCoreApplication>
@@ -60,12 +61,15 @@ protected:
         if ((!press && event->type() != QEvent::KeyRelease) || !watched->isWindowType())
             return false; // a key event reaches the window first; its widgets would repeat it
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->isAutoRepeat())
-            return false;
-        const auto keyCode = CarbonKeyTable::carbonKeyCodeForXKeyCode(key->nativeScanCode());
+        const auto keyCode = modifierkeys::carbonKeyCodeOf(*key);
         if (!keyCode)
             return false;
         const auto code = static_cast<std::uint32_t>(*keyCode);
+        // The repeats of a held combination we took are ours too: passed on, they would reach
+        // the menu and could trigger one of its mnemonics. With detectable auto-repeat they come
+        // as further presses without a release between them, which Qt does not mark.
+        if (key->isAutoRepeat() || (press && m_taken.contains(code)))
+            return m_taken.contains(code);
         std::uint32_t modifiers = xcbkeys::carbonModifiersForQt(key->modifiers());
         if (press) {
             const bool taken =
@@ -120,7 +124,7 @@ X11HotKeyService::registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModi
 {
     if (!m_connection)
         return {eventInternalErr, nullptr};
-    const auto keycode = CarbonKeyTable::xKeyCodeForCarbonKeyCode(keyCode);
+    const auto keycode = KeyPositionTable::xKeyCodeForCarbonKeyCode(keyCode);
     const auto modifiers = xcbkeys::xModifiersForCarbon(carbonModifiers);
     if (!keycode || !modifiers) {
         qCInfo(lcHotKeys, "[HotKeys] Key code %u with modifiers 0x%x has no X11 key combination",

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11Keyboard.h"
 
-#include "CarbonKeyTable.h"
+#include "KeyPositionTable.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
@@ -39,6 +39,61 @@ xcb_connection_t *applicationConnection()
     return x11 ? x11->connection() : nullptr;
 }
 
+// What the key types in `layout` with no modifier held: its first level there.
+std::optional<QString> firstLevelText(xkb_keymap *keymap, xkb_keycode_t key,
+                                      xkb_layout_index_t layout)
+{
+    // A key with fewer groups than the keymap wraps round to one it has, as the server does.
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts_for_key(keymap, key);
+    if (groups == 0)
+        return std::nullopt;
+    const xkb_keysym_t *syms = nullptr;
+    const int count = xkb_keymap_key_get_syms_by_level(keymap, key, layout % groups, 0, &syms);
+    if (count < 1)
+        return std::nullopt;
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        if (isDeadKey(syms[i]))
+            return std::nullopt;
+        char buffer[16] = {};
+        if (xkb_keysym_to_utf8(syms[i], buffer, sizeof buffer) > 1)
+            text += QString::fromUtf8(buffer);
+    }
+    if (text.isEmpty())
+        return std::nullopt;
+    return text;
+}
+
+// Shortcuts are shown in the first group whose letter keys type Latin letters, whichever group
+// is in effect: with "ru,us" a shortcut on the A position reads A, not the Cyrillic letter the
+// user types there now. A letter position may type punctuation (French has a comma where US
+// has M), but none may type a letter of another script. A keymap without such a group shows
+// its first one.
+std::optional<xkb_layout_index_t> asciiCapableLayout(xkb_keymap *keymap)
+{
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts(keymap);
+    if (groups == 0)
+        return std::nullopt;
+    const QList<quint8> &letterKeys = KeyPositionTable::letterXKeyCodes();
+    for (xkb_layout_index_t layout = 0; layout < groups; ++layout) {
+        qsizetype latin = 0;
+        bool otherScript = false;
+        for (const xkb_keycode_t key : letterKeys) {
+            const auto text = firstLevelText(keymap, key, layout);
+            if (!text || text->size() != 1 || !text->at(0).isLetter())
+                continue;
+            if (text->at(0).script() != QChar::Script_Latin) {
+                otherScript = true;
+                break;
+            }
+            ++latin;
+        }
+        if (!otherScript && latin * 2 >= letterKeys.size())
+            return layout;
+    }
+    return 0;
+}
+
 } // namespace
 
 X11Keyboard::X11Keyboard() : m_context(xkb_context_new(XKB_CONTEXT_NO_FLAGS)) {}
@@ -52,7 +107,7 @@ X11Keyboard::~X11Keyboard()
 std::optional<QString> X11Keyboard::textForKeyCode(qint64 carbonKeyCode) const
 {
     xcb_connection_t *connection = applicationConnection();
-    const auto xKeyCode = CarbonKeyTable::xKeyCodeForCarbonKeyCode(carbonKeyCode);
+    const auto xKeyCode = KeyPositionTable::xKeyCodeForCarbonKeyCode(carbonKeyCode);
     if (!connection || !m_context || !xKeyCode)
         return std::nullopt;
     if (!m_extensionChecked) {
@@ -70,38 +125,10 @@ std::optional<QString> X11Keyboard::textForKeyCode(qint64 carbonKeyCode) const
         xkb_x11_keymap_new_from_device(m_context, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS));
     if (!keymap)
         return std::nullopt;
-    std::unique_ptr<xkb_state, StateDeleter> state(
-        xkb_x11_state_new_from_device(keymap.get(), connection, device));
-    if (!state)
+    const auto layout = asciiCapableLayout(keymap.get());
+    if (!layout)
         return std::nullopt;
-    // The state knows the group in effect; the keymap gives that group's first level, which is
-    // what the key types with no modifier held.
-    const xkb_layout_index_t layout = xkb_state_key_get_layout(state.get(), *xKeyCode);
-    if (layout == XKB_LAYOUT_INVALID)
-        return std::nullopt;
-    const xkb_keysym_t *syms = nullptr;
-    const int count = xkb_keymap_key_get_syms_by_level(keymap.get(), *xKeyCode, layout, 0, &syms);
-    if (count < 1)
-        return std::nullopt;
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (isDeadKey(syms[i]))
-            return std::nullopt;
-        char buffer[16] = {};
-        if (xkb_keysym_to_utf8(syms[i], buffer, sizeof buffer) > 1)
-            text += QString::fromUtf8(buffer);
-    }
-    if (text.isEmpty())
-        return std::nullopt;
-    return text;
-}
-
-std::optional<quint16> X11Keyboard::keyCodeForNativeScanCode(quint32 nativeScanCode) const
-{
-    const auto carbon = CarbonKeyTable::carbonKeyCodeForXKeyCode(nativeScanCode);
-    if (!carbon)
-        return std::nullopt;
-    return quint16(*carbon);
+    return firstLevelText(keymap.get(), *xKeyCode, *layout);
 }
 
 } // namespace platform::linux_impl

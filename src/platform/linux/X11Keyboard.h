@@ -8,9 +8,10 @@ struct xkb_context;
 namespace platform::linux_impl {
 
 // The X server's core keyboard, read through xkbcommon-x11 on the application's own X connection:
-// a key's text is its first-level symbol in the group currently in effect (no modifier held).
-// The keymap is read afresh for every lookup, so a layout switch shows at once. Without an X
-// display (offscreen, Wayland) no key has text.
+// a key's text is its first-level symbol (no modifier held) in the keymap's first group whose
+// letter keys type Latin letters, whichever group is in effect. The keymap is read afresh for
+// every lookup, so a change of layouts shows at once. Without an X display (offscreen, Wayland)
+// no key has text.
 class X11Keyboard final : public Keyboard
 {
 public:
@@ -20,7 +21,6 @@ public:
     X11Keyboard &operator=(const X11Keyboard &) = delete;
 
     std::optional<QString> textForKeyCode(qint64 carbonKeyCode) const override;
-    std::optional<quint16> keyCodeForNativeScanCode(quint32 nativeScanCode) const override;
 
 private:
     xkb_context *m_context = nullptr;

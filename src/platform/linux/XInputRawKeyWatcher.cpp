@@ -27,6 +27,11 @@ struct XInputRawKeyWatcher::Connection
 
 XInputRawKeyWatcher::XInputRawKeyWatcher(QObject *parent) : QObject(parent) {}
 
+bool XInputRawKeyWatcher::isSufficientVersion(int major, int minor)
+{
+    return major > 2 || (major == 2 && minor >= 2);
+}
+
 XInputRawKeyWatcher::~XInputRawKeyWatcher()
 {
     if (m_thread) {
@@ -64,10 +69,13 @@ bool XInputRawKeyWatcher::start()
     // also while another client (or our own main connection) holds a grab.
     auto *version =
         xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr);
-    const bool hasVersion2 = version && version->major_version >= 2;
+    const int major = version ? version->major_version : 0;
+    const int minor = version ? version->minor_version : 0;
     std::free(version);
-    if (!hasVersion2) {
-        m_error = QStringLiteral("the X server has no XInput 2");
+    if (!isSufficientVersion(major, minor)) {
+        m_error = QStringLiteral("the X server offers XInput %1.%2, but 2.2 is needed")
+                      .arg(major)
+                      .arg(minor);
         return false;
     }
     struct

@@ -25,9 +25,13 @@ public:
     ~XInputRawKeyWatcher() override;
 
     // Connects to the display and starts reading; false, with the reason in `error()`, when
-    // there is no display or it lacks XInput 2.
+    // there is no display or it lacks XInput 2.2.
     bool start();
     const QString &error() const { return m_error; }
+
+    // Raw events that keep coming while a client holds a grab need XInput 2.1 or later; the
+    // watcher asks for 2.2, the version it is written and tested against, and takes no less.
+    static bool isSufficientVersion(int major, int minor);
 
 signals:
     // An X key code went down or up (auto-repeat included).

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "XcbKeyGrabSupport.h"
 
+#include "platform/ModifierFlags.h"
+
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
@@ -17,10 +19,10 @@ namespace platform::linux_impl::xcbkeys {
 namespace {
 template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-constexpr std::uint32_t carbonCommand = 0x100;
-constexpr std::uint32_t carbonShift = 0x200;
-constexpr std::uint32_t carbonOption = 0x800;
-constexpr std::uint32_t carbonControl = 0x1000;
+constexpr std::uint32_t carbonCommand = CarbonModifier::command;
+constexpr std::uint32_t carbonShift = CarbonModifier::shift;
+constexpr std::uint32_t carbonOption = CarbonModifier::option;
+constexpr std::uint32_t carbonControl = CarbonModifier::control;
 constexpr std::uint32_t carbonKnown = carbonCommand | carbonShift | carbonOption | carbonControl;
 
 constexpr std::uint16_t xShift = XCB_MOD_MASK_SHIFT;
@@ -49,16 +51,7 @@ std::optional<std::uint16_t> xModifiersForCarbon(std::uint32_t carbon)
 
 std::uint32_t carbonModifiersForQt(Qt::KeyboardModifiers modifiers)
 {
-    std::uint32_t carbon = 0;
-    if (modifiers & Qt::ControlModifier)
-        carbon |= carbonControl;
-    if (modifiers & Qt::AltModifier)
-        carbon |= carbonOption;
-    if (modifiers & Qt::ShiftModifier)
-        carbon |= carbonShift;
-    if (modifiers & Qt::MetaModifier)
-        carbon |= carbonCommand;
-    return carbon;
+    return static_cast<std::uint32_t>(carbonFromCocoa(cocoaFromQt(modifiers)));
 }
 
 xcb_connection_t *applicationConnection()

@@ -4,6 +4,7 @@
 // and paste on doubles, a loopback speech server, virtual time for the recording itself).
 #include "engine/AppStateFixture.h"
 
+#include "EventBarrier.h"
 #include "GlobalShortcuts/HotKeyHandlers.h"
 #include "GlobalShortcuts/ModuleContext.h"
 #include "XTestClient.h"
@@ -61,12 +62,15 @@ TEST_F(DictationShortcutX11Test, HoldingTheRecordedShortcutDictates)
     app->setHotkeyManager(std::make_unique<HotkeyManager>(app.get()));
     app->setUseFnKey(false);
 
+    EventBarrier barrier; // after the hot key's filter, so it sees the grabbed key first
     key(controlLeft, true);
     key(altLeft, true);
     key(keyK, true);
     ASSERT_TRUE(testsupport::waitUntil([this] { return app->state().isRecording(); }, 3000));
     scheduler->advance(1.5); // the microphone double records on virtual time
-    testsupport::waitUntil([] { return false; }, 700); // the server's auto-repeat sets in
+    // Held until the server repeats K: the repeats must not end or restart the recording.
+    EXPECT_TRUE(testsupport::waitUntil([&barrier] { return barrier.pressesOf(keyK) >= 3; }));
+    ASSERT_TRUE(barrier.pass(m_typist));
     EXPECT_TRUE(app->state().isRecording());
     key(keyK, false);
     key(altLeft, false);
@@ -85,7 +89,7 @@ TEST_F(DictationShortcutX11Test, HoldingTheRecordedShortcutDictates)
     key(keyK, false);
     key(altLeft, false);
     key(controlLeft, false);
-    testsupport::waitUntil([] { return false; }, 300);
+    ASSERT_TRUE(barrier.pass(m_typist));
     EXPECT_TRUE(app->state().isIdle());
 }
 

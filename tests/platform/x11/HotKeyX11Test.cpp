@@ -1,81 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Global shortcuts for real: X11 grabs on the root window, pressed and held through XTEST from a
 // client of our own, as a user's keyboard would.
-#include "GlobalShortcuts/HotKeyHandlers.h"
-#include "GlobalShortcuts/LocalEventMonitor.h"
-#include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/Name.h"
-#include "platform/linux/LinuxEventMonitors.h"
-#include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/XInputRawKeyWatcher.h"
 
-#include "XTestClient.h"
-#include "support/EventLoop.h"
-#include "support/MemoryUserDefaults.h"
-
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QWindow>
+#include "HotKeyX11Fixture.h"
 
 #include <xcb/xcb.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
 using platform::HotKeyService;
-using platform::linux_impl::X11HotKeyService;
-
 using namespace x11test;
-
-constexpr std::uint32_t carbonK = 40;
-constexpr std::uint32_t controlOption = 0x1000 | 0x800;
-
-class HotKeyX11Test : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "needs an X11 display";
-        ASSERT_TRUE(m_typist.isConnected());
-        m_service = std::make_unique<X11HotKeyService>();
-        ASSERT_TRUE(m_service->isAvailable());
-        m_monitors = std::make_unique<platform::linux_impl::LinuxEventMonitors>();
-        m_context =
-            std::make_unique<GlobalShortcuts::ModuleContext>(m_defaults, nullptr, m_monitors.get());
-        m_handlers = std::make_unique<GlobalShortcuts::HotKeyHandlers>(*m_context, *m_service);
-    }
-    void TearDown() override
-    {
-        m_handlers.reset();
-        m_context.reset();
-        m_monitors.reset();
-        m_service.reset();
-    }
-
-    // Presses Control+Option+K, holds it for `seconds` of real time, and lets go of K first.
-    void holdShortcut(int milliseconds)
-    {
-        m_typist.key(controlLeft, true);
-        m_typist.key(altLeft, true);
-        m_typist.key(keyK, true);
-        testsupport::waitUntil([] { return false; }, milliseconds);
-        m_typist.key(keyK, false);
-        m_typist.key(altLeft, false);
-        m_typist.key(controlLeft, false);
-    }
-
-    testsupport::MemoryUserDefaults m_defaults;
-    std::unique_ptr<X11HotKeyService> m_service;
-    std::unique_ptr<platform::linux_impl::LinuxEventMonitors> m_monitors;
-    std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
-    std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;
-    XTestClient m_typist;
-};
 
 TEST_F(HotKeyX11Test, HoldingTheShortcutGivesOnePressAndOneReleaseAlsoWithNumLockOn)
 {
@@ -85,15 +21,14 @@ TEST_F(HotKeyX11Test, HoldingTheShortcutGivesOnePressAndOneReleaseAlsoWithNumLoc
     GlobalShortcuts::onKeyDown(name, [&downs] { ++downs; });
     GlobalShortcuts::onKeyUp(name, [&ups] { ++ups; });
 
-    holdShortcut(1500); // long enough for the server's auto-repeat to start
-    ASSERT_TRUE(testsupport::waitUntil([&ups] { return ups > 0; }, 3000));
-    testsupport::waitUntil([] { return false; }, 200);
+    holdShortcut(true);
+    ASSERT_TRUE(barrier().pass(m_typist));
     EXPECT_EQ(downs, 1);
     EXPECT_EQ(ups, 1);
 
     m_typist.tap(numLock);
     ASSERT_TRUE(m_typist.isLockOn(XCB_MOD_MASK_2));
-    holdShortcut(300);
+    holdShortcut();
     const bool released = testsupport::waitUntil([&ups] { return ups > 1; }, 3000);
     m_typist.tap(numLock);
     ASSERT_TRUE(released);
@@ -102,53 +37,9 @@ TEST_F(HotKeyX11Test, HoldingTheShortcutGivesOnePressAndOneReleaseAlsoWithNumLoc
 
     // Given back: the keys reach nobody of ours any more.
     GlobalShortcuts::disable(name);
-    holdShortcut(100);
-    testsupport::waitUntil([] { return false; }, 300);
+    holdShortcut();
+    ASSERT_TRUE(barrier().pass(m_typist));
     EXPECT_EQ(downs, 2);
-}
-
-TEST_F(HotKeyX11Test, WithOurMenuOpenTheShortcutStillWorksThroughTheMenusOwnKeyEvents)
-{
-    // Control+Shift: a menu closes on its own when Alt goes down and up.
-    constexpr std::uint32_t controlShift = 0x1000 | 0x200;
-    const GlobalShortcuts::Name name(QStringLiteral("parlovox"));
-    name.setShortcut(GlobalShortcuts::Shortcut(carbonK, controlShift));
-    int downs = 0, ups = 0;
-    GlobalShortcuts::onKeyDown(name, [&downs] { ++downs; });
-    GlobalShortcuts::onKeyUp(name, [&ups] { ++ups; });
-    const auto press = [this] {
-        for (const quint8 key : {controlLeft, shiftLeft, keyK})
-            m_typist.key(key, true);
-        for (const quint8 key : {keyK, shiftLeft, controlLeft})
-            m_typist.key(key, false);
-    };
-
-    QMenu menu;
-    menu.addAction(QStringLiteral("Settings"));
-    menu.popup(QPoint(100, 100));
-    ASSERT_TRUE(testsupport::waitUntil([&menu] { return menu.isVisible(); }, 3000));
-    ASSERT_TRUE(m_context->isMenuOpen());
-    testsupport::waitUntil([] { return false; }, 300); // the popup takes the keyboard
-
-    press();
-    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 0; }, 3000));
-    testsupport::waitUntil([] { return false; }, 100);
-    EXPECT_EQ(downs, 1);
-    EXPECT_TRUE(menu.isVisible()); // the keys were ours, not the menu's
-
-    // Letting go of the modifiers before the key still ends the press.
-    for (const quint8 key : {controlLeft, shiftLeft, keyK})
-        m_typist.key(key, true);
-    for (const quint8 key : {controlLeft, shiftLeft, keyK})
-        m_typist.key(key, false);
-    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 1; }, 3000));
-    EXPECT_EQ(downs, 2);
-
-    menu.hide();
-    ASSERT_FALSE(m_context->isMenuOpen());
-    press();
-    EXPECT_TRUE(testsupport::waitUntil([&ups] { return ups > 2; }, 3000));
-    EXPECT_EQ(downs, 3);
 }
 
 TEST_F(HotKeyX11Test, ACombinationAnotherClientHoldsIsRefusedAndLeavesNoGrabBehind)
@@ -214,123 +105,10 @@ TEST_F(HotKeyX11Test, RawKeysArriveOnTheirOwnConnectionEvenWhileOurGrabIsActive)
     auto grab = m_service->registerHotKey(carbonK, controlOption, {0x5056484B, 1});
     ASSERT_EQ(grab.status, HotKeyService::noErr);
 
-    holdShortcut(50);
+    holdShortcut();
     ASSERT_TRUE(testsupport::waitUntil([&seen] { return seen.size() >= 6; }, 3000));
     EXPECT_TRUE(seen.contains(QPair<quint32, bool>(keyK, true)));
     EXPECT_TRUE(seen.contains(QPair<quint32, bool>(keyK, false)));
-}
-
-TEST_F(HotKeyX11Test, GlobalMonitorsReportModifierKeysAsFlagsChanged)
-{
-    platform::linux_impl::LinuxEventMonitors monitors;
-    QList<platform::Event> events;
-    auto monitor = monitors.addGlobalMonitor(
-        4096, [&events](const platform::Event &event) { events.append(event); });
-    ASSERT_NE(monitor, nullptr); // raw keys work even where no input device reports Fn
-
-    m_typist.tap(shiftLeft);
-    ASSERT_TRUE(testsupport::waitUntil([&events] { return events.size() >= 2; }, 3000));
-    EXPECT_EQ(events[0].type, platform::Event::Type::flagsChanged);
-    EXPECT_EQ(events[0].keyCode, 56);
-    EXPECT_EQ(events[0].modifierFlags, 0x20000u);
-    EXPECT_EQ(events[1].modifierFlags, 0u);
-
-    // Dropping the monitor ends the reports.
-    monitor.reset();
-    m_typist.tap(shiftLeft);
-    testsupport::waitUntil([] { return false; }, 200);
-    EXPECT_EQ(events.size(), 2);
-}
-
-TEST_F(HotKeyX11Test, LocalMonitorsSeeOurFocusedWindowsKeysFirstAndMaySwallowThem)
-{
-    platform::linux_impl::LinuxEventMonitors monitors;
-    QList<platform::Event> local, global;
-    auto localMonitor = monitors.addLocalMonitor(
-        platform::eventMask(platform::Event::Type::flagsChanged) |
-            platform::eventMask(platform::Event::Type::keyDown),
-        [&local](const platform::Event &event) {
-            local.append(event);
-            return event.type != platform::Event::Type::keyDown; // swallow key-downs
-        });
-    auto globalMonitor = monitors.addGlobalMonitor(
-        4096, [&global](const platform::Event &event) { global.append(event); });
-
-    class Window : public QWindow
-    {
-    public:
-        int keyPresses = 0;
-
-    protected:
-        void keyPressEvent(QKeyEvent *) override { ++keyPresses; }
-    } window;
-    window.resize(200, 100);
-    window.show();
-    window.requestActivate();
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&window] { return QGuiApplication::focusWindow() == &window; }, 3000));
-
-    m_typist.key(shiftLeft, true);
-    m_typist.tap(keyK);
-    m_typist.key(shiftLeft, false);
-    ASSERT_TRUE(testsupport::waitUntil([&local] { return local.size() >= 3; }, 3000));
-    EXPECT_EQ(local[0].type, platform::Event::Type::flagsChanged);
-    EXPECT_EQ(local[0].keyCode, 56);
-    EXPECT_EQ(local[0].modifierFlags & 0x20000, 0x20000u);
-    EXPECT_EQ(local[1].type, platform::Event::Type::keyDown);
-    EXPECT_EQ(local[1].keyCode, 40);
-    EXPECT_EQ(local[1].window, &window);
-    EXPECT_EQ(local[2].modifierFlags & 0x20000, 0u);
-    EXPECT_EQ(window.keyPresses, 1); // Shift went through, K was swallowed
-    testsupport::waitUntil([] { return false; }, 200);
-    EXPECT_TRUE(global.isEmpty()); // ours, so not reported as another program's
-}
-
-TEST_F(HotKeyX11Test, TheModulesLocalMonitorTakesOurWindowsKeysAsTheirKeyPositions)
-{
-    class Window : public QWindow
-    {
-    public:
-        QStringList received;
-
-    protected:
-        void keyPressEvent(QKeyEvent *e) override
-        {
-            received << QStringLiteral("down %1").arg(e->nativeScanCode());
-        }
-        void keyReleaseEvent(QKeyEvent *e) override
-        {
-            received << QStringLiteral("up %1").arg(e->nativeScanCode());
-        }
-    } window;
-    const auto key = [&window](QEvent::Type type, quint32 xKeyCode,
-                               Qt::KeyboardModifiers modifiers = {}) {
-        QKeyEvent event(type, Qt::Key_unknown, modifiers, xKeyCode, 0, 0);
-        QCoreApplication::sendEvent(&window, &event);
-    };
-    constexpr quint32 xKeyQ = 24, xKeyW = 25; // Carbon 12 and 13
-    QList<platform::Event> seen;
-    GlobalShortcuts::LocalEventMonitor monitor(
-        platform::eventMask(platform::Event::Type::keyDown),
-        [&seen](const platform::Event &e) -> std::optional<platform::Event> {
-            seen << e;
-            if (e.keyCode == 12)
-                return std::nullopt;
-            return e;
-        });
-    monitor.start();
-
-    key(QEvent::KeyPress, xKeyQ, Qt::ControlModifier | Qt::MetaModifier);
-    key(QEvent::KeyPress, xKeyW);
-    key(QEvent::KeyRelease, xKeyQ); // not in the mask
-    key(QEvent::KeyPress, 3);       // no key position
-    ASSERT_EQ(seen.size(), 2);
-    EXPECT_EQ(seen[0].keyCode, 12);
-    EXPECT_EQ(seen[0].modifierFlags, 0x40000u | 0x100000u);
-    EXPECT_EQ(seen[0].window, &window);
-    EXPECT_EQ(seen[1].keyCode, 13);
-    EXPECT_EQ(window.received, (QStringList{QStringLiteral("down 25"), QStringLiteral("up 24"),
-                                            QStringLiteral("down 3")}));
 }
 
 } // namespace

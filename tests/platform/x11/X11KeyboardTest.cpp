@@ -21,6 +21,18 @@ using platform::linux_impl::X11Keyboard;
 
 namespace {
 
+// "a" for the constant a, "7" for seven; empty for every other name.
+QString letterOrDigitOf(const char *name)
+{
+    static const QStringList digits{"zero", "one", "two",   "three", "four",
+                                    "five", "six", "seven", "eight", "nine"};
+    const QString text = QString::fromLatin1(name);
+    if (text.size() == 1)
+        return text;
+    const qsizetype digit = digits.indexOf(text);
+    return digit < 0 ? QString() : QString::number(digit);
+}
+
 class X11KeyboardTest : public ::testing::Test
 {
 protected:
@@ -71,9 +83,6 @@ TEST_F(X11KeyboardTest, UsLayoutTypesTheUsPositions)
     EXPECT_FALSE(m_keyboard.textForKeyCode(Key::f5.rawValue));
     EXPECT_FALSE(m_keyboard.textForKeyCode(Key::function.rawValue));
     EXPECT_FALSE(m_keyboard.textForKeyCode(52)); // no key at that Carbon code
-    // X key code 38 is the "a" position (evdev KEY_A + 8).
-    EXPECT_EQ(m_keyboard.keyCodeForNativeScanCode(38), 0);
-    EXPECT_FALSE(m_keyboard.keyCodeForNativeScanCode(3));
 }
 
 TEST_F(X11KeyboardTest, FrenchLayoutMovesLettersAndHasDeadKeys)
@@ -89,14 +98,38 @@ TEST_F(X11KeyboardTest, FrenchLayoutMovesLettersAndHasDeadKeys)
     EXPECT_EQ(Shortcut(Key::leftBracket, 0).description(), QStringLiteral("\uFFFD"));
 }
 
-TEST_F(X11KeyboardTest, TheGroupInEffectDecides)
+TEST_F(X11KeyboardTest, ShortcutsReadInTheFirstLatinLayoutWhateverGroupIsInEffect)
 {
-    setLayout(QStringLiteral("us,fr"));
-    EXPECT_EQ(m_keyboard.textForKeyCode(Key::a.rawValue), QStringLiteral("a"));
+    testsupport::MemoryUserDefaults defaults;
+    ModuleContext context(defaults, &m_keyboard);
+    const Shortcut controlOptionA(Key::a, CocoaFlag::control | CocoaFlag::option);
+
+    setLayout(QStringLiteral("ru,us"));
+    EXPECT_EQ(controlOptionA.description(), QStringLiteral("\u2303\u2325A"));
+    lockGroup(1);
+    EXPECT_EQ(controlOptionA.description(), QStringLiteral("\u2303\u2325A"));
+    lockGroup(0);
+    EXPECT_EQ(controlOptionA.description(), QStringLiteral("\u2303\u2325A"));
+
+    // The first Latin group wins, also when it is not the one in effect.
+    setLayout(QStringLiteral("fr,us"));
     lockGroup(1);
     EXPECT_EQ(m_keyboard.textForKeyCode(Key::a.rawValue), QStringLiteral("q"));
-    lockGroup(0);
-    EXPECT_EQ(m_keyboard.textForKeyCode(Key::a.rawValue), QStringLiteral("a"));
+}
+
+TEST_F(X11KeyboardTest, EveryLetterAndDigitPositionTypesItsNameOnUsAnsi)
+{
+    // The names of the key constants are their US-ANSI characters, so they check the position
+    // table against the server's own keymap.
+    int checked = 0;
+#define CHECK_KEY(name, code)                                                                      \
+    if (const QString expected = letterOrDigitOf(#name); !expected.isEmpty()) {                    \
+        EXPECT_EQ(m_keyboard.textForKeyCode(Key::name.rawValue), expected) << #name;               \
+        ++checked;                                                                                 \
+    }
+    GLOBALSHORTCUTS_NAMED_KEYS(CHECK_KEY)
+#undef CHECK_KEY
+    EXPECT_EQ(checked, 36);
 }
 
 } // namespace

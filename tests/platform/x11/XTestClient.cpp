@@ -79,6 +79,19 @@ bool XTestClient::isKeyDown(std::uint8_t keycode)
     return down;
 }
 
+void XTestClient::sendMessage(xcb_window_t window, std::uint32_t value)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = XCB_ATOM_INTEGER;
+    message.data.data32[0] = value;
+    xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char *>(&message));
+    sync();
+}
+
 xcb_window_t XTestClient::root() const
 {
     return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;

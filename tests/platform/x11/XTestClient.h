@@ -34,6 +34,8 @@ public:
     bool isKeyboardGrabbed();
     bool isLockOn(std::uint16_t mask);
     bool isKeyDown(std::uint8_t keycode);
+    // Sends a client message carrying `value` to `window` and waits until the server has it.
+    void sendMessage(xcb_window_t window, std::uint32_t value);
 
 private:
     xcb_window_t root() const;

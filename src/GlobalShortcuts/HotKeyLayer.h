@@ -6,12 +6,12 @@
 namespace GlobalShortcuts {
 
 // The hot-key layer as the storage functions see it. The hot-key module implements it and installs
-// it with ModuleContext::setHotKeyRegistration; without one, storage still works and registers
+// it with ModuleContext::setHotKeyLayer; without one, storage still works and registers
 // nothing (ModuleContext::registeredShortcuts is still kept).
-class HotKeyRegistration
+class HotKeyLayer
 {
 public:
-    virtual ~HotKeyRegistration() = default;
+    virtual ~HotKeyLayer() = default;
 
     // Registers the system-wide hot key with the module's key-down and key-up dispatch. A refused
     // registration is reported by the layer itself ("Error registering hotkey ...").

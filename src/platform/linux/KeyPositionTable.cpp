@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "CarbonKeyTable.h"
+#include "KeyPositionTable.h"
 
 #include <QHash>
 
@@ -74,7 +74,7 @@ const QHash<int, qint64> &evdevToCarbon()
 
 } // namespace
 
-std::optional<int> CarbonKeyTable::evdevCodeForCarbonKeyCode(qint64 carbonKeyCode)
+std::optional<int> KeyPositionTable::evdevCodeForCarbonKeyCode(qint64 carbonKeyCode)
 {
     const auto it = carbonToEvdev().constFind(carbonKeyCode);
     if (it == carbonToEvdev().constEnd())
@@ -82,7 +82,7 @@ std::optional<int> CarbonKeyTable::evdevCodeForCarbonKeyCode(qint64 carbonKeyCod
     return *it;
 }
 
-std::optional<qint64> CarbonKeyTable::carbonKeyCodeForEvdevCode(int evdevCode)
+std::optional<qint64> KeyPositionTable::carbonKeyCodeForEvdevCode(int evdevCode)
 {
     const auto it = evdevToCarbon().constFind(evdevCode);
     if (it == evdevToCarbon().constEnd())
@@ -90,7 +90,7 @@ std::optional<qint64> CarbonKeyTable::carbonKeyCodeForEvdevCode(int evdevCode)
     return *it;
 }
 
-std::optional<quint8> CarbonKeyTable::xKeyCodeForCarbonKeyCode(qint64 carbonKeyCode)
+std::optional<quint8> KeyPositionTable::xKeyCodeForCarbonKeyCode(qint64 carbonKeyCode)
 {
     const auto evdev = evdevCodeForCarbonKeyCode(carbonKeyCode);
     if (!evdev || *evdev + xKeyCodeOffset > 255)
@@ -98,11 +98,24 @@ std::optional<quint8> CarbonKeyTable::xKeyCodeForCarbonKeyCode(qint64 carbonKeyC
     return quint8(*evdev + xKeyCodeOffset);
 }
 
-std::optional<qint64> CarbonKeyTable::carbonKeyCodeForXKeyCode(quint32 xKeyCode)
+std::optional<qint64> KeyPositionTable::carbonKeyCodeForXKeyCode(quint32 xKeyCode)
 {
     if (xKeyCode < quint32(xKeyCodeOffset) || xKeyCode > 255)
         return std::nullopt;
     return carbonKeyCodeForEvdevCode(int(xKeyCode) - xKeyCodeOffset);
+}
+
+const QList<quint8> &KeyPositionTable::letterXKeyCodes()
+{
+    static const QList<quint8> codes = [] {
+        QList<quint8> letters;
+        for (const int evdev : {KEY_A, KEY_B, KEY_C, KEY_D, KEY_E, KEY_F, KEY_G, KEY_H, KEY_I,
+                                KEY_J, KEY_K, KEY_L, KEY_M, KEY_N, KEY_O, KEY_P, KEY_Q, KEY_R,
+                                KEY_S, KEY_T, KEY_U, KEY_V, KEY_W, KEY_X, KEY_Y, KEY_Z})
+            letters.append(quint8(evdev + xKeyCodeOffset));
+        return letters;
+    }();
+    return codes;
 }
 
 } // namespace platform::linux_impl

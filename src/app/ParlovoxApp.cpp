@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ParlovoxApp.h"
+
+#include "engine/AppState.h"
+#include "engine/EngineLogging.h"
+#include "engine/UpdaterManager.h"
+#include "platform/Bundle.h"
+#include "platform/CrashReporter.h"
+#include "platform/Scheduler.h"
+#include "platform/Services.h"
+#include "platform/UserDefaults.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QUuid>
+
+ParlovoxApp::ParlovoxApp(platform::Services &services, QObject *parent)
+    : QObject(parent), m_services(services), m_appState(std::make_unique<AppState>(services))
+{
+    installWindowFactories();
+    startCrashReporting();
+
+    // A zero timer fires once the event loop has started: the moment launching is finished.
+    QTimer::singleShot(0, this, [this] {
+        const QPointer<AppState> weakState(m_appState.get());
+        m_services.scheduler->after(lateInitFallbackSeconds, [weakState] {
+            if (!weakState)
+                return;
+            qCInfo(lcApp, "[App] didFinishLaunching fallback firing lateInit");
+            weakState->lateInit();
+        });
+    });
+}
+
+ParlovoxApp::~ParlovoxApp() = default;
+
+UpdaterManager &ParlovoxApp::updaterManager()
+{
+    if (!m_updaterManager)
+        m_updaterManager = std::make_unique<UpdaterManager>(*m_services.updater);
+    return *m_updaterManager;
+}
+
+void ParlovoxApp::installWindowFactories()
+{
+    AppState::WindowFactories factories;
+    // The floating indicator and the onboarding window are installed here as their windows land.
+    m_appState->setWindowFactories(std::move(factories));
+}
+
+void ParlovoxApp::startCrashReporting()
+{
+    platform::CrashReporter::Options options;
+    if (const std::optional<QJsonValue> dsn =
+            m_services.bundle->infoValue(QStringLiteral("SentryDSN")))
+        options.dsn = dsn->toString();
+    options.environment = QStringLiteral("production");
+    options.tracesSampleRate = 1.0;
+    options.sendDefaultPii = false;
+    options.diagnosticReports = true;
+    options.automaticPerformance = true;
+    // Request breadcrumbs would carry the speech server's address and the upload's details.
+    options.beforeBreadcrumb = [](const platform::CrashReporter::Breadcrumb &crumb) {
+        return crumb.category != QStringLiteral("http");
+    };
+    m_services.crashReporter->start(options);
+
+    // The same identifier is the device id of every upload.
+    const QString key = QStringLiteral("sentryUserId");
+    std::optional<QString> userId = m_services.userDefaults->string(key);
+    if (!userId) {
+        userId = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        m_services.userDefaults->setString(key, *userId);
+    }
+    m_services.crashReporter->setUser(*userId);
+}

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class AppState;
+class UpdaterManager;
+
+namespace platform {
+struct Services;
+}
+
+// The application object: owns the one AppState and the one UpdaterManager, starts crash
+// reporting and, once the event loop runs, the deferred start-up. The tray and the settings
+// window reach the engine through it.
+class ParlovoxApp final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Seconds after the event loop starts at which the deferred start-up runs if the tray has
+    // not run it already.
+    static constexpr double lateInitFallbackSeconds = 0.5;
+
+    // `services` must outlive the application object.
+    explicit ParlovoxApp(platform::Services &services, QObject *parent = nullptr);
+    ~ParlovoxApp() override;
+
+    AppState &appState() const { return *m_appState; }
+    // Made on first use, then kept for the life of the application object.
+    UpdaterManager &updaterManager();
+    platform::Services &services() const { return m_services; }
+
+private:
+    // Tells AppState how to make the floating indicator and the onboarding window.
+    void installWindowFactories();
+    void startCrashReporting();
+
+    platform::Services &m_services;
+    std::unique_ptr<AppState> m_appState;
+    std::unique_ptr<UpdaterManager> m_updaterManager;
+};

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "InputDeviceSource.h"
+
+#include <linux/input.h>
+#include <sys/ioctl.h>
+
+namespace platform::linux_impl {
+
+bool InputDeviceSource::reportsFnKey(int fd) const
+{
+    unsigned long keys[(KEY_MAX + 1) / (8 * sizeof(unsigned long)) + 1] = {};
+    if (::ioctl(fd, EVIOCGBIT(EV_KEY, sizeof keys), keys) < 0)
+        return false;
+    constexpr size_t bits = 8 * sizeof(unsigned long);
+    return (keys[KEY_FN / bits] >> (KEY_FN % bits)) & 1;
+}
+
+} // namespace platform::linux_impl

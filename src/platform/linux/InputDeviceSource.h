@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace platform::linux_impl {
+
+// Where the input devices (/dev/input/event*) come from: those present now, and those that appear
+// and disappear later (a Bluetooth keyboard that connects after login or wakes from sleep).
+// Signals arrive on the main thread.
+class InputDeviceSource : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~InputDeviceSource() override = default;
+
+    // Starts following devices that come and go; false, with the reason in `error()`, when only
+    // the devices present now can be had.
+    virtual bool start() = 0;
+    // The event devices present now, by device node.
+    virtual QStringList devices() const = 0;
+    virtual QString error() const = 0;
+    // Whether the opened device can send the Fn key at all; asks the device for its keys.
+    virtual bool reportsFnKey(int fd) const;
+
+signals:
+    void deviceAdded(const QString &path);
+    void deviceRemoved(const QString &path);
+};
+
+} // namespace platform::linux_impl

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class AppState;
+class QMenu;
+class QSystemTrayIcon;
+class UpdaterManager;
+
+namespace platform {
+class TimerHandle;
+}
+
+namespace ui {
+
+// The program's icon in the desktop's system tray: its only permanent presence on screen. The
+// picture follows AppState::menuBarIconName, or shows the update symbol while an update is
+// available; a click opens the tray window, the context menu offers the settings. Showing the
+// icon for the first time runs the deferred start-up. Without a tray the program runs on (the
+// shortcut, the indicator and onboarding need none); the icon appears once a tray does.
+class MenuBarExtra final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // How often the tray's arrival is looked for while there is none.
+    static constexpr double trayPollSeconds = 2.0;
+
+    struct Actions
+    {
+        // Opens the tray window beside the icon, whose geometry on screen is given (empty when
+        // the tray does not tell).
+        std::function<void(const QRect &iconGeometry)> openWindow;
+        std::function<void()> openSettings;
+        // The deferred start-up: called once, on the turn of the event loop after the icon was
+        // first shown.
+        std::function<void()> lateInit;
+    };
+
+    // Shows the icon at once when there is a tray. Both models must outlive the icon.
+    MenuBarExtra(AppState &appState, UpdaterManager &updaterManager, Actions actions,
+                 QObject *parent = nullptr);
+    ~MenuBarExtra() override;
+
+    // The symbol shown now.
+    QString iconName() const { return m_iconName; }
+    // Whether the icon has been put into a tray.
+    bool isShown() const;
+    QSystemTrayIcon &trayIcon() const { return *m_trayIcon; }
+    QMenu &contextMenu() const { return *m_menu; }
+
+signals:
+    void iconNameChanged();
+    void shownChanged();
+
+private:
+    QString currentIconName() const;
+    void render();
+    void showWhenTrayExists();
+
+    AppState &m_appState;
+    UpdaterManager &m_updaterManager;
+    Actions m_actions;
+    QString m_iconName;
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    std::unique_ptr<platform::TimerHandle> m_trayPoll;
+    bool m_lateInitRequested = false;
+};
+
+} // namespace ui

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QLabel>
+
+namespace ui {
+
+// A symbol of the design drawn as a glyph of the icon font, at a pixel size, in a colour.
+class SymbolLabel final : public QLabel
+{
+    Q_OBJECT
+
+public:
+    SymbolLabel(const QString &name, int pixelSize, const QColor &color, QWidget *parent = nullptr);
+
+    void setSymbol(const QString &name, const QColor &color);
+    QString symbol() const { return m_name; }
+
+private:
+    QString m_name;
+};
+
+} // namespace ui

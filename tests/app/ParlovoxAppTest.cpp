@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ParlovoxApp.h"
+#include "engine/AppStateFixture.h"
+#include "engine/UpdaterManager.h"
+#include "support/FakeEventMonitors.h"
+#include "support/FakeUpdater.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+class ParlovoxAppTest : public AppStateFixture
+{
+protected:
+    ParlovoxAppTest()
+    {
+        install<testsupport::FakeEventMonitors>(services.eventMonitors);
+        updater = install<testsupport::FakeUpdater>(services.updater);
+        defaults->setString(QStringLiteral("serverURL"), server.url());
+    }
+    ~ParlovoxAppTest() override { parlovox.reset(); }
+
+    testsupport::FakeUpdater *updater = nullptr;
+    // Takes over from the fixture's capture: both "[App]" and "[AppState]" lines land here.
+    testsupport::LogCapture appLog{QStringLiteral("parlovox.app")};
+    std::unique_ptr<ParlovoxApp> parlovox;
+};
+
+TEST_F(ParlovoxAppTest, StartsCrashReportingWithAStableUpperCaseUserAndTheBuildsDsn)
+{
+    bundle->setInfoValue(QStringLiteral("SentryDSN"), QStringLiteral("https://key@example.org/4"));
+    parlovox = std::make_unique<ParlovoxApp>(services);
+
+    const platform::CrashReporter::Options &options = crashReporter->options();
+    EXPECT_TRUE(crashReporter->started());
+    EXPECT_EQ(options.dsn, QStringLiteral("https://key@example.org/4"));
+    EXPECT_EQ(options.environment, QStringLiteral("production"));
+    EXPECT_FALSE(options.sendDefaultPii);
+    ASSERT_TRUE(options.beforeBreadcrumb);
+    EXPECT_FALSE(options.beforeBreadcrumb({QStringLiteral("http"), QStringLiteral("GET /")}));
+    EXPECT_TRUE(options.beforeBreadcrumb({QStringLiteral("https"), QString()}));
+    EXPECT_TRUE(options.beforeBreadcrumb({QStringLiteral("HTTP"), QString()}));
+
+    const QString user = crashReporter->user();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
+                    .match(user)
+                    .hasMatch())
+        << user.toStdString();
+    EXPECT_EQ(defaults->string(QStringLiteral("sentryUserId")), user);
+
+    // The next launch keeps the identifier.
+    parlovox.reset();
+    bundle->removeInfoValue(QStringLiteral("SentryDSN"));
+    parlovox = std::make_unique<ParlovoxApp>(services);
+    EXPECT_EQ(crashReporter->user(), user);
+    EXPECT_TRUE(crashReporter->options().dsn.isEmpty());
+}
+
+TEST_F(ParlovoxAppTest, TheFallbackRunsLateInitHalfASecondAfterTheLoopStartsUnlessItRanAlready)
+{
+    parlovox = std::make_unique<ParlovoxApp>(services);
+    scheduler->advance(1.0);
+    EXPECT_FALSE(parlovox->appState().didLateInit()); // the event loop has not run yet
+
+    QCoreApplication::processEvents();
+    scheduler->advance(0.49);
+    EXPECT_FALSE(parlovox->appState().didLateInit());
+    scheduler->advance(0.01);
+    EXPECT_TRUE(parlovox->appState().didLateInit());
+    EXPECT_NE(parlovox->appState().hotkeyManager(), nullptr);
+    const QStringList lines = appLog.lines(QStringLiteral("info"));
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), QStringLiteral("[App] didFinishLaunching fallback firing lateInit"));
+    EXPECT_EQ(lines.filter(QStringLiteral("[AppState] Bundle: ")).size(), 1);
+
+    // The tray ran it first: the fallback finds the work done.
+    parlovox.reset();
+    parlovox = std::make_unique<ParlovoxApp>(services);
+    parlovox->appState().lateInit();
+    appLog.clear();
+    QCoreApplication::processEvents();
+    scheduler->advance(0.5);
+    EXPECT_EQ(appLog.lines(QStringLiteral("info")),
+              QStringList{QStringLiteral("[App] didFinishLaunching fallback firing lateInit")});
+}
+
+TEST_F(ParlovoxAppTest, TheUpdaterManagerIsMadeOnFirstUseAndKept)
+{
+    parlovox = std::make_unique<ParlovoxApp>(services);
+    EXPECT_TRUE(updater->calls.isEmpty());
+    UpdaterManager &first = parlovox->updaterManager();
+    EXPECT_EQ(&parlovox->updaterManager(), &first);
+    EXPECT_EQ(updater->calls,
+              QStringList({QStringLiteral("start"), QStringLiteral("interval 3600")}));
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppStateFixture.h"
+
+#include "engine/FloatingIndicator.h"
+#include "engine/HotkeyManager.h"
+#include "engine/OnboardingPresenter.h"
+#include "support/FakeEventMonitors.h"
+
+using testsupport::HttpReply;
+
+namespace {
+
+// Stand-in windows that write each call into one shared journal.
+class JournalIndicator final : public FloatingIndicator
+{
+public:
+    explicit JournalIndicator(QStringList &journal) : m_journal(journal) {}
+    void createPanel() override { m_journal << QStringLiteral("indicator createPanel"); }
+    void startObserving() override { m_journal << QStringLiteral("indicator startObserving"); }
+
+private:
+    QStringList &m_journal;
+};
+
+class JournalOnboarding final : public OnboardingPresenter
+{
+public:
+    explicit JournalOnboarding(QStringList &journal) : m_journal(journal) {}
+    void createPanel() override { m_journal << QStringLiteral("onboarding createPanel"); }
+    void startPermissionsOnlyObserver() override
+    {
+        m_journal << QStringLiteral("onboarding startPermissionsOnlyObserver");
+    }
+    void startObserving() override { m_journal << QStringLiteral("onboarding startObserving"); }
+    void installActivationObserver() override
+    {
+        m_journal << QStringLiteral("onboarding installActivationObserver");
+    }
+    void show(int retryCount) override
+    {
+        m_journal << QStringLiteral("onboarding show %1").arg(retryCount);
+    }
+    void dismiss() override { m_journal << QStringLiteral("onboarding dismiss"); }
+
+private:
+    QStringList &m_journal;
+};
+
+class AppStateStartup : public AppStateFixture
+{
+protected:
+    AppStateStartup() { install<testsupport::FakeEventMonitors>(services.eventMonitors); }
+
+    void SetUp() override
+    {
+        AppStateFixture::SetUp();
+        server.setHandler("/health", [](const auto &) { return HttpReply::text(200, "ok"); });
+        defaults->setString(QStringLiteral("serverURL"), server.url());
+    }
+
+    AppState &createWithWindows()
+    {
+        create();
+        app->setWindowFactories({
+            [this](AppState &) { return std::make_unique<JournalIndicator>(journal); },
+            [this](AppState &, bool permissionsOnly) {
+                journal << QStringLiteral("onboarding factory permissionsOnly=%1")
+                               .arg(permissionsOnly ? "true" : "false");
+                return std::make_unique<JournalOnboarding>(journal);
+            },
+        });
+        return *app;
+    }
+    // Seconds between two permission polls, to a quarter second.
+    double pollInterval()
+    {
+        const auto untilNextPoll = [this] {
+            permissions->microphone = !permissions->microphone;
+            double waited = 0;
+            while (app->micPermissionGranted() != permissions->microphone && waited < 10) {
+                scheduler->advance(0.25);
+                waited += 0.25;
+            }
+            return waited;
+        };
+        untilNextPoll(); // now just past a poll
+        return untilNextPoll();
+    }
+
+    QStringList journal;
+};
+
+} // namespace
+
+TEST_F(AppStateStartup, FirstRunOpensOnboardingPollsEverySecondAndAsksForNoMicrophone)
+{
+    permissions->listenEvents = true;
+    createWithWindows();
+    const QString leftover = paths->temporaryDirectory() + QStringLiteral("/parlovox-1.wav");
+    writeFile(leftover, "RIFF");
+    log.clear();
+    app->lateInit();
+
+    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_EQ(log.lines(QStringLiteral("info")),
+              QStringList({
+                  QStringLiteral("[AppState] Bundle: ") + bundle->bundlePath(),
+                  QStringLiteral("[AppState] AXIsProcessTrusted: true"),
+                  QStringLiteral("[AppState] CGPreflightPostEventAccess: true"),
+                  QStringLiteral("[AppState] CGPreflightListenEventAccess: true"),
+                  QStringLiteral("[AppState] onboardingComplete: false"),
+                  QStringLiteral("[AppState] Creating onboarding window"),
+                  QStringLiteral("[AppState] Onboarding window controller retained: true"),
+              }));
+    EXPECT_EQ(journal, QStringList({
+                           QStringLiteral("indicator createPanel"),
+                           QStringLiteral("indicator startObserving"),
+                           QStringLiteral("onboarding factory permissionsOnly=false"),
+                           QStringLiteral("onboarding createPanel"),
+                           QStringLiteral("onboarding startObserving"),
+                           QStringLiteral("onboarding installActivationObserver"),
+                           QStringLiteral("onboarding show 0"),
+                       }));
+    EXPECT_NE(app->floatingIndicator(), nullptr);
+    EXPECT_NE(app->onboardingWindow(), nullptr);
+    ASSERT_NE(app->hotkeyManager(), nullptr);
+    EXPECT_TRUE(app->hasHealthCheckTimer());
+    EXPECT_TRUE(testsupport::waitUntil([this] { return app->serverReachable(); }));
+
+    // The level callback is wired to the smoothing (a recording this short is discarded).
+    app->startRecording();
+    scheduler->advance(0.2);
+    EXPECT_GT(app->currentAudioLevel(), 0.0f);
+    app->stopRecording();
+
+    EXPECT_NEAR(pollInterval(), 1.0, 0.25);
+    scheduler->advance(5.0);
+    EXPECT_EQ(permissions->pendingMicrophoneRequests(), 0);
+}
+
+TEST_F(AppStateStartup, LaterRunPollsEveryThreeSecondsAndAsksForTheMicrophoneOnceAfterTwo)
+{
+    defaults->setBool(QStringLiteral("onboardingComplete"), true);
+    createWithWindows();
+    app->lateInit();
+    // The second caller (tray or fallback) finds the work done and logs nothing.
+    log.clear();
+    app->lateInit();
+    EXPECT_TRUE(log.lines().isEmpty());
+
+    EXPECT_EQ(journal, QStringList({QStringLiteral("indicator createPanel"),
+                                    QStringLiteral("indicator startObserving")}));
+    EXPECT_EQ(app->onboardingWindow(), nullptr);
+    EXPECT_EQ(permissions->postEventRequests, 0);
+
+    scheduler->advance(1.9);
+    EXPECT_EQ(permissions->pendingMicrophoneRequests(), 0);
+    scheduler->advance(0.1);
+    EXPECT_EQ(permissions->pendingMicrophoneRequests(), 1);
+    permissions->answerMicrophoneRequests(true);
+    EXPECT_NEAR(pollInterval(), 3.0, 0.25);
+}
+
+TEST_F(AppStateStartup, LostAccessibilityOpensThePermissionsWindowAndDefersTheMicrophone)
+{
+    defaults->setBool(QStringLiteral("onboardingComplete"), true);
+    permissions->trusted = false;
+    permissions->postEvents = false;
+    createWithWindows();
+    log.clear();
+    app->lateInit();
+
+    const QStringList info = log.lines(QStringLiteral("info"));
+    ASSERT_GE(info.size(), 5);
+    EXPECT_EQ(info[1], QStringLiteral("[AppState] AXIsProcessTrusted: false"));
+    EXPECT_EQ(info[4], QStringLiteral("[AppState] Accessibility stale — resetting TCC and showing "
+                                      "permissions window"));
+    EXPECT_EQ(info.last(), QStringLiteral("[AppState] onboardingComplete: true"));
+    EXPECT_EQ(journal, QStringList({
+                           QStringLiteral("onboarding factory permissionsOnly=true"),
+                           QStringLiteral("onboarding createPanel"),
+                           QStringLiteral("onboarding startPermissionsOnlyObserver"),
+                           QStringLiteral("onboarding installActivationObserver"),
+                           QStringLiteral("onboarding show 0"),
+                           QStringLiteral("indicator createPanel"),
+                           QStringLiteral("indicator startObserving"),
+                       }));
+    EXPECT_EQ(permissions->postEventRequests, 1);
+    scheduler->advance(10.0);
+    EXPECT_EQ(permissions->pendingMicrophoneRequests(), 0);
+    EXPECT_NEAR(pollInterval(), 3.0, 0.25);
+}
