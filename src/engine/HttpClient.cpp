@@ -104,6 +104,9 @@ void HttpClient::start(const std::shared_ptr<CurlTransfer> &transfer)
     // Not cancellable on purpose: the work only looks at a transfer that still exists, and a
     // finished transfer's deadline is simply nothing to do.
     m_scheduler.after(transfer->deadlineSeconds(), expire);
+    // Connect now rather than one pass of the event loop later; no curl call is under way here,
+    // and a transfer that ends at once is simply found finished by its waiter.
+    socketAction(CURL_SOCKET_TIMEOUT, 0);
 }
 
 void HttpClient::expire(const std::shared_ptr<CurlTransfer> &transfer)
