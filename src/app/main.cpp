@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/ModuleContext.h"
 #include "ParlovoxApp.h"
 #include "platform/linux/LinuxServices.h"
+#include "platform/linux/TerminationSignalQuitter.h"
 #include "ui/DialogPresenter.h"
 
 #include <QApplication>
@@ -28,5 +29,6 @@ int main(int argc, char *argv[])
     });
     ParlovoxApp parlovox(*services);
     parlovox.showScenes();
+    platform::linux_impl::TerminationSignalQuitter quitOnSignal;
     return QApplication::exec();
 }
