@@ -9,6 +9,7 @@
 #include "platform/Scheduler.h"
 #include "platform/Services.h"
 #include "platform/UserDefaults.h"
+#include "ui/ApplicationScenes.h"
 #include "ui/FloatingIndicatorController.h"
 #include "ui/OnboardingWindowController.h"
 
@@ -41,6 +42,17 @@ UpdaterManager &ParlovoxApp::updaterManager()
     if (!m_updaterManager)
         m_updaterManager = std::make_unique<UpdaterManager>(*m_services.updater);
     return *m_updaterManager;
+}
+
+void ParlovoxApp::showScenes()
+{
+    if (m_scenes)
+        return;
+    const QPointer<AppState> weakState(m_appState.get());
+    m_scenes = std::make_unique<ui::ApplicationScenes>(*m_appState, updaterManager(), [weakState] {
+        if (weakState)
+            weakState->lateInit();
+    });
 }
 
 void ParlovoxApp::installWindowFactories()

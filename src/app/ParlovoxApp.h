@@ -8,6 +8,10 @@
 class AppState;
 class UpdaterManager;
 
+namespace ui {
+class ApplicationScenes;
+}
+
 namespace platform {
 struct Services;
 }
@@ -33,6 +37,12 @@ public:
     UpdaterManager &updaterManager();
     platform::Services &services() const { return m_services; }
 
+    // Puts up the tray icon (and with it the tray window and the settings window). Its first
+    // showing runs the deferred start-up, unless the fallback did so already.
+    void showScenes();
+    // Null until showScenes().
+    ui::ApplicationScenes *scenes() const { return m_scenes.get(); }
+
 private:
     // Tells AppState how to make the floating indicator and the onboarding window.
     void installWindowFactories();
@@ -41,4 +51,5 @@ private:
     platform::Services &m_services;
     std::unique_ptr<AppState> m_appState;
     std::unique_ptr<UpdaterManager> m_updaterManager;
+    std::unique_ptr<ui::ApplicationScenes> m_scenes;
 };

@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/ModuleContext.h"
 #include "ParlovoxApp.h"
 #include "platform/linux/LinuxServices.h"
+#include "platform/linux/TerminationSignalQuitter.h"
 #include "ui/DialogPresenter.h"
 
 #include <QApplication>
@@ -27,5 +28,7 @@ int main(int argc, char *argv[])
             parent, {QStringLiteral("Parlovox"), text, alert.buttons, QMessageBox::NoIcon});
     });
     ParlovoxApp parlovox(*services);
+    parlovox.showScenes();
+    platform::linux_impl::TerminationSignalQuitter quitOnSignal;
     return QApplication::exec();
 }

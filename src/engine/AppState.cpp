@@ -6,6 +6,7 @@
 #include "engine/EngineLogging.h"
 #include "engine/FloatingIndicator.h"
 #include "engine/HotkeyManager.h"
+#include "engine/HttpClient.h"
 #include "engine/OnboardingPresenter.h"
 #include "engine/PasteManager.h"
 #include "engine/RetryQueueManager.h"
@@ -24,7 +25,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QPointer>
 
 #include <algorithm>
@@ -71,12 +71,13 @@ std::optional<QJsonObject> readSeedObject(const QString &path)
 
 } // namespace
 
-AppState::AppState(platform::Services &services, QNetworkAccessManager *network, QObject *parent)
+AppState::AppState(platform::Services &services, HttpClient *http, QObject *parent)
     : QObject(parent), m_services(services), m_appSecret(std::make_shared<std::optional<QString>>())
 {
-    // A client of our own is a child, so it outlives every member and any reply it still holds
-    // is dropped only after the services are gone.
-    m_network = network ? network : new QNetworkAccessManager(this);
+    // A client of our own is a child: it goes after every member, when the weak references to
+    // AppState are already cleared, and ends the requests still running. Their coroutines then
+    // resume, see AppState gone and finish.
+    m_http = http ? http : new HttpClient(*services.scheduler, this);
 
     m_state = RecordingState::idle();
     readSettings();
@@ -86,7 +87,7 @@ AppState::AppState(platform::Services &services, QNetworkAccessManager *network,
     m_recorder =
         std::make_unique<AudioRecorder>(*services.audioInput, *services.scheduler, *services.paths);
     m_transcriptionService = std::make_unique<TranscriptionService>(
-        *m_network, *services.userDefaults, *services.bundle);
+        *m_http, *services.scheduler, *services.userDefaults, *services.bundle);
     m_pasteManager = std::make_unique<PasteManager>(*services.pasteboard, *services.keyEventPoster,
                                                     *services.scriptRunner, *services.permissions,
                                                     *services.scheduler);
@@ -103,7 +104,13 @@ AppState::AppState(platform::Services &services, QNetworkAccessManager *network,
     createRetryQueue();
 }
 
-AppState::~AppState() = default;
+AppState::~AppState()
+{
+    // The stale-file cleanup of the next start would delete it otherwise.
+    if (m_uploadingRecording && m_retryQueueManager)
+        m_retryQueueManager->enqueue(*m_uploadingRecording,
+                                     QStringLiteral("Upload interrupted when Parlovox quit"));
+}
 
 void AppState::readSettings()
 {

@@ -24,7 +24,7 @@ class RetryQueueManager;
 class SoundManager;
 class TranscriptionLogger;
 class TranscriptionService;
-class QNetworkAccessManager;
+class HttpClient;
 
 namespace platform {
 struct Services;
@@ -52,6 +52,8 @@ public:
     static constexpr double discardFlashSeconds = 1.0;
     static constexpr double recordingWarningLeadSeconds = 10.0;
     static constexpr double healthCheckIntervalSeconds = 30.0;
+    // The probe's limit for an idle server and for the whole exchange.
+    static constexpr double healthProbeTimeoutSeconds = 60.0;
 
     // How the application creates the windows AppState holds, so the engine needs no widgets.
     struct WindowFactories
@@ -62,10 +64,12 @@ public:
     };
 
     // Reads the settings, creates the services, reads the seed file on the first launch, reads
-    // the permissions and builds the retry queue. `services` must outlive AppState. Without a
-    // `network`, AppState makes its own HTTP client.
-    explicit AppState(platform::Services &services, QNetworkAccessManager *network = nullptr,
+    // the permissions and builds the retry queue. `services` must outlive AppState. Without an
+    // `http` client, AppState makes its own.
+    explicit AppState(platform::Services &services, HttpClient *http = nullptr,
                       QObject *parent = nullptr);
+    // A recording whose upload is still in flight goes to the retry queue, so quitting never
+    // loses it; every request still running then ends.
     ~AppState() override;
 
     // --- observed properties, in the order of the model ---
@@ -157,8 +161,6 @@ public:
     void flashDiscarded();
     // Whether a failed upload is worth keeping for a retry.
     static bool isRetryableError(const std::exception_ptr &error);
-    // The user-facing text of a failure.
-    static QString describeError(const std::exception_ptr &error);
 
     // --- start-up ---
     // The deferred start-up, once the application has finished launching: permissions, the
@@ -218,12 +220,11 @@ private:
     void finishWithFailure(const QString &filePath, const std::exception_ptr &error,
                            qint64 durationMs);
     void scheduleErrorReset();
-    // serverURL + `path` (no slash handling), or an invalid URL when that names no HTTP server:
-    // unparsable, or without an http/https scheme and a host.
-    static QUrl serverEndpoint(const QString &serverURL, const QString &path);
 
     platform::Services &m_services;
-    QNetworkAccessManager *m_network = nullptr;
+    HttpClient *m_http = nullptr;
+    // The recording of the live upload in flight, handed to the queue if AppState goes first.
+    std::optional<QString> m_uploadingRecording;
     // Shared with the retry queue's getter, which must work without AppState.
     std::shared_ptr<std::optional<QString>> m_appSecret;
 

@@ -4,6 +4,7 @@
 #include "AppState.h"
 
 #include "engine/AudioRecorder.h"
+#include "engine/DescribedError.h"
 #include "engine/EngineLogging.h"
 #include "engine/PasteManager.h"
 #include "engine/RetryQueueManager.h"
@@ -26,6 +27,20 @@ const QString kMicrophoneRequired =
     QStringLiteral("Microphone access required — open System Settings to grant");
 const QString kPasteFailed =
     QStringLiteral("Paste failed — grant Accessibility in System Settings");
+
+// A server URL without http(s) and a host: the upload never left, and only the user can help.
+bool isNotAServer(const std::exception_ptr &error)
+{
+    if (!error)
+        return false;
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransportError &e) {
+        return e.kind() == TransportError::Kind::notAServer;
+    } catch (...) {
+        return false;
+    }
+}
 
 void deleteRecording(const QString &filePath)
 {
@@ -120,29 +135,20 @@ void AppState::flashDiscarded()
 QCoro::Task<> AppState::transcribeRecording(QString filePath, QDateTime startedAt)
 {
     QPointer<AppState> self(this);
-    const QString serverURL = m_serverURL;
-    const QString language = m_language;
-    const QString prompt = buildPrompt();
-    const QString secret = appSecret();
-
     std::optional<QString> text;
     std::exception_ptr failure;
-    if (!serverEndpoint(serverURL, QStringLiteral("/inference")).isValid()) {
-        // An empty URL or one without a scheme would otherwise fail in the HTTP client as a
-        // transport error and send every recording to the retry queue, where it can never
-        // succeed; the user has to fix the setting instead.
-        failure = std::make_exception_ptr(TranscriptionError::invalidURL());
-    } else {
-        try {
-            text = co_await m_transcriptionService->transcribe(
-                filePath, serverURL, language, prompt, secret, transcriptionTimeoutSeconds);
-        } catch (...) {
-            failure = std::current_exception();
-        }
+    m_uploadingRecording = filePath;
+    try {
+        text = co_await m_transcriptionService->transcribe(filePath, m_serverURL, m_language,
+                                                           buildPrompt(), appSecret(),
+                                                           transcriptionTimeoutSeconds);
+    } catch (...) {
+        failure = std::current_exception();
     }
-    // Gone meanwhile: the recording stays where it is, for the stale-file cleanup.
+    // Gone meanwhile: it handed the recording to the queue on its way out.
     if (!self)
         co_return;
+    m_uploadingRecording.reset();
 
     const qint64 durationMs = startedAt.msecsTo(m_services.scheduler->now());
     if (text)
@@ -171,7 +177,7 @@ void AppState::finishWithTranscript(const QString &filePath, const QString &text
 void AppState::finishWithFailure(const QString &filePath, const std::exception_ptr &error,
                                  qint64 durationMs)
 {
-    const QString reason = describeError(error);
+    const QString reason = DescribedError::describe(error);
     const bool retryable = isRetryableError(error);
     m_logger->logFailure(reason, durationMs);
     m_services.crashReporter->captureError(reason, QStringLiteral("transcription"),
@@ -184,11 +190,12 @@ void AppState::finishWithFailure(const QString &filePath, const std::exception_p
     if (retryable) {
         const qsizetype queuedBefore = m_retryQueueManager->items().size();
         m_retryQueueManager->enqueue(filePath, reason);
-        if (m_retryQueueManager->items().size() > queuedBefore) {
+        if (m_retryQueueManager->items().size() > queuedBefore && !isNotAServer(error)) {
             setState(RecordingState::error(QStringLiteral("Queued for retry (%1 pending)")
                                                .arg(m_retryQueueManager->pendingCount())));
         } else {
-            // The queue could not keep the file (it logged why): saying "queued" would be a lie.
+            // Kept for when the server URL is fixed, but the user must hear that it is wrong;
+            // or the queue could not keep the file (it logged why) and "queued" would be a lie.
             // The recording is left in place rather than deleted.
             setState(RecordingState::error(reason));
         }
@@ -229,20 +236,5 @@ bool AppState::isRetryableError(const std::exception_ptr &error)
         return true;
     } catch (...) {
         return true;
-    }
-}
-
-QString AppState::describeError(const std::exception_ptr &error)
-{
-    if (!error)
-        return QStringLiteral("Unknown error");
-    try {
-        std::rethrow_exception(error);
-    } catch (const DescribedError &e) {
-        return e.description();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
     }
 }

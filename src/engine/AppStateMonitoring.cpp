@@ -5,47 +5,26 @@
 
 #include "engine/AudioRecorder.h"
 #include "engine/EngineLogging.h"
+#include "engine/HttpClient.h"
 #include "engine/OnboardingPresenter.h"
 #include "engine/RetryQueueManager.h"
+#include "engine/ServerEndpoint.h"
 #include "platform/Bundle.h"
-#include "platform/DeleteLater.h"
 #include "platform/LoginItem.h"
 #include "platform/Permissions.h"
 #include "platform/Scheduler.h"
 #include "platform/Services.h"
 #include "platform/UserDefaults.h"
 
-#include <QCoroNetworkReply>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QProcess>
-#include <QUrl>
-
-#include <memory>
 
 namespace {
 
 // Used for the privacy reset when the bundle has no identifier of its own.
 const QString kFallbackBundleIdentifier = QStringLiteral("org.parlovox.Parlovox");
 
-// The platform client's default timeout; without one a probe that never answers would pile up
-// behind the 30 s timer.
-constexpr int kHealthProbeTimeoutMs = 60'000;
-
 } // namespace
-
-QUrl AppState::serverEndpoint(const QString &serverURL, const QString &path)
-{
-    // No slash handling: a URL ending in "/" is asked at "//health", as it always has been.
-    const QUrl url(serverURL + path, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() ||
-        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return QUrl();
-    return url;
-}
 
 void AppState::startPermissionMonitoring()
 {
@@ -128,26 +107,32 @@ QCoro::Task<> AppState::checkServerHealth()
     QPointer<AppState> self(this);
     // Each probe compares with what it saw at its own start, so overlapping probes are fine.
     const bool wasReachable = m_serverReachable;
-    const QUrl url = serverEndpoint(m_serverURL, QStringLiteral("/health"));
-    if (!url.isValid()) {
+    const ServerEndpoint endpoint = ServerEndpoint::of(m_serverURL, QStringLiteral("/health"));
+    if (!endpoint.isUsable()) {
         setServerReachable(false);
         co_return;
     }
 
-    QNetworkRequest request(url);
-    request.setTransferTimeout(kHealthProbeTimeoutMs);
-    const platform::DeleteLaterPtr<QNetworkReply> reply(m_network->get(request));
-    co_await reply.get();
+    // Only the status counts: the body is never read, and the platform client's 60 s default
+    // bounds an idle server as well as one that trickles its answer.
+    HttpClient::Request request;
+    request.url = endpoint.url();
+    request.followRedirects = true;
+    request.idleTimeoutSeconds = healthProbeTimeoutSeconds;
+    request.deadlineSeconds = healthProbeTimeoutSeconds;
+    const HttpClient::Response response = co_await m_http->send(request);
     if (!self)
         co_return;
 
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool reachable = reply->error() == QNetworkReply::NoError && status == 200;
+    const bool reachable =
+        response.outcome == HttpClient::Response::Outcome::completed && response.status == 200;
     self->setServerReachable(reachable);
-    // The first reachable probe after launch counts too, so recordings queued by an earlier run
-    // go out right after start-up.
-    if (reachable && !wasReachable && self->m_retryQueueManager)
-        self->m_retryQueueManager->processQueue();
+    RetryQueueManager *queue = self->m_retryQueueManager.get();
+    // The first reachable probe after launch counts as the edge too, so recordings queued by an
+    // earlier run go out right after start-up. While the server stays reachable, a recording
+    // whose back-off has passed would otherwise wait for the server to go down and come back.
+    if (reachable && queue && (!wasReachable || queue->hasDueEntry()))
+        queue->processQueue();
 }
 
 void AppState::handleAudioLevel(float level)

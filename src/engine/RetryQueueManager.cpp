@@ -12,11 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QPointer>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 
 RetryQueueManager::RetryQueueManager(TranscriptionService &transcriptionService,
@@ -25,11 +23,8 @@ RetryQueueManager::RetryQueueManager(TranscriptionService &transcriptionService,
                                      platform::CrashReporter &crashReporter, QObject *parent)
     : QObject(parent), m_transcriptionService(transcriptionService), m_logger(logger),
       m_settings(std::move(settings)), m_scheduler(scheduler), m_crashReporter(crashReporter),
-      m_pendingDirectory(paths.applicationSupportDirectory() + QStringLiteral("/Parlovox/pending")),
-      m_manifestPath(m_pendingDirectory + QStringLiteral("/queue.json"))
+      m_store(paths.applicationSupportDirectory() + QStringLiteral("/Parlovox/pending"))
 {
-    // A failure shows up later as a failed move, which is logged there.
-    QDir().mkpath(m_pendingDirectory);
     loadManifest();
 }
 
@@ -44,72 +39,25 @@ double RetryQueueManager::backoffSeconds(qint64 retryCount)
 
 QString RetryQueueManager::wavPath(const PendingTranscription &entry) const
 {
-    return m_pendingDirectory + QLatin1Char('/') + entry.wavFilename;
+    return m_store.wavPath(entry.wavFilename);
 }
 
 void RetryQueueManager::loadManifest()
 {
-    QList<PendingTranscription> decoded;
-    bool readable = false;
-    QFile file(m_manifestPath);
-    if (file.open(QIODevice::ReadOnly)) {
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-        readable = error.error == QJsonParseError::NoError && document.isArray();
-        const QJsonArray array = document.array();
-        for (qsizetype i = 0; readable && i < array.size(); ++i) {
-            const std::optional<PendingTranscription> entry =
-                array.at(i).isObject() ? PendingTranscription::fromJson(array.at(i).toObject())
-                                       : std::nullopt;
-            if (entry)
-                decoded.append(*entry);
-            else
-                readable = false;
-        }
-    }
-    if (!readable) {
-        // The bad file stays until the next save replaces it.
-        m_items.clear();
-        setPendingCount(0);
-        return;
-    }
-
-    QList<PendingTranscription> kept;
-    for (const PendingTranscription &entry : std::as_const(decoded)) {
-        if (!PendingTranscription::isSafeFilename(entry.wavFilename)) {
-            // An edited manifest must not point the queue at files outside its directory.
-            qCCritical(lcRetryQueue).noquote()
-                << QStringLiteral("[RetryQueue] Invalid file name %1, removing entry")
-                       .arg(entry.wavFilename);
-        } else if (!QFileInfo(wavPath(entry)).isFile()) {
-            qCCritical(lcRetryQueue).noquote()
-                << QStringLiteral("[RetryQueue] Orphaned entry for %1, removing")
-                       .arg(entry.wavFilename);
-        } else {
-            kept.append(entry);
-        }
-    }
-    const bool dropped = kept.size() != decoded.size();
-    m_items = std::move(kept);
-    if (dropped)
+    RetryQueueStore::Loaded loaded = m_store.load();
+    m_items = std::move(loaded.items);
+    if (loaded.changed)
         saveManifest();
     setPendingCount(static_cast<int>(m_items.size()));
-    qCInfo(lcRetryQueue).noquote()
-        << QStringLiteral("[RetryQueue] Loaded %1 pending items").arg(m_pendingCount);
+    // A manifest that did not decode is not "loaded", whatever was recovered beside it.
+    if (loaded.decoded)
+        qCInfo(lcRetryQueue).noquote()
+            << QStringLiteral("[RetryQueue] Loaded %1 pending items").arg(m_pendingCount);
 }
 
 void RetryQueueManager::saveManifest()
 {
-    QJsonArray array;
-    for (const PendingTranscription &entry : std::as_const(m_items))
-        array.append(entry.toJson());
-    // Written beside the old file and renamed over it, so a full disk or a crash leaves the
-    // previous manifest whole. Failures are ignored: the queue in memory is unaffected.
-    QSaveFile file(m_manifestPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
-    file.commit();
+    m_store.save(m_items);
 }
 
 void RetryQueueManager::enqueue(const QString &filePath, const QString &failureReason)
@@ -125,7 +73,7 @@ void RetryQueueManager::enqueue(const QString &filePath, const QString &failureR
     }
 
     // The directory may have been removed since start-up; recreating it keeps the recording.
-    QDir().mkpath(m_pendingDirectory);
+    QDir().mkpath(m_store.pendingDirectory());
     const QString destination = wavPath(entry);
     const bool destinationExisted = QFileInfo::exists(destination);
     if (!QFile::rename(filePath, destination)) {
@@ -155,6 +103,13 @@ void RetryQueueManager::processQueue()
         return;
     setIsProcessing(true);
     m_retryTask = retryAll();
+}
+
+bool RetryQueueManager::hasDueEntry() const
+{
+    return std::any_of(m_items.cbegin(), m_items.cend(), [this](const PendingTranscription &entry) {
+        return entry.retryCount >= maxRetries || isDue(entry);
+    });
 }
 
 void RetryQueueManager::deleteWAV(const PendingTranscription &entry)
@@ -234,12 +189,8 @@ QCoro::Task<> RetryQueueManager::retryAll()
         try {
             text = co_await m_transcriptionService.transcribe(path, serverURL, language, prompt,
                                                               appSecret, uploadTimeoutSeconds);
-        } catch (const DescribedError &error) {
-            failure = error.description();
-        } catch (const std::exception &error) {
-            failure = QString::fromUtf8(error.what());
         } catch (...) {
-            failure = QStringLiteral("Unknown error");
+            failure = DescribedError::describe(std::current_exception());
         }
         if (!self)
             co_return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/PendingTranscription.h"
+#include "engine/RetryQueueStore.h"
 
 #include <QList>
 #include <QObject>
@@ -49,7 +50,8 @@ public:
     static constexpr double uploadTimeoutSeconds = 120.0;
 
     // Creates the pending directory under `paths`' application-support root (a failure is
-    // ignored) and loads the manifest. The services must outlive the manager.
+    // ignored) and loads the manifest, repairing what an interrupted save left (see
+    // RetryQueueStore). The services must outlive the manager.
     RetryQueueManager(TranscriptionService &transcriptionService, TranscriptionLogger &logger,
                       Settings settings, const platform::Paths &paths,
                       platform::Scheduler &scheduler, platform::CrashReporter &crashReporter,
@@ -65,8 +67,8 @@ public:
     void setOnRetrySuccess(SuccessCallback callback) { m_onRetrySuccess = std::move(callback); }
 
     const QList<PendingTranscription> &items() const { return m_items; }
-    QString pendingDirectory() const { return m_pendingDirectory; }
-    QString manifestPath() const { return m_manifestPath; }
+    QString pendingDirectory() const { return m_store.pendingDirectory(); }
+    QString manifestPath() const { return m_store.manifestPath(); }
     // The current or last run; replaced by each run.
     const std::optional<QCoro::Task<>> &retryTask() const { return m_retryTask; }
 
@@ -75,6 +77,8 @@ public:
     void enqueue(const QString &filePath, const QString &failureReason);
     // Starts one run unless one is going or the queue is empty.
     void processQueue();
+    // Whether a run would do something for an entry now: one is due or retried too often.
+    bool hasDueEntry() const;
 
     // Seconds after the last failure at which an entry with `retryCount` failed retries is due.
     static double backoffSeconds(qint64 retryCount);
@@ -103,8 +107,7 @@ private:
     Settings m_settings;
     platform::Scheduler &m_scheduler;
     platform::CrashReporter &m_crashReporter;
-    QString m_pendingDirectory;
-    QString m_manifestPath;
+    RetryQueueStore m_store;
 
     int m_pendingCount = 0;
     bool m_isProcessing = false;

@@ -1,83 +1,53 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TranscriptionService.h"
 
+#include "engine/DescribedError.h"
 #include "engine/FileReadError.h"
+#include "engine/HttpClient.h"
+#include "engine/ServerEndpoint.h"
 #include "engine/TranscriptionError.h"
 #include "engine/TranscriptionResponse.h"
 #include "engine/TransportError.h"
 #include "platform/Bundle.h"
-#include "platform/DeleteLater.h"
+#include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 
-#include <QCoroNetworkReply>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QSysInfo>
 #include <QUrl>
 #include <QUuid>
 
-#include <cmath>
-#include <limits>
-#include <memory>
+#include <algorithm>
 
 namespace {
 
-int timeoutMilliseconds(double seconds)
-{
-    // Zero would switch Qt's transfer timeout off altogether; keep the request default then.
-    if (!(seconds > 0))
-        return 60'000;
-    const double ms = std::ceil(seconds * 1000.0);
-    return ms >= std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                 : static_cast<int>(ms);
-}
+using Outcome = HttpClient::Response::Outcome;
 
-// Qt reports HTTP statuses of 400 and above as reply errors too (content and server classes,
-// 400 and 418 as an invalid operation, 407 as a proxy error), and a redirect it cannot follow
-// (no usable Location) as an unknown protocol. Those are answers of the server; every other
-// error means the exchange itself failed, even when a status line had already arrived (a reply
-// cut short, a body that does not decompress).
-bool isTransportFailure(QNetworkReply::NetworkError error, const QVariant &status)
-{
-    if (error == QNetworkReply::NoError)
-        return false;
-    const int code = status.isValid() ? status.toInt() : 0;
-    if (code >= 300 && code < 400)
-        return error != QNetworkReply::ProtocolUnknownError;
-    if (code < 400)
-        return true;
-    const bool derivedFromStatus = (error >= QNetworkReply::ContentAccessDenied &&
-                                    error <= QNetworkReply::UnknownContentError) ||
-                                   (error >= QNetworkReply::InternalServerError &&
-                                    error <= QNetworkReply::UnknownServerError) ||
-                                   error == QNetworkReply::ProtocolInvalidOperationError ||
-                                   error == QNetworkReply::ProxyAuthenticationRequiredError;
-    return !derivedFromStatus;
-}
+const QString kInvalidServerURL = QStringLiteral("Invalid server URL");
 
+// The server's text for a failed status: the body as UTF-8, or "Unknown error" when it is not
+// UTF-8. Only the part an error text can keep is decoded, so a huge error page costs nothing.
 QString serverMessage(const QByteArray &body)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(body);
-    if (decoder.hasError())
+    if (!body.isValidUtf8())
         return QStringLiteral("Unknown error");
-    return text;
+    // Four bytes at most per character: this prefix holds every character that is kept.
+    const qsizetype prefix = (DescribedError::maximumTextLength + 1) * 4;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(body).first(std::min(prefix, body.size())));
+    return DescribedError::limited(text);
 }
 
-// Qt writes header values as given, so a line break in a stored value (the device id comes
-// from a hand-editable settings file) would smuggle extra headers into the request. Such a
-// header is left out instead.
-void setHeader(QNetworkRequest &request, const QByteArray &name, const QString &text)
+// A line break in a stored value (the device id comes from a hand-editable settings file) would
+// smuggle extra headers into the request. Such a header is left out instead.
+void addHeader(HttpClient::Request &request, const QByteArray &name, const QString &text)
 {
     const QByteArray value = text.toUtf8();
     if (value.contains('\r') || value.contains('\n') || value.contains('\0'))
         return;
-    // A null value would make Qt drop the header; an empty one is still sent.
-    request.setRawHeader(name, value.isNull() ? QByteArray("") : value);
+    request.headers.append({name, value});
 }
 
 QByteArray readRecording(const QString &path)
@@ -91,111 +61,133 @@ QByteArray readRecording(const QString &path)
     return wav;
 }
 
-// Never hold more than the limit: the reply is aborted as soon as its declared or received size
-// exceeds it. The flag tells afterwards whether that happened.
-std::shared_ptr<bool> abortWhenTooLarge(QNetworkReply *reply)
+// Where a 307 or 308 may take the upload: an http or https URL, and never from https to http.
+bool mayFollow(const QUrl &from, const QUrl &to)
 {
-    const auto tooLarge = std::make_shared<bool>(false);
-    const auto guard = [reply, tooLarge](qint64 received, qint64 total) {
-        const qint64 limit = TranscriptionService::maximumReplySize;
-        if (!*tooLarge && (received > limit || total > limit)) {
-            *tooLarge = true;
-            reply->abort();
-        }
-    };
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, guard);
-    // Qt does not promise whether progress counts wire or inflated bytes, and a compressed
-    // reply can hold far more once inflated: bound what is actually buffered too.
-    QObject::connect(reply, &QNetworkReply::readyRead, reply,
-                     [reply, guard] { guard(reply->bytesAvailable(), -1); });
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, guard] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid())
-            guard(0, length.toLongLong());
-    });
-    return tooLarge;
+    const QString scheme = to.scheme().toLower();
+    if (!to.isValid() || to.host().isEmpty())
+        return false;
+    if (scheme == QLatin1String("https"))
+        return true;
+    return scheme == QLatin1String("http") && from.scheme().toLower() != QLatin1String("https");
 }
 
-// The outcome of a finished reply, checked in this order: too large, transport failure, no
-// HTTP reply, a status other than 200, a body that does not decode.
-QString textOf(QNetworkReply &reply, bool tooLarge)
+TransportError redirectedTo(const QString &address)
 {
-    if (tooLarge)
-        throw TranscriptionError::invalidResponse();
-    // Nothing but the transfer timeout cancels the reply while we wait, and Qt reports that as
-    // a plain cancellation; say what happened.
-    if (reply.error() == QNetworkReply::OperationCanceledError)
-        throw TransportError(QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (isTransportFailure(reply.error(), status))
-        throw TransportError(reply.error(), reply.errorString());
-    if (!status.isValid())
-        throw TranscriptionError::invalidResponse();
+    return TransportError(TransportError::Kind::redirected,
+                          QStringLiteral("Server redirected the upload to %1; change the server "
+                                         "URL")
+                              .arg(address));
+}
 
-    const QByteArray data = reply.readAll();
-    const int statusCode = status.toInt();
-    if (statusCode != 200)
-        throw TranscriptionError::serverError(statusCode, serverMessage(data));
-    return TranscriptionResponse::decode(data).text.trimmed();
+// The outcome of a transfer that did not bring a whole reply, as the error it is.
+void throwUnlessCompleted(const HttpClient::Response &response)
+{
+    switch (response.outcome) {
+    case Outcome::completed:
+        return;
+    case Outcome::tooLarge:
+    case Outcome::invalidReply:
+        throw TranscriptionError::invalidResponse();
+    case Outcome::timedOut:
+        throw TransportError(TransportError::Kind::timedOut,
+                             QStringLiteral("The request timed out."));
+    case Outcome::cancelled:
+        throw TransportError(TransportError::Kind::cancelled, response.errorText);
+    case Outcome::failed:
+        break;
+    }
+    throw TransportError(TransportError::Kind::failed, response.errorText);
 }
 
 } // namespace
 
-TranscriptionService::TranscriptionService(QNetworkAccessManager &network,
+TranscriptionService::TranscriptionService(HttpClient &http, const platform::Scheduler &scheduler,
                                            const platform::UserDefaults &defaults,
                                            const platform::Bundle &bundle)
-    : m_network(network), m_defaults(defaults), m_bundle(bundle)
+    : m_http(http), m_scheduler(scheduler), m_defaults(defaults), m_bundle(bundle)
 {}
+
+double TranscriptionService::deadlineSeconds(double timeoutSeconds, qint64 bodyBytes)
+{
+    const double wait = timeoutSeconds > 0 ? timeoutSeconds : 60.0;
+    return 2 * wait + static_cast<double>(bodyBytes) / slowLinkBytesPerSecond;
+}
 
 QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString serverURL,
                                                       QString language, QString prompt,
                                                       QString appSecret, double timeoutSeconds)
 {
-    // No slash handling: a URL ending in "/" yields "//inference", as it always has.
-    const QUrl endpoint(serverURL + QStringLiteral("/inference"), QUrl::StrictMode);
-    if (!endpoint.isValid())
+    const ServerEndpoint endpoint = ServerEndpoint::of(serverURL, QStringLiteral("/inference"));
+    if (endpoint.problem() == ServerEndpoint::Problem::unparsable)
         throw TranscriptionError::invalidURL();
+    if (endpoint.problem() == ServerEndpoint::Problem::notAServer)
+        throw TransportError(TransportError::Kind::notAServer, kInvalidServerURL);
     const QByteArray wav = readRecording(filePath);
     const QByteArray boundary =
         QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
 
-    QNetworkRequest request(endpoint);
-    request.setTransferTimeout(timeoutMilliseconds(timeoutSeconds));
-    request.setRawHeader("Content-Type", "multipart/form-data; boundary=" + boundary);
+    HttpClient::Request request;
+    request.method = "POST";
+    request.url = endpoint.url();
+    request.headers.append({"Content-Type", "multipart/form-data; boundary=" + boundary});
     if (!appSecret.isEmpty())
-        setHeader(request, "X-App-Secret", appSecret);
+        addHeader(request, "X-App-Secret", appSecret);
     if (const auto deviceId = m_defaults.string(QStringLiteral("sentryUserId")))
-        setHeader(request, "X-Device-Id", *deviceId);
-    setHeader(request, "X-App-Version", appVersion());
-    setHeader(request, "X-OS-Version", osVersion());
+        addHeader(request, "X-Device-Id", *deviceId);
+    addHeader(request, "X-App-Version", appVersion());
+    addHeader(request, "X-OS-Version", osVersion());
+    request.body = bodyPieces(boundary, wav, language, prompt);
+    request.maximumReplyBytes = maximumReplySize;
+    request.idleTimeoutSeconds = timeoutSeconds > 0 ? timeoutSeconds : 60.0;
 
-    const platform::DeleteLaterPtr<QNetworkReply> reply(
-        m_network.post(request, buildBody(boundary, wav, language, prompt)));
-    const auto tooLarge = abortWhenTooLarge(reply.get());
-    co_await reply.get();
-    co_return textOf(*reply, *tooLarge);
+    qint64 bodyBytes = 0;
+    for (const QByteArray &piece : std::as_const(request.body))
+        bodyBytes += piece.size();
+    // The service may be gone when a transfer ends; only these are used after a wait.
+    HttpClient &http = m_http;
+    const platform::Scheduler &clock = m_scheduler;
+    const double deadline = clock.monotonic() + deadlineSeconds(timeoutSeconds, bodyBytes);
+
+    for (int redirects = 0;; ++redirects) {
+        request.deadlineSeconds = std::max(0.0, deadline - clock.monotonic());
+        const HttpClient::Response response = co_await http.send(request);
+        throwUnlessCompleted(response);
+        const int status = response.status;
+        if (status >= 300 && status < 400 && !response.redirectUrl.isEmpty()) {
+            // A 301, 302 or 303 would turn the upload into a GET and lose the recording to the
+            // "not retryable" answer of the wrong endpoint: only 307 and 308 keep it a POST.
+            const QUrl target(response.redirectUrl, QUrl::StrictMode);
+            if ((status != 307 && status != 308) || redirects >= maximumRedirects ||
+                !mayFollow(request.url, target))
+                throw redirectedTo(response.redirectUrl);
+            request.url = target;
+            continue;
+        }
+        if (status != 200)
+            throw TranscriptionError::serverError(status, serverMessage(response.body));
+        co_return TranscriptionResponse::decode(response.body).text.trimmed();
+    }
 }
 
-QByteArray TranscriptionService::buildBody(const QByteArray &boundary, const QByteArray &wav,
-                                           const QString &language, const QString &prompt)
+QList<QByteArray> TranscriptionService::bodyPieces(const QByteArray &boundary,
+                                                   const QByteArray &wav, const QString &language,
+                                                   const QString &prompt)
 {
-    QByteArray body;
-    body.reserve(wav.size() + 1024 + language.size() * 3 + prompt.size() * 3);
-    body += "--" + boundary + "\r\n";
-    body += "Content-Disposition: form-data; name=\"file\"; filename=\"recording.wav\"\r\n";
-    body += "Content-Type: audio/wav\r\n\r\n";
-    body += wav;
-    body += "\r\n";
-    appendFormField(body, boundary, QStringLiteral("temperature"), QStringLiteral("0.0"));
-    appendFormField(body, boundary, QStringLiteral("response_format"), QStringLiteral("json"));
+    QByteArray head = "--" + boundary + "\r\n";
+    head += "Content-Disposition: form-data; name=\"file\"; filename=\"recording.wav\"\r\n";
+    head += "Content-Type: audio/wav\r\n\r\n";
+    QByteArray tail = "\r\n";
+    appendFormField(tail, boundary, QStringLiteral("temperature"), QStringLiteral("0.0"));
+    appendFormField(tail, boundary, QStringLiteral("response_format"), QStringLiteral("json"));
     if (!language.isEmpty())
-        appendFormField(body, boundary, QStringLiteral("language"), language);
+        appendFormField(tail, boundary, QStringLiteral("language"), language);
     if (!prompt.isEmpty())
-        appendFormField(body, boundary, QStringLiteral("prompt"), prompt);
-    appendFormField(body, boundary, QStringLiteral("beam_size"), QStringLiteral("5"));
-    appendFormField(body, boundary, QStringLiteral("best_of"), QStringLiteral("5"));
-    body += "--" + boundary + "--\r\n";
-    return body;
+        appendFormField(tail, boundary, QStringLiteral("prompt"), prompt);
+    appendFormField(tail, boundary, QStringLiteral("beam_size"), QStringLiteral("5"));
+    appendFormField(tail, boundary, QStringLiteral("best_of"), QStringLiteral("5"));
+    tail += "--" + boundary + "--\r\n";
+    return {head, wav, tail};
 }
 
 void TranscriptionService::appendFormField(QByteArray &body, const QByteArray &boundary,

@@ -3,22 +3,27 @@
 
 #include "engine/DescribedError.h"
 
-#include <QNetworkReply>
-
-// The HTTP client could not complete the exchange: no connection, timeout, cancellation, TLS
-// failure, a reply cut short and the like. Always worth retrying.
+// The upload did not get a usable answer from the server: no connection, a timeout, a reply cut
+// short, a redirect away from the server URL, or a server URL that names no HTTP server. Always
+// worth retrying: the recording waits until the server (or its URL) is right.
 class TransportError final : public DescribedError
 {
 public:
-    TransportError(QNetworkReply::NetworkError code, const QString &text)
-        : m_code(code), m_text(text)
-    {}
+    enum class Kind {
+        failed,     // no connection, reset, cut short, TLS failure and the like
+        timedOut,   // idle too long or past the upload's deadline
+        cancelled,  // the program stopped the upload (it is quitting)
+        redirected, // the server sent the upload elsewhere in a way it cannot follow
+        notAServer, // the server URL has no http or https scheme and host
+    };
 
-    QNetworkReply::NetworkError code() const { return m_code; }
-    // The client's own text for the failure.
+    TransportError(Kind kind, const QString &text) : m_kind(kind), m_text(text) {}
+
+    Kind kind() const { return m_kind; }
+    // The client's own text for the failure; "Invalid server URL" for notAServer.
     QString description() const override { return m_text; }
 
 private:
-    QNetworkReply::NetworkError m_code;
+    Kind m_kind;
     QString m_text;
 };

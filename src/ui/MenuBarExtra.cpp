@@ -60,7 +60,11 @@ MenuBarExtra::MenuBarExtra(AppState &appState, UpdaterManager &updaterManager, A
     m_trayIcon->setContextMenu(m_menu.get());
     connect(m_trayIcon.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger && m_actions.openWindow)
+                // A click soon after the window closed arrives as a double click: it opens it
+                // again.
+                const bool click =
+                    reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick;
+                if (click && m_actions.openWindow)
                     m_actions.openWindow(m_trayIcon->geometry());
             });
 

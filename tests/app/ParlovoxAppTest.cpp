@@ -1,9 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ParlovoxApp.h"
+#include "GlobalShortcuts/ModuleContext.h"
 #include "engine/AppStateFixture.h"
 #include "engine/UpdaterManager.h"
 #include "support/FakeEventMonitors.h"
 #include "support/FakeUpdater.h"
+#include "support/FakeWorkspace.h"
+#include "ui/ApplicationScenes.h"
+#include "ui/InputTab.h"
+#include "ui/MenuBarExtra.h"
+#include "ui/SettingsView.h"
+
+#include <QMenu>
+#include <QTabWidget>
 
 #include <QRegularExpression>
 
@@ -92,6 +101,32 @@ TEST_F(ParlovoxAppTest, TheUpdaterManagerIsMadeOnFirstUseAndKept)
     EXPECT_EQ(&parlovox->updaterManager(), &first);
     EXPECT_EQ(updater->calls,
               QStringList({QStringLiteral("start"), QStringLiteral("interval 3600")}));
+}
+
+// The tray is the first user of the update wrapper, so automatic checks start with it; its
+// Settings entry opens one settings window whose Input tab is the real one.
+TEST_F(ParlovoxAppTest, TheScenesStartTheUpdateCheckAndKeepOneSettingsWindow)
+{
+    install<testsupport::FakeWorkspace>(services.workspace);
+    GlobalShortcuts::ModuleContext shortcuts(services);
+    parlovox = std::make_unique<ParlovoxApp>(services);
+    parlovox->showScenes();
+    EXPECT_TRUE(updater->calls.contains(QStringLiteral("start")));
+    ui::ApplicationScenes &scenes = *parlovox->scenes();
+    EXPECT_EQ(scenes.settingsWindow(), nullptr);
+
+    QMenu &menu = scenes.menuBarExtra().contextMenu();
+    ASSERT_FALSE(menu.actions().isEmpty());
+    menu.actions().constFirst()->trigger();
+    ui::SettingsView *settings = scenes.settingsWindow();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(settings->isVisible());
+    EXPECT_NE(qobject_cast<ui::InputTab *>(settings->tabs().widget(1)), nullptr);
+    settings->close();
+    scenes.openSettings();
+    EXPECT_EQ(scenes.settingsWindow(), settings);
+    EXPECT_TRUE(settings->isVisible());
+    parlovox.reset();
 }
 
 } // namespace

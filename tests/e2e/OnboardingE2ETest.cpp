@@ -28,6 +28,28 @@ protected:
             .value(0)
             .trimmed();
     }
+    // The visible windows of the program under test, its docked tray icon among them.
+    QStringList visibleWindows()
+    {
+        return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                        QStringLiteral("--pid"), QString::number(m_parlovox.processId())});
+    }
+    static QStringList xdotool(const QStringList &arguments)
+    {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"), arguments);
+        if (!search.waitForFinished(3000))
+            return {};
+        return QString::fromLatin1(search.readAllStandardOutput())
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    // The tray host's window, where our icon is the only one docked.
+    static QString trayHost()
+    {
+        return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                        QStringLiteral("--class"), QStringLiteral("trayer")})
+            .value(0);
+    }
     // A click at a point of the window, as the user makes it.
     static void click(const QString &window, int x, int y)
     {
@@ -89,6 +111,24 @@ TEST_F(OnboardingE2ETest, AFirstLaunchGuidesThroughOnboardingAndTheNextDictation
 
     ASSERT_NO_FATAL_FAILURE(focusTextField());
     ASSERT_NO_FATAL_FAILURE(dictateIntoTextField());
+
+    // The tray icon is docked in the desktop's tray; a click on it opens the tray window beside
+    // it, and Escape closes it again.
+    const QString tray = trayHost();
+    ASSERT_FALSE(tray.isEmpty());
+    // Once the indicator has faded out, the docked icon is all the program shows.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return visibleWindows().size() == 1; }))
+        << "no tray icon of ours is shown";
+    const qsizetype withoutWindow = 1;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        if (visibleWindows().size() > withoutWindow)
+            return true;
+        click(tray, 12, 12);
+        return testsupport::waitUntil([&] { return visibleWindows().size() > withoutWindow; },
+                                      1000);
+    }));
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(testsupport::waitUntil([&] { return visibleWindows().size() == withoutWindow; }));
 }
 
 } // namespace

@@ -19,6 +19,7 @@ public:
     // Asks it to quit, then kills it after a grace period.
     void stop();
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    qint64 processId() const { return m_process.processId(); }
 
     // Waits until a line containing `text` has been printed since start; false after `timeoutMs`
     // or when the program ended first.

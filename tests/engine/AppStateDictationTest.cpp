@@ -2,6 +2,7 @@
 #include "AppStateFixture.h"
 
 #include "engine/DecodingError.h"
+#include "engine/DescribedError.h"
 #include "engine/TranscriptionError.h"
 #include "engine/TransportError.h"
 
@@ -167,18 +168,67 @@ TEST_F(AppStateDictation, ARejectedUploadShowsItsOwnTextAndDeletesTheFile)
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
     EXPECT_FALSE(QFile::exists(audio->createdPaths().first()));
 
-    // A server URL that does not parse, with spaces or without a scheme: the same, no request.
-    for (const QString &url :
-         {QStringLiteral("http://exa mple.com"), QString(), QStringLiteral("localhost:8080"),
-          QStringLiteral("127.0.0.1:8080"), QStringLiteral("ftp://127.0.0.1")}) {
-        server.clearRequests();
+    // A URL with a scheme that does not parse: the same, without a request.
+    server.clearRequests();
+    app->setServerURL(QStringLiteral("http://exa mple.com"));
+    app->startRecording();
+    const QString second = audio->recordingPath();
+    scheduler->advance(1.0);
+    app->stopRecording();
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Invalid server URL")));
+    EXPECT_EQ(server.requestCount(), 0);
+    EXPECT_FALSE(crashReporter->events().last().context.value("is_retryable").toBool());
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
+    EXPECT_FALSE(QFile::exists(second));
+}
+
+TEST_F(AppStateDictation, AServerURLWithoutSchemeOrHostKeepsTheRecordingsUntilItIsFixed)
+{
+    server.setHandler("/inference",
+                      [](const auto &) { return HttpReply::json(200, R"({"text":"kept"})"); });
+    createDictating();
+    const QStringList urls = {QString(), QStringLiteral("localhost:8080"),
+                              QStringLiteral("127.0.0.1:8080"), QStringLiteral("ftp://127.0.0.1"),
+                              QStringLiteral("http:///x")};
+    for (const QString &url : urls) {
         app->setServerURL(url);
         dictate(1.0);
         ASSERT_TRUE(waitUntilSettled());
-        EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Invalid server URL")));
-        EXPECT_EQ(server.requestCount(), 0);
-        EXPECT_FALSE(crashReporter->events().last().context.value("is_retryable").toBool());
+        // The user is told what is wrong, and nothing recorded is lost for it.
+        EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Invalid server URL")))
+            << url.toStdString();
+        EXPECT_TRUE(crashReporter->events().last().context.value("is_retryable").toBool());
     }
+    EXPECT_EQ(server.requestCount(), 0);
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), urls.size());
+
+    app->setServerURL(server.url());
+    app->retryQueueManager()->processQueue();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !app->retryQueueManager()->isProcessing(); },
+                                       10000));
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
+    EXPECT_EQ(server.requestsTo("/inference").size(), urls.size());
+    EXPECT_EQ(app->currentTranscription(), QStringLiteral("kept"));
+}
+
+TEST_F(AppStateDictation, QuittingDuringAnUploadHandsTheRecordingToTheQueue)
+{
+    server.enqueue(HttpReply::hang(), "/inference");
+    createDictating();
+    dictate(1.0);
+    const QString name = QFileInfo(audio->createdPaths().first()).fileName();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }));
+    app.reset();
+
+    // The next start's cleanup of leftover recordings cannot reach it: it waits in the queue.
+    AudioRecorder::cleanupStaleRecordings(*paths);
+    create();
+    ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
+    const PendingTranscription &entry = app->retryQueueManager()->items().first();
+    EXPECT_EQ(entry.wavFilename, name);
+    EXPECT_EQ(entry.failureReason, QStringLiteral("Upload interrupted when Parlovox quit"));
+    EXPECT_TRUE(QFile::exists(pendingDirectory() + QLatin1Char('/') + name));
 }
 
 TEST_F(AppStateDictation, TheFirstFailuresResetCutsASecondFailureShort)
@@ -308,8 +358,9 @@ TEST(AppStateErrors, OnlyABadURLAndClientStatusesAreNotWorthRetrying)
     const auto retryable = [](auto error) {
         return AppState::isRetryableError(std::make_exception_ptr(error));
     };
-    EXPECT_TRUE(retryable(TransportError(QNetworkReply::ConnectionRefusedError, "refused")));
-    EXPECT_TRUE(retryable(TransportError(QNetworkReply::ProtocolUnknownError, "unknown")));
+    EXPECT_TRUE(retryable(TransportError(TransportError::Kind::failed, "refused")));
+    EXPECT_TRUE(retryable(TransportError(TransportError::Kind::notAServer, "Invalid server URL")));
+    EXPECT_TRUE(retryable(TransportError(TransportError::Kind::redirected, "moved")));
     EXPECT_FALSE(retryable(TranscriptionError::invalidURL()));
     EXPECT_TRUE(retryable(TranscriptionError::invalidResponse()));
     EXPECT_TRUE(retryable(TranscriptionError::serverError(500, "x")));
@@ -318,8 +369,8 @@ TEST(AppStateErrors, OnlyABadURLAndClientStatusesAreNotWorthRetrying)
     EXPECT_TRUE(retryable(DecodingError(DecodingError::Kind::keyNotFound, "text")));
     EXPECT_TRUE(retryable(std::runtime_error("odd")));
     EXPECT_TRUE(retryable(42));
-    EXPECT_EQ(AppState::describeError(std::make_exception_ptr(std::runtime_error("odd"))),
+    EXPECT_EQ(DescribedError::describe(std::make_exception_ptr(std::runtime_error("odd"))),
               QStringLiteral("odd"));
-    EXPECT_EQ(AppState::describeError(std::make_exception_ptr(42)),
+    EXPECT_EQ(DescribedError::describe(std::make_exception_ptr(42)),
               QStringLiteral("Unknown error"));
 }

@@ -149,6 +149,75 @@ TEST_F(AppStateMonitoring, DownThenUpStartsExactlyOneRetryRun)
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), 1);
 }
 
+TEST_F(AppStateMonitoring, WhileTheServerStaysReachableAnEntryIsRetriedOnceItIsDue)
+{
+    server.setHandler("/health", [](const auto &) { return HttpReply::text(200, "ok"); });
+    server.enqueue(HttpReply::text(503, "busy"), "/inference");
+    server.setHandler("/inference",
+                      [](const auto &) { return HttpReply::json(200, R"({"text":"at last"})"); });
+    createDictating();
+    queueRecording();
+    probe();
+    ASSERT_TRUE(waitForRunEnd());
+    ASSERT_EQ(app->retryQueueManager()->items().at(0).retryCount, 1);
+
+    // Reachable all along: no edge, yet the entry goes out once its back-off has passed.
+    scheduler->advance(29.9);
+    probe();
+    EXPECT_FALSE(app->retryQueueManager()->isProcessing());
+    EXPECT_EQ(server.requestsTo("/inference").size(), 1);
+    scheduler->advance(0.1);
+    probe();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(server.requestsTo("/inference").size(), 2);
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
+    EXPECT_EQ(app->currentTranscription(), QStringLiteral("at last"));
+}
+
+namespace {
+
+QCoro::Task<> noteEnd(QCoro::Task<> task, bool *ended)
+{
+    co_await std::move(task);
+    *ended = true;
+}
+
+} // namespace
+
+TEST_F(AppStateMonitoring, AProbeInFlightEndsWithAppState)
+{
+    server.setHandler("/health", [](const auto &) { return HttpReply::hang(); });
+    createDictating();
+    bool ended = false;
+    noteEnd(app->checkServerHealth(), &ended);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }));
+    app.reset();
+    // Nothing is left waiting for an answer that can no longer come.
+    EXPECT_TRUE(ended);
+}
+
+TEST_F(AppStateMonitoring, AProbeReadsOnlyTheStatusAndEndsAtItsDeadline)
+{
+    createDictating();
+    // An endless body: the status is all the probe wants, so it stops at the first byte.
+    HttpReply endless = HttpReply::stream(200, [](qint64) { return QByteArray(64 * 1024, 'h'); });
+    endless.chunked = true;
+    server.enqueue(endless, "/health");
+    probe();
+    EXPECT_TRUE(app->serverReachable());
+
+    // A server that never answers: unreachable once the probe's minute is over.
+    server.enqueue(HttpReply::hang(), "/health");
+    bool ended = false;
+    noteEnd(app->checkServerHealth(), &ended);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 2; }));
+    scheduler->advance(AppState::healthProbeTimeoutSeconds - 0.01);
+    EXPECT_FALSE(ended);
+    scheduler->advance(0.01);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return ended; }));
+    EXPECT_FALSE(app->serverReachable());
+}
+
 TEST_F(AppStateMonitoring, TheHealthTimerProbesAtOnceAndEveryThirtySeconds)
 {
     server.setHandler("/health", [](const auto &) { return HttpReply::text(204, ""); });
@@ -179,8 +248,7 @@ TEST_F(AppStateMonitoring, AServerURLThatNamesNoServerIsUnreachableWithoutAReque
     }
     EXPECT_EQ(server.requestCount(), 1);
 
-    // A trailing slash is no reason to refuse the probe (Qt's HTTP client then sends the path
-    // with the doubled slash merged).
+    // A trailing slash is no reason to refuse the probe; it asks "//health" as typed.
     app->setServerURL(server.url() + QLatin1Char('/'));
     probe();
     EXPECT_EQ(server.requestCount(), 2);

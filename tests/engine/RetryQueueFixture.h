@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/HttpClient.h"
 #include "engine/RetryQueueManager.h"
 #include "engine/TranscriptionLogger.h"
 #include "engine/TranscriptionService.h"
@@ -18,7 +19,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
 
 #include <gtest/gtest.h>
 
@@ -115,8 +115,8 @@ protected:
     testsupport::RecordingCrashReporter crashReporter;
     testsupport::TestHttpServer server;
     testsupport::LogCapture log{QStringLiteral("parlovox.retryqueue")};
-    QNetworkAccessManager network;
-    TranscriptionService service{network, defaults, bundle};
+    HttpClient http{scheduler};
+    TranscriptionService service{http, scheduler, defaults, bundle};
     TranscriptionLogger logger{paths, scheduler};
     QString language = QStringLiteral("en");
     std::unique_ptr<RetryQueueManager> queue;

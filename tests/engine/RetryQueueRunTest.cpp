@@ -166,16 +166,46 @@ TEST_F(Runs, AManagerGoneDuringAnUploadLeavesItsEntryForTheNextStart)
     QObject::connect(&server, &testsupport::TestHttpServer::requestReceived, &server,
                      [this] { queue.reset(); });
     server.enqueue(HttpReply::json(200, R"({"text":"late"})"), "/inference");
-    QSignalSpy replies(&network, &QNetworkAccessManager::finished);
-
     queue->processQueue();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return replies.count() == 1; }, 10000));
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }, 10000));
+    ASSERT_TRUE(testsupport::waitUntil([this] { return http.runningCount() == 0; }, 10000));
 
     // The answer arrived after the manager: nothing was logged, deleted or saved for it.
     EXPECT_TRUE(logRecords().isEmpty());
     EXPECT_TRUE(QFile::exists(pendingDir() + "/parlovox-z.wav"));
     EXPECT_EQ(makeQueue().pendingCount(), 1);
+}
+
+TEST_F(Runs, AServerThatDripsItsAnswerEndsTheRunAtTheUploadsDeadline)
+{
+    writeManifest({entry(QStringLiteral("parlovox-d.wav"), 0, 0)});
+    RetryQueueManager &q = makeQueue();
+    auto dripped = std::make_shared<qint64>(0);
+    HttpReply drip = HttpReply::stream(200, [dripped](qint64 i) {
+        *dripped = i + 1;
+        return QByteArray("x");
+    });
+    drip.declaredLength = 1 << 20;
+    drip.pieceDelayMs = 20;
+    server.enqueue(drip, "/inference");
+
+    q.processQueue();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return *dripped >= 3; }));
+    const double deadline = TranscriptionService::deadlineSeconds(
+        RetryQueueManager::uploadTimeoutSeconds, server.requests().first().body.size());
+    scheduler.advance(deadline - 0.01);
+    EXPECT_TRUE(q.isProcessing());
+    scheduler.advance(0.01);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !q.isProcessing(); }));
+    EXPECT_EQ(q.items().at(0).retryCount, 1);
+    EXPECT_EQ(log.lines("info").last(),
+              "[RetryQueue] Retry failed for parlovox-d.wav: The request timed out.");
+
+    // The next run is not blocked by it.
+    scheduler.advance(RetryQueueManager::backoffSeconds(1));
+    server.enqueue(HttpReply::json(200, R"({"text":"late"})"), "/inference");
+    ASSERT_TRUE(runQueue());
+    EXPECT_EQ(q.pendingCount(), 0);
 }
 
 TEST_F(Runs, EmptyTextsAndVanishedFilesAndEmptyQueues)

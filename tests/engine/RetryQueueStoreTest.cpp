@@ -52,7 +52,7 @@ TEST_F(Store, EnqueueMovesTheFileAndWritesAManifestANewManagerReadsBack)
     EXPECT_EQ(log.lines(), QStringList({"info: [RetryQueue] Loaded 2 pending items"}));
 }
 
-TEST_F(Store, BadManifestsGiveAnEmptyQueueAndStayUntilTheNextSave)
+TEST_F(Store, ABadManifestIsKeptAsideAndItsRecordingsAreRecovered)
 {
     const QJsonObject good = entry(QStringLiteral("parlovox-G.wav"), 0, 0).toJson();
     QJsonObject missingKey = good;
@@ -76,18 +76,46 @@ TEST_F(Store, BadManifestsGiveAnEmptyQueueAndStayUntilTheNextSave)
         arrayOf(badId),
         "[1]",
     };
-    for (const QByteArray &manifest : manifests) {
-        SCOPED_TRACE(manifest.toStdString());
-        writeFile(manifestPath(), manifest);
+    const QString wav = pendingDir() + QStringLiteral("/parlovox-G.wav");
+    const QDateTime modified = QFileInfo(wav).lastModified();
+    for (qsizetype i = 0; i < manifests.size(); ++i) {
+        SCOPED_TRACE(manifests[i].toStdString());
+        writeFile(manifestPath(), manifests[i]);
         log.clear();
         RetryQueueManager &q = makeQueue();
-        EXPECT_TRUE(q.items().isEmpty());
-        EXPECT_EQ(q.pendingCount(), 0);
-        EXPECT_TRUE(log.lines().isEmpty());
-        EXPECT_EQ(readFile(manifestPath()), manifest);
+
+        // The recording no readable entry names is queued again rather than lost.
+        ASSERT_EQ(q.items().size(), 1);
+        const PendingTranscription &recovered = q.items().first();
+        EXPECT_EQ(recovered.wavFilename, QStringLiteral("parlovox-G.wav"));
+        EXPECT_EQ(recovered.failureReason, QStringLiteral("Recovered after an interrupted save"));
+        EXPECT_EQ(recovered.retryCount, 0);
+        EXPECT_EQ(recovered.recordedAt.toMSecsSinceEpoch(), modified.toMSecsSinceEpoch());
+        EXPECT_EQ(recovered.failedAt, recovered.recordedAt);
+
+        // Each bad manifest is kept under its own name before the rewrite, none overwritten.
+        const QString copy =
+            i == 0 ? QStringLiteral("queue.json.bad") : QStringLiteral("queue.json.bad.%1").arg(i);
+        EXPECT_EQ(readFile(pendingDir() + QLatin1Char('/') + copy), manifests[i]);
+        EXPECT_EQ(readFile(pendingDir() + QStringLiteral("/queue.json.bad")), manifests[0]);
+        EXPECT_EQ(log.lines(),
+                  QStringList({"info: [RetryQueue] Recovered parlovox-G.wav, which no entry named",
+                               "critical: [RetryQueue] Kept the unreadable manifest as " + copy}));
+        EXPECT_EQ(QJsonDocument::fromJson(readFile(manifestPath())).array().size(), 1);
+        EXPECT_EQ(makeQueue().items(), QList<PendingTranscription>({recovered}));
     }
 
-    queue->enqueue(makeRecording(QStringLiteral("parlovox-N.wav")), QStringLiteral("reason"));
+    // With nothing to recover, the bad file stays untouched until the next save.
+    QFile::remove(wav);
+    writeFile(manifestPath(), "garbage");
+    log.clear();
+    RetryQueueManager &q = makeQueue();
+    EXPECT_TRUE(q.items().isEmpty());
+    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_EQ(readFile(manifestPath()), "garbage");
+    q.enqueue(makeRecording(QStringLiteral("parlovox-N.wav")), QStringLiteral("reason"));
+    EXPECT_EQ(readFile(pendingDir() + QStringLiteral("/queue.json.bad.%1").arg(manifests.size())),
+              "garbage");
     const QJsonArray rewritten = QJsonDocument::fromJson(readFile(manifestPath())).array();
     ASSERT_EQ(rewritten.size(), 1);
     EXPECT_EQ(rewritten.at(0)["wavFilename"], QJsonValue("parlovox-N.wav"));

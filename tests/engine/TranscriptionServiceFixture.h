@@ -5,6 +5,7 @@
 // a WAV file of awkward bytes and a way to run one upload to completion.
 #include "engine/DecodingError.h"
 #include "engine/FileReadError.h"
+#include "engine/HttpClient.h"
 #include "engine/TranscriptionError.h"
 #include "engine/TranscriptionService.h"
 #include "engine/TransportError.h"
@@ -12,10 +13,10 @@
 #include "support/FixedBundle.h"
 #include "support/MemoryUserDefaults.h"
 #include "support/TestHttpServer.h"
+#include "support/VirtualScheduler.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -113,11 +114,12 @@ protected:
     QTemporaryDir m_dir;
     QByteArray m_wav;
     QString m_wavPath;
-    QNetworkAccessManager m_network;
+    testsupport::VirtualScheduler m_scheduler;
+    HttpClient m_http{m_scheduler};
     testsupport::MemoryUserDefaults m_defaults;
     testsupport::FixedBundle m_bundle;
     testsupport::TestHttpServer m_server;
-    TranscriptionService m_service{m_network, m_defaults, m_bundle};
+    TranscriptionService m_service{m_http, m_scheduler, m_defaults, m_bundle};
 };
 
 } // namespace transcriptiontest

@@ -87,6 +87,14 @@ TEST_F(JsonFileUserDefaultsTest, BrokenFileReadsEmptyAndIsKeptBeforeFirstWrite)
     // The backup is made once; later writes leave it alone.
     defaults.setBool(QStringLiteral("autoPaste"), false);
     EXPECT_EQ(readFile(path() + QStringLiteral(".bad")), handEdited);
+
+    // A file broken again later is kept under the next name; the first copy stays.
+    const QByteArray brokenAgain = "{ truncated";
+    writeFile(path(), brokenAgain);
+    JsonFileUserDefaults again(path());
+    again.setBool(QStringLiteral("autoPaste"), true);
+    EXPECT_EQ(readFile(path() + QStringLiteral(".bad")), handEdited);
+    EXPECT_EQ(readFile(path() + QStringLiteral(".bad.1")), brokenAgain);
 }
 
 TEST_F(JsonFileUserDefaultsTest, TopLevelArrayIsNotSettings)

@@ -14,6 +14,14 @@ QByteArray reasonPhrase(int status)
         return "Created";
     case 204:
         return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
     case 400:
         return "Bad Request";
     case 404:
@@ -87,6 +95,21 @@ HttpReply HttpReply::drop()
 {
     HttpReply reply;
     reply.dropConnection = true;
+    return reply;
+}
+
+HttpReply HttpReply::stream(int status, std::function<QByteArray(qint64 index)> pieces)
+{
+    HttpReply reply;
+    reply.status = status;
+    reply.pieces = std::move(pieces);
+    return reply;
+}
+
+HttpReply HttpReply::redirect(int status, const QByteArray &location)
+{
+    HttpReply reply = text(status, "moved");
+    reply.headers.append(HttpHeaders::value_type("Location", location));
     return reply;
 }
 

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPair>
 
+#include <functional>
+
 namespace testsupport {
 
 using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
@@ -36,10 +38,23 @@ struct HttpReply
     bool dropConnection = false; // close the connection without answering
     bool closeDelimited = false; // no Content-Length: the body ends when the connection closes
 
+    // A body made piece by piece instead of `body`, for more than a test could hold (a gigabyte,
+    // or no end at all) or for a slow drip: called with 0, 1, 2 … for each next piece once the
+    // previous one has left; an empty piece ends the body. Framed as chunks when `chunked`, else
+    // announced as `declaredLength` when that is not negative, else ended by closing.
+    std::function<QByteArray(qint64 index)> pieces;
+    int pieceDelayMs = 0;          // real time between two pieces
+    bool chunked = false;          // Transfer-Encoding: chunked
+    qint64 declaredLength = -1;    // Content-Length announced for `pieces`, whatever follows
+    bool resetAfterPieces = false; // end with a connection reset instead of a proper end
+
     static HttpReply json(int status, const QByteArray &body);
     static HttpReply text(int status, const QByteArray &body);
     static HttpReply hang();
     static HttpReply drop();
+    static HttpReply stream(int status, std::function<QByteArray(qint64 index)> pieces);
+    // `location` in a Location header.
+    static HttpReply redirect(int status, const QByteArray &location);
 };
 
 // "OK", "Not Found", ... for the status line.

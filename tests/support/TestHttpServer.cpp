@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 namespace testsupport {
 
 // Per-connection parsing state: the bytes not yet consumed and the request being read.
@@ -17,6 +19,23 @@ struct TestHttpServer::Connection
     qint64 contentLength = 0;
     HttpRequest request;
 };
+
+// A body being streamed to one connection.
+struct TestHttpServer::Stream
+{
+    QPointer<QTcpSocket> socket;
+    HttpReply reply;
+    qint64 next = 0;
+    bool waiting = false; // a delayed piece is due later
+    bool done = false;
+};
+
+namespace {
+
+// Kept below this, so even an endless body costs the test only a little memory.
+constexpr qint64 kStreamBuffer = 256 * 1024;
+
+} // namespace
 
 TestHttpServer::TestHttpServer(QObject *parent) : QObject(parent) {}
 
@@ -195,6 +214,20 @@ bool TestHttpServer::answer(QTcpSocket *socket, const HttpRequest &request, cons
         "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
     for (const auto &[name, value] : reply.headers)
         head += name + ": " + value + "\r\n";
+    if (reply.pieces) {
+        if (reply.chunked)
+            head += "Transfer-Encoding: chunked\r\n";
+        else if (reply.declaredLength >= 0)
+            head += "Content-Length: " + QByteArray::number(reply.declaredLength) + "\r\n";
+        else
+            head += "Connection: close\r\n";
+        socket->write(head + "\r\n");
+        // The connection serves nothing after a streamed body.
+        auto stream = std::make_shared<Stream>(Stream{socket, reply});
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, stream] { pump(stream); });
+        pump(stream);
+        return false;
+    }
     const bool closeAfter = reply.closeDelimited ||
                             request.header("Connection").compare("close", Qt::CaseInsensitive) == 0;
     if (!reply.closeDelimited)
@@ -208,6 +241,43 @@ bool TestHttpServer::answer(QTcpSocket *socket, const HttpRequest &request, cons
     if (closeAfter)
         socket->disconnectFromHost();
     return !closeAfter;
+}
+
+void TestHttpServer::pump(const std::shared_ptr<Stream> &stream)
+{
+    while (stream->socket && !stream->done && !stream->waiting &&
+           stream->socket->state() == QAbstractSocket::ConnectedState &&
+           stream->socket->bytesToWrite() < kStreamBuffer) {
+        QTcpSocket *socket = stream->socket;
+        const QByteArray piece = stream->reply.pieces(stream->next++);
+        if (piece.isEmpty()) {
+            stream->done = true;
+            if (stream->reply.chunked)
+                socket->write("0\r\n\r\n");
+            if (stream->reply.resetAfterPieces) {
+                // No linger: closing sends a reset rather than an orderly end.
+                socket->flush();
+                const linger noLinger{1, 0};
+                ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                             &noLinger, sizeof noLinger);
+                socket->abort();
+            } else {
+                socket->disconnectFromHost();
+            }
+            return;
+        }
+        if (stream->reply.chunked)
+            socket->write(QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");
+        else
+            socket->write(piece);
+        if (stream->reply.pieceDelayMs > 0) {
+            stream->waiting = true;
+            QTimer::singleShot(stream->reply.pieceDelayMs, this, [this, stream] {
+                stream->waiting = false;
+                pump(stream);
+            });
+        }
+    }
 }
 
 } // namespace testsupport

@@ -59,6 +59,7 @@ signals:
 
 private:
     struct Connection;
+    struct Stream;
 
     void onNewConnection();
     void onReadyRead(QTcpSocket *socket);
@@ -66,12 +67,14 @@ private:
     HttpReply replyFor(const HttpRequest &request);
     // False when the connection is closing (its state may already be gone).
     bool answer(QTcpSocket *socket, const HttpRequest &request, const HttpReply &reply);
+    // Writes the pieces of a streamed body as the client takes them.
+    void pump(const std::shared_ptr<Stream> &stream);
 
     std::unique_ptr<QTcpServer> m_server;
     std::map<QTcpSocket *, std::unique_ptr<Connection>> m_connections;
     std::map<QByteArray, Handler> m_handlers;
     QList<QPair<QByteArray, HttpReply>> m_queue;
-    HttpReply m_defaultReply{404, "Not Found", {}, 0, false, false, false};
+    HttpReply m_defaultReply = HttpReply::text(404, "Not Found");
     QList<HttpRequest> m_requests;
 };
 

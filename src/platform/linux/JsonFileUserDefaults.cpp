@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "JsonFileUserDefaults.h"
 
+#include "platform/FileRecovery.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -82,12 +84,11 @@ std::optional<QJsonObject> JsonFileUserDefaults::persistentDomain(const QString 
 
 void JsonFileUserDefaults::keepUnreadableFile()
 {
-    // What the user wrote by hand stays recoverable beside the new file.
-    const QString backup = m_filePath + QStringLiteral(".bad");
-    QFile::remove(backup);
-    if (!QFile::copy(m_filePath, backup))
-        qCCritical(lcDefaults, "[Defaults] Could not keep %s as %s", qPrintable(m_filePath),
-                   qPrintable(backup));
+    // What the user wrote by hand stays recoverable beside the new file, and so does every
+    // earlier copy: a second broken file gets the next free name.
+    if (FileRecovery::keepBadCopy(m_filePath).isEmpty())
+        qCCritical(lcDefaults, "[Defaults] Could not keep %s as %s.bad", qPrintable(m_filePath),
+                   qPrintable(m_filePath));
     m_fileUnreadable = false;
 }
 

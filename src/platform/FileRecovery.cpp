@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FileRecovery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace platform {
+
+QString FileRecovery::keepBadCopy(const QString &filePath)
+{
+    constexpr int attempts = 1000;
+    for (int n = 0; n < attempts; ++n) {
+        const QString copy = filePath + QStringLiteral(".bad") +
+                             (n == 0 ? QString() : QLatin1Char('.') + QString::number(n));
+        // QFile::copy refuses an existing target, so a copy made meanwhile is safe too.
+        if (QFileInfo::exists(copy))
+            continue;
+        return QFile::copy(filePath, copy) ? copy : QString();
+    }
+    return QString();
+}
+
+QStringList FileRecovery::removeWriteLeftovers(const QString &filePath)
+{
+    const QFileInfo file(filePath);
+    // Qt's temporary names end in six letters or digits after the template's dot.
+    const QRegularExpression leftover(QStringLiteral("^(?:%1|qt_temp)\\.[A-Za-z0-9]{6}$")
+                                          .arg(QRegularExpression::escape(file.fileName())));
+    QDir folder = file.absoluteDir();
+    QStringList removed;
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (leftover.match(name).hasMatch() && folder.remove(name))
+            removed.append(name);
+    }
+    return removed;
+}
+
+} // namespace platform
