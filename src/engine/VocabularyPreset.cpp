@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/VocabularyPreset.h"
 
+#include "engine/Blanks.h"
+
 #include <QSet>
 
 const std::vector<VocabularyPreset> &VocabularyPreset::all()
@@ -37,35 +39,11 @@ const std::vector<VocabularyPreset> &VocabularyPreset::all()
     return presets;
 }
 
-namespace {
-
-// Spaces (any Unicode space separator) and tabs; line breaks are deliberately kept.
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space;
-}
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
-
 QString VocabularyPreset::buildPrompt(const QString &customWords, const QStringList &enabledPresets)
 {
     QStringList terms;
     QSet<QString> customLower;
-    for (const QString &piece : customWords.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QString term = trimBlanks(piece);
-        if (term.isEmpty())
-            continue;
+    for (const QString &term : splitWordList(customWords)) {
         terms.append(term);
         customLower.insert(term.toLower());
     }

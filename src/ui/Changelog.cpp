@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Changelog.h"
 
-#include "Blanks.h"
+#include "engine/Blanks.h"
 
 #include "platform/Bundle.h"
 

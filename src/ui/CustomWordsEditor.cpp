@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CustomWordsEditor.h"
 
-#include "Blanks.h"
 #include "BorderlessButton.h"
 #include "ChipView.h"
 #include "FlowLayout.h"
 #include "FlowScrollArea.h"
 #include "Theme.h"
+#include "engine/Blanks.h"
 
 #include "engine/AppState.h"
 #include "platform/Scheduler.h"

@@ -5,8 +5,6 @@
 #include <QStringList>
 #include <QStringView>
 
-namespace ui {
-
 // Spaces (the tab and every Unicode space separator, such as the no-break space) trimmed from both
 // ends; line breaks are kept, since the texts trimmed here treat them as content.
 QString trimBlanks(QStringView text);
@@ -14,5 +12,3 @@ QString trimBlanks(QStringView text);
 // The comma-separated pieces of `text`, each trimmed of blanks, empty ones dropped; order and
 // repeats kept.
 QStringList splitWordList(QStringView text);
-
-} // namespace ui

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Blanks.h"
 
-namespace ui {
-
 namespace {
 
 bool isBlank(QChar c)
@@ -33,5 +31,3 @@ QStringList splitWordList(QStringView text)
     }
     return words;
 }
-
-} // namespace ui
