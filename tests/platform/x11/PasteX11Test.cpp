@@ -7,6 +7,7 @@
 #include "platform/linux/XTestKeyEventPoster.h"
 #include "platform/linux/XdotoolScriptRunner.h"
 
+#include "PasteTargetProcess.h"
 #include "XTestClient.h"
 #include "support/EventLoop.h"
 #include "support/FakeKeyEventPoster.h"
@@ -17,7 +18,6 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTest>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -44,90 +44,6 @@ bool isKeyDown(quint8 keycode)
     return userKeyboard().isKeyDown(keycode);
 }
 
-// The paste target program, focused and ready.
-class PasteTarget
-{
-public:
-    ~PasteTarget()
-    {
-        m_process.write("QUIT\n");
-        if (!m_process.waitForFinished(2000))
-            m_process.kill();
-    }
-
-    bool start()
-    {
-        m_process.setProgram(QStringLiteral(PARLOVOX_PASTE_TARGET));
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        if (!waitForLine("WINDOW "))
-            return false;
-        const QString window = QString::fromLatin1(m_window);
-        // The window may not be mapped yet when its id is announced, and X refuses to focus an
-        // unmapped window: try again until the window manager has shown it.
-        const bool focusTaken = testsupport::waitUntil(
-            [&] {
-                QProcess focus;
-                focus.start(QStringLiteral("xdotool"), {"windowfocus", "--sync", window});
-                return focus.waitForFinished(3000) && focus.exitCode() == 0;
-            },
-            3000);
-        if (!focusTaken)
-            return false;
-        // The window manager may have focused the window before xdotool did.
-        return testsupport::waitUntil([&] { return readLines(), m_focused; }, 3000);
-    }
-
-    // Waits until the field shows `text`; false after 3 s.
-    bool waitForText(const QString &text)
-    {
-        return testsupport::waitUntil([&] { return readLines(), m_text == text; }, 3000);
-    }
-    QString text() const { return m_text; }
-    bool copy(const QString &text)
-    {
-        m_process.write("COPY " + QUrl::toPercentEncoding(text) + "\n");
-        return waitForLine("COPIED");
-    }
-
-private:
-    // Waits for a line starting with `prefix` that arrived since the last such wait.
-    bool waitForLine(const QByteArray &prefix)
-    {
-        return testsupport::waitUntil(
-            [&] {
-                readLines();
-                for (qsizetype i = 0; i < m_unmatched.size(); ++i) {
-                    if (m_unmatched[i].startsWith(prefix)) {
-                        m_unmatched.remove(0, i + 1);
-                        return true;
-                    }
-                }
-                return false;
-            },
-            3000);
-    }
-    void readLines()
-    {
-        while (m_process.canReadLine()) {
-            const QByteArray line = m_process.readLine().chopped(1);
-            if (line.startsWith("TEXT "))
-                m_text = QUrl::fromPercentEncoding(line.mid(5));
-            else if (line.startsWith("WINDOW "))
-                m_window = line.mid(7);
-            else if (line == "FOCUS" || line == "BLUR")
-                m_focused = line == "FOCUS";
-            m_unmatched.append(line);
-        }
-    }
-
-    QProcess m_process;
-    QList<QByteArray> m_unmatched;
-    QByteArray m_window;
-    bool m_focused = false;
-    QString m_text;
-};
-
 class PasteX11Test : public ::testing::Test
 {
 protected:
@@ -142,7 +58,7 @@ protected:
     XTestKeyEventPoster keyEventPoster;
     XdotoolScriptRunner scriptRunner;
     testsupport::FakePermissions permissions;
-    PasteTarget target;
+    x11test::PasteTargetProcess target;
 };
 
 TEST_F(PasteX11Test, TheClipboardIsOursAgainAfterAnotherClientTookItMoreRecently)

@@ -5,6 +5,7 @@
 #include "ui/FloatingPanel.h"
 #include "ui/WindowFade.h"
 
+#include "PasteTargetProcess.h"
 #include "engine/AppStateFixture.h"
 
 #include <QGuiApplication>
@@ -23,64 +24,6 @@ bool xdotool(const QStringList &arguments)
     return process.waitForFinished(3000) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }
-
-// Another program: a focused text field reporting its focus and the clicks it gets.
-class OtherProgram
-{
-public:
-    ~OtherProgram()
-    {
-        m_process.write("QUIT\n");
-        if (!m_process.waitForFinished(2000))
-            m_process.kill();
-    }
-
-    bool start()
-    {
-        m_process.setProgram(QStringLiteral(PARLOVOX_PASTE_TARGET));
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        if (!testsupport::waitUntil([&] { return readLines(), m_window != 0; }, 3000))
-            return false;
-        // X refuses to focus a window the window manager has not mapped yet: retry until it has.
-        const bool focused = testsupport::waitUntil(
-            [&] {
-                return xdotool({"windowfocus", "--sync", id()});
-            },
-            3000);
-        return focused && testsupport::waitUntil([&] { return readLines(), m_focused; }, 3000);
-    }
-
-    xcb_window_t window() const { return m_window; }
-    QString id() const { return QString::number(m_window); }
-    bool lostFocus() { return readLines(), m_blurred; }
-    bool waitForClick()
-    {
-        return testsupport::waitUntil([&] { return readLines(), m_clicks > 0; }, 3000);
-    }
-
-private:
-    void readLines()
-    {
-        while (m_process.canReadLine()) {
-            const QByteArray line = m_process.readLine().trimmed();
-            if (line.startsWith("WINDOW "))
-                m_window = line.mid(7).toUInt();
-            else if (line == "FOCUS")
-                m_focused = true;
-            else if (line == "BLUR")
-                m_blurred = true;
-            else if (line == "CLICK")
-                ++m_clicks;
-        }
-    }
-
-    QProcess m_process;
-    xcb_window_t m_window = 0;
-    bool m_focused = false;
-    bool m_blurred = false;
-    int m_clicks = 0;
-};
 
 // What the X server says, on a connection of the test's own.
 class XServer
@@ -187,7 +130,8 @@ protected:
     }
     xcb_window_t panelWindow() const { return xcb_window_t(controller->panel()->winId()); }
 
-    OtherProgram other;
+    // Another program: a focused text field reporting its focus and the clicks it gets.
+    x11test::PasteTargetProcess other;
     XServer server;
     std::unique_ptr<ui::FloatingIndicatorController> controller;
 };
