@@ -89,6 +89,9 @@ std::optional<char32_t> Symbols::codepoint(const QString &name)
     const auto found = table().constFind(name);
     if (found != table().constEnd())
         return *found;
+    // Views that show a symbol only in some states hold no name in the others.
+    if (name.isEmpty())
+        return std::nullopt;
     static QSet<QString> reported;
     if (!reported.contains(name)) {
         reported.insert(name);
