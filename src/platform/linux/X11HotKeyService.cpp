@@ -27,6 +27,16 @@ template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 constexpr std::uint16_t xLock = xcbkeys::lockMask;
 constexpr std::uint8_t badAccess = 10;
 
+// Waits until the server has carried out every request sent so far. A released combination is
+// then free at once for the next grab, ours or another client's: a flush alone only puts the
+// ungrab on the wire, and the server may serve the other client first.
+void waitForServer(xcb_connection_t *connection)
+{
+    Reply<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr),
+        &std::free);
+}
+
 } // namespace
 
 // Gives its grab back when the shortcut module drops it, unless the service is already gone.
@@ -152,7 +162,7 @@ X11HotKeyService::registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModi
     if (status != noErr) {
         for (const auto lock : locks)
             xcb_ungrab_key(m_connection, *keycode, m_root, *modifiers | lock);
-        xcb_flush(m_connection);
+        waitForServer(m_connection);
         return {status, nullptr};
     }
     const std::uint64_t key = m_nextGrabKey++;
@@ -170,7 +180,7 @@ void X11HotKeyService::ungrab(std::uint64_t grabKey)
     if (m_connection && !xcb_connection_has_error(m_connection)) {
         for (const auto lock : locks)
             xcb_ungrab_key(m_connection, it->second.keycode, m_root, it->second.modifiers | lock);
-        xcb_flush(m_connection);
+        waitForServer(m_connection);
     }
     m_grabs.erase(it);
 }
