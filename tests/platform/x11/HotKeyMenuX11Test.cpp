@@ -13,15 +13,21 @@ namespace {
 using platform::HotKeyService;
 using namespace x11test;
 
-TEST_F(HotKeyX11Test, WithOurMenuOpenTheShortcutStillWorksThroughTheMenusOwnKeyEvents)
+// Stores Control+Shift+K as the shortcut and counts its key-downs and key-ups. Control+Shift,
+// since a menu closes on its own when Alt goes down and up.
+void countPressesOfControlShiftK(int &downs, int &ups)
 {
-    // Control+Shift: a menu closes on its own when Alt goes down and up.
     constexpr std::uint32_t controlShift = 0x1000 | 0x200;
     const GlobalShortcuts::Name name(QStringLiteral("parlovox"));
     name.setShortcut(GlobalShortcuts::Shortcut(carbonK, controlShift));
-    int downs = 0, ups = 0;
     GlobalShortcuts::onKeyDown(name, [&downs] { ++downs; });
     GlobalShortcuts::onKeyUp(name, [&ups] { ++ups; });
+}
+
+TEST_F(HotKeyX11Test, WithOurMenuOpenTheShortcutStillWorksThroughTheMenusOwnKeyEvents)
+{
+    int downs = 0, ups = 0;
+    countPressesOfControlShiftK(downs, ups);
     const auto press = [this] {
         for (const quint8 key : {controlLeft, shiftLeft, keyK})
             m_typist.key(key, true);
@@ -59,12 +65,8 @@ TEST_F(HotKeyX11Test, WithOurMenuOpenTheShortcutStillWorksThroughTheMenusOwnKeyE
 
 TEST_F(HotKeyX11Test, WithOurMenuOpenTheRepeatsOfAHeldShortcutNeverReachTheMenu)
 {
-    constexpr std::uint32_t controlShift = 0x1000 | 0x200;
-    const GlobalShortcuts::Name name(QStringLiteral("parlovox"));
-    name.setShortcut(GlobalShortcuts::Shortcut(carbonK, controlShift));
     int downs = 0, ups = 0;
-    GlobalShortcuts::onKeyDown(name, [&downs] { ++downs; });
-    GlobalShortcuts::onKeyUp(name, [&ups] { ++ups; });
+    countPressesOfControlShiftK(downs, ups);
 
     class Menu : public QMenu
     {
