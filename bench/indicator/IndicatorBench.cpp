@@ -8,8 +8,8 @@
 #include "engine/AppState.h"
 #include "platform/Services.h"
 #include "platform/linux/LinuxServices.h"
-#include "ui/FloatingIndicatorController.h"
-#include "ui/FloatingPanel.h"
+#include "ui/indicator/FloatingIndicatorController.h"
+#include "ui/indicator/FloatingPanel.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -10,8 +10,8 @@
 #include "platform/Services.h"
 #include "platform/UserDefaults.h"
 #include "ui/ApplicationScenes.h"
-#include "ui/FloatingIndicatorController.h"
-#include "ui/OnboardingWindowController.h"
+#include "ui/indicator/FloatingIndicatorController.h"
+#include "ui/onboarding/OnboardingWindowController.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -4,7 +4,7 @@
 #include "ParlovoxApp.h"
 #include "platform/linux/LinuxServices.h"
 #include "platform/linux/TerminationSignalQuitter.h"
-#include "ui/DialogPresenter.h"
+#include "ui/kit/DialogPresenter.h"
 
 #include <QApplication>
 

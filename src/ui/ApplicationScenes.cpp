@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ApplicationScenes.h"
+#include "ui/ApplicationScenes.h"
 
 #include "engine/AppState.h"
-#include "ui/InputTab.h"
-#include "ui/MenuBarExtra.h"
-#include "ui/MenuBarWindow.h"
-#include "ui/SettingsView.h"
+#include "ui/menubar/MenuBarExtra.h"
+#include "ui/menubar/MenuBarWindow.h"
+#include "ui/settings/InputTab.h"
+#include "ui/settings/SettingsView.h"
 
 namespace ui {
 

@@ -7,9 +7,9 @@
 #include "support/FakeUpdater.h"
 #include "support/FakeWorkspace.h"
 #include "ui/ApplicationScenes.h"
-#include "ui/InputTab.h"
-#include "ui/MenuBarExtra.h"
-#include "ui/SettingsView.h"
+#include "ui/menubar/MenuBarExtra.h"
+#include "ui/settings/InputTab.h"
+#include "ui/settings/SettingsView.h"
 
 #include <QMenu>
 #include <QTabWidget>

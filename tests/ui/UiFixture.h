@@ -4,7 +4,7 @@
 #include "engine/AppStateFixture.h"
 #include "engine/UpdaterManager.h"
 
-#include "RenderOutput.h"
+#include "ui/RenderOutput.h"
 
 #include "GlobalShortcuts/HotKeyHandlers.h"
 #include "GlobalShortcuts/ModuleContext.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The floating indicator on a real X server under a window manager: it must never take the
 // keyboard from the program being dictated into, nor its clicks, and must stay in sight.
-#include "ui/FloatingIndicatorController.h"
-#include "ui/FloatingPanel.h"
-#include "ui/WindowFade.h"
+#include "ui/indicator/FloatingIndicatorController.h"
+#include "ui/indicator/FloatingPanel.h"
+#include "ui/kit/WindowFade.h"
 
 #include "PasteTargetProcess.h"
 #include "engine/AppStateFixture.h"

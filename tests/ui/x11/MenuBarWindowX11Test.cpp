@@ -2,11 +2,11 @@
 // The tray window on a real X server: a tray host shows the program's icon, a click on it opens
 // the window next to it, and Escape, a click elsewhere or another click on the icon close it.
 // The test desktop's tray host sits in a panel in the top right corner.
-#include "ui/MenuBarFixture.h"
+#include "ui/menubar/MenuBarFixture.h"
 
 #include "XTestClient.h"
-#include "ui/MenuBarWindow.h"
-#include "ui/Symbols.h"
+#include "ui/kit/Symbols.h"
+#include "ui/menubar/MenuBarWindow.h"
 
 #include <QGuiApplication>
 #include <QProcess>

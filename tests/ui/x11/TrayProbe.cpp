@@ -2,7 +2,7 @@
 // The tray icon's half of TrayIconX11Test, started by it on a display without a tray host. Says
 // "NO TRAY" once it has seen the program run on without one, then waits for the host the test
 // starts and checks that the icon was put into it and ran the deferred start-up.
-#include "ui/MenuBarExtra.h"
+#include "ui/menubar/MenuBarExtra.h"
 
 #include "engine/AppStateFixture.h"
 #include "engine/UpdaterManager.h"

@@ -1,4 +1,0 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#include "UiLogging.h"
-
-Q_LOGGING_CATEGORY(lcUi, "parlovox.ui", QtInfoMsg)

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/kit/FlowLayout.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace ui {
+
+FlowLayout::Arrangement FlowLayout::arrange(const QList<QSize> &sizes, int spacing,
+                                            std::optional<int> maxWidth)
+{
+    Arrangement arrangement;
+    arrangement.positions.reserve(sizes.size());
+    int x = 0;
+    int y = 0;
+    int rowHeight = 0;
+    int maxX = 0;
+    for (const QSize &size : sizes) {
+        // The first item of a row always stays, so an over-wide one cannot loop forever; one
+        // ending exactly at the edge still fits.
+        if (x > 0 && maxWidth && x + size.width() > *maxWidth) {
+            y += rowHeight + spacing;
+            x = 0;
+            rowHeight = 0;
+        }
+        arrangement.positions.append(QPoint(x, y));
+        rowHeight = std::max(rowHeight, size.height());
+        x += size.width() + spacing;
+        maxX = std::max(maxX, x - spacing);
+    }
+    arrangement.size = QSize(maxX, y + rowHeight);
+    return arrangement;
+}
+
+FlowLayout::FlowLayout(int spacing, QWidget *parent) : QLayout(parent), m_spacing(spacing)
+{
+    setContentsMargins(0, 0, 0, 0);
+}
+
+FlowLayout::~FlowLayout()
+{
+    qDeleteAll(m_items);
+}
+
+void FlowLayout::addItem(QLayoutItem *item)
+{
+    m_items.append(item);
+    invalidate();
+}
+
+QLayoutItem *FlowLayout::itemAt(int index) const
+{
+    return index >= 0 && index < m_items.size() ? m_items.at(index) : nullptr;
+}
+
+QLayoutItem *FlowLayout::takeAt(int index)
+{
+    if (index < 0 || index >= m_items.size())
+        return nullptr;
+    QLayoutItem *item = m_items.takeAt(index);
+    invalidate();
+    return item;
+}
+
+QList<QLayoutItem *> FlowLayout::shownItems() const
+{
+    QList<QLayoutItem *> shown;
+    shown.reserve(m_items.size());
+    for (QLayoutItem *item : m_items) {
+        if (!item->isEmpty())
+            shown.append(item);
+    }
+    return shown;
+}
+
+FlowLayout::Arrangement FlowLayout::arrangeItems(const QList<QLayoutItem *> &items,
+                                                 std::optional<int> maxWidth) const
+{
+    QList<QSize> sizes;
+    sizes.reserve(items.size());
+    for (const QLayoutItem *item : items)
+        sizes.append(item->sizeHint());
+    return arrange(sizes, m_spacing, maxWidth);
+}
+
+QSize FlowLayout::withMargins(QSize size) const
+{
+    const QMargins margins = contentsMargins();
+    return size.grownBy(margins);
+}
+
+int FlowLayout::heightForWidth(int width) const
+{
+    const QMargins margins = contentsMargins();
+    const int inner = width - margins.left() - margins.right();
+    return arrangeItems(shownItems(), inner).size.height() + margins.top() + margins.bottom();
+}
+
+QSize FlowLayout::sizeHint() const
+{
+    return withMargins(arrangeItems(shownItems(), std::nullopt).size);
+}
+
+QSize FlowLayout::minimumSize() const
+{
+    // Any width will do: rows wrap, and an item wider than the layout sticks out.
+    return withMargins(QSize(0, 0));
+}
+
+void FlowLayout::setGeometry(const QRect &rect)
+{
+    QLayout::setGeometry(rect);
+    const QRect inner = rect.marginsRemoved(contentsMargins());
+    // Hidden items take no place at all.
+    const QList<QLayoutItem *> items = shownItems();
+    const Arrangement arrangement = arrangeItems(items, inner.width());
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        QLayoutItem *item = items.at(i);
+        item->setGeometry(QRect(inner.topLeft() + arrangement.positions.at(i), item->sizeHint()));
+    }
+}
+
+} // namespace ui

@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/kit/Theme.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QWidget>
+
+namespace ui {
+
+namespace {
+
+struct StyleRow
+{
+    int pointSize;
+    QFont::Weight weight;
+};
+
+StyleRow row(TextStyle style)
+{
+    switch (style) {
+    case TextStyle::Body:
+        return {13, QFont::Normal};
+    case TextStyle::Callout:
+        return {12, QFont::Normal};
+    case TextStyle::Subheadline:
+        return {11, QFont::Normal};
+    case TextStyle::Footnote:
+    case TextStyle::Caption:
+    case TextStyle::Caption2:
+        return {10, QFont::Normal};
+    case TextStyle::Headline:
+        return {13, QFont::DemiBold};
+    case TextStyle::Title3:
+        return {15, QFont::Normal};
+    case TextStyle::Title2:
+        return {17, QFont::Normal};
+    case TextStyle::Title:
+        return {22, QFont::Normal};
+    }
+    return {13, QFont::Normal};
+}
+
+} // namespace
+
+QFont Theme::font(TextStyle style)
+{
+    const StyleRow styleRow = row(style);
+    QFont font = QApplication::font();
+    // The design's sizes are in points of a 72 dpi screen: one point is one logical pixel here.
+    font.setPixelSize(styleRow.pointSize);
+    font.setWeight(styleRow.weight);
+    return font;
+}
+
+QFont Theme::monospacedDigitFont(TextStyle style)
+{
+    // Qt 6.4 cannot switch font features on; the desktop's UI fonts (DejaVu Sans, Noto Sans,
+    // Cantarell) already draw every digit at one width.
+    return font(style);
+}
+
+QColor Theme::color(NamedColor color)
+{
+    switch (color) {
+    case NamedColor::Green:
+        return QColor(0x34, 0xC7, 0x59);
+    case NamedColor::Red:
+        return QColor(0xFF, 0x3B, 0x30);
+    case NamedColor::Orange:
+        return QColor(0xFF, 0x95, 0x00);
+    case NamedColor::Yellow:
+        return QColor(0xFF, 0xCC, 0x00);
+    case NamedColor::Blue:
+        return QColor(0x00, 0x7A, 0xFF);
+    case NamedColor::Cyan:
+        return QColor(0x32, 0xAD, 0xE6);
+    case NamedColor::Emerald:
+        return QColor::fromRgbF(0.2f, 0.83f, 0.6f, 1.0f);
+    }
+    return {};
+}
+
+QColor Theme::foreground(const QPalette &palette, Emphasis emphasis)
+{
+    static constexpr double opacities[] = {1.0, 0.5, 0.26, 0.10};
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(static_cast<float>(opacities[static_cast<int>(emphasis)]));
+    return color;
+}
+
+QColor Theme::accent(const QPalette &palette)
+{
+    return palette.color(QPalette::Highlight);
+}
+
+void Theme::style(QWidget *widget, TextStyle textStyle, Emphasis emphasis)
+{
+    style(widget, textStyle, foreground(widget->palette(), emphasis));
+}
+
+void Theme::style(QWidget *widget, TextStyle textStyle, const QColor &color)
+{
+    widget->setFont(font(textStyle));
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+} // namespace ui

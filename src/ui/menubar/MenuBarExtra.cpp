@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/menubar/MenuBarExtra.h"
+
+#include "engine/AppState.h"
+#include "engine/RetryQueueManager.h"
+#include "engine/UpdaterManager.h"
+#include "platform/Scheduler.h"
+#include "platform/Services.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/UiLogging.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+namespace ui {
+
+namespace {
+
+const QString kUpdateSymbol = QStringLiteral("arrow.down.app.fill");
+constexpr int kIconPixels = 64;
+
+// The tray's background is the desktop's and unknown to us: the symbol gets a rim in the window
+// colour, so it reads on a light panel and on a dark one alike.
+QIcon trayPicture(const QString &symbol)
+{
+    const QPalette palette = QApplication::palette();
+    QPixmap pixmap(kIconPixels, kIconPixels);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(4, 4, kIconPixels - 8, kIconPixels - 8);
+    const QColor rim = palette.color(QPalette::Window);
+    for (const QPointF offset :
+         {QPointF(-2, 0), QPointF(2, 0), QPointF(0, -2), QPointF(0, 2), QPointF(-1.5, -1.5),
+          QPointF(1.5, 1.5), QPointF(-1.5, 1.5), QPointF(1.5, -1.5)})
+        Symbols::paint(painter, area.translated(offset), symbol, rim);
+    Symbols::paint(painter, area, symbol, palette.color(QPalette::WindowText));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+MenuBarExtra::MenuBarExtra(AppState &appState, UpdaterManager &updaterManager, Actions actions,
+                           QObject *parent)
+    : QObject(parent), m_appState(appState), m_updaterManager(updaterManager),
+      m_actions(std::move(actions)), m_menu(std::make_unique<QMenu>()),
+      m_trayIcon(std::make_unique<QSystemTrayIcon>())
+{
+    m_trayIcon->setToolTip(QStringLiteral("Parlovox"));
+    QAction *settings = m_menu->addAction(tr("Settings…"));
+    connect(settings, &QAction::triggered, this, [this] {
+        if (m_actions.openSettings)
+            m_actions.openSettings();
+    });
+    m_trayIcon->setContextMenu(m_menu.get());
+    connect(m_trayIcon.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                // A click soon after the window closed arrives as a double click: it opens it
+                // again.
+                const bool click =
+                    reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick;
+                if (click && m_actions.openWindow)
+                    m_actions.openWindow(m_trayIcon->geometry());
+            });
+
+    connect(&m_appState, &AppState::stateChanged, this, &MenuBarExtra::render);
+    connect(&m_appState, &AppState::serverReachableChanged, this, &MenuBarExtra::render);
+    if (RetryQueueManager *queue = m_appState.retryQueueManager())
+        connect(queue, &RetryQueueManager::pendingCountChanged, this, &MenuBarExtra::render);
+    connect(&m_updaterManager, &UpdaterManager::updateAvailableChanged, this,
+            &MenuBarExtra::render);
+    render();
+
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        showWhenTrayExists();
+        return;
+    }
+    qCInfo(lcUi, "[App] No system tray: the tray icon appears once the desktop shows one");
+    m_trayPoll = m_appState.services().scheduler->repeating(trayPollSeconds, [this] {
+        if (isShown() || !QSystemTrayIcon::isSystemTrayAvailable())
+            return;
+        qCInfo(lcUi, "[App] System tray available: showing the tray icon");
+        showWhenTrayExists();
+        // Not from inside the timer's own call.
+        QMetaObject::invokeMethod(
+            this, [this] { m_trayPoll.reset(); }, Qt::QueuedConnection);
+    });
+}
+
+MenuBarExtra::~MenuBarExtra() = default;
+
+bool MenuBarExtra::isShown() const
+{
+    return m_trayIcon->isVisible();
+}
+
+QString MenuBarExtra::currentIconName() const
+{
+    return m_updaterManager.updateAvailable() ? kUpdateSymbol : m_appState.menuBarIconName();
+}
+
+void MenuBarExtra::render()
+{
+    const QString name = currentIconName();
+    if (name == m_iconName)
+        return;
+    m_iconName = name;
+    m_trayIcon->setIcon(trayPicture(name));
+    emit iconNameChanged();
+}
+
+void MenuBarExtra::showWhenTrayExists()
+{
+    m_trayIcon->show();
+    emit shownChanged();
+    if (m_lateInitRequested || !m_actions.lateInit)
+        return;
+    m_lateInitRequested = true;
+    QMetaObject::invokeMethod(
+        this, [this] { m_actions.lateInit(); }, Qt::QueuedConnection);
+}
+
+} // namespace ui

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/menubar/MenuBarStateRow.h"
+
+#include "engine/AppState.h"
+#include "ui/kit/ElidedLabel.h"
+#include "ui/kit/FadeAnimation.h"
+#include "ui/kit/IconLabel.h"
+#include "ui/kit/ProgressSpinner.h"
+#include "ui/kit/Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace ui {
+
+MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
+    : QWidget(parent), m_appState(appState),
+      m_idle(new IconLabel(QStringLiteral("waveform"), tr("Hold shortcut to talk"),
+                           TextStyle::Callout, this)),
+      m_recording(new IconLabel(QStringLiteral("waveform.circle.fill"), tr("Recording…"),
+                                TextStyle::Callout, this)),
+      m_processing(new QWidget(this)),
+      m_error(new IconLabel(QStringLiteral("exclamationmark.triangle.fill"), QString(),
+                            TextStyle::Caption, this))
+{
+    setObjectName(QStringLiteral("stateRow"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_idle->setObjectName(QStringLiteral("idleLabel"));
+    m_idle->setColor(Theme::foreground(palette(), Emphasis::Secondary));
+    layout->addWidget(m_idle);
+
+    m_recording->setObjectName(QStringLiteral("recordingLabel"));
+    m_recording->setColor(Theme::color(NamedColor::Red));
+    layout->addWidget(m_recording);
+
+    m_processing->setObjectName(QStringLiteral("processingRow"));
+    auto *processing = new QHBoxLayout(m_processing);
+    processing->setContentsMargins(0, 0, 0, 0);
+    processing->setSpacing(6);
+    processing->addWidget(new ProgressSpinner(14, m_processing));
+    auto *transcribing = new QLabel(tr("Transcribing…"), m_processing);
+    Theme::style(transcribing, TextStyle::Callout);
+    processing->addWidget(transcribing);
+    processing->addStretch(1);
+    layout->addWidget(m_processing);
+
+    // The message is the engine's or the server's own text: shown as it is, never translated.
+    m_error->setObjectName(QStringLiteral("errorLabel"));
+    m_error->setSymbolColor(Theme::color(NamedColor::Red));
+    m_error->textLabel()->setMaximumLines(2);
+    layout->addWidget(m_error);
+
+    // Keyed to the state alone: other properties never start the fade.
+    connect(&m_appState, &AppState::stateChanged, this, [this] {
+        refresh();
+        FadeAnimation::fadeIn(this, animationSeconds);
+    });
+    refresh();
+}
+
+void MenuBarStateRow::refresh()
+{
+    const RecordingState state = m_appState.state();
+    m_idle->setVisible(state.isIdle());
+    m_recording->setVisible(state.isRecording());
+    m_processing->setVisible(state.isProcessing());
+    m_error->setVisible(state.isError());
+    if (state.isError())
+        m_error->setText(state.message());
+}
+
+} // namespace ui

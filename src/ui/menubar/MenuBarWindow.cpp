@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/menubar/MenuBarWindow.h"
+
+#include "ui/menubar/MenuBarView.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace ui {
+
+MenuBarWindow::MenuBarWindow(AppState &appState, UpdaterManager &updaterManager,
+                             std::function<void()> openSettings, QWidget *parent)
+    : QWidget(parent, Qt::Popup),
+      m_view(new MenuBarView(appState, updaterManager, std::move(openSettings), this))
+{
+    setObjectName(QStringLiteral("menuBarWindow"));
+    setWindowTitle(QStringLiteral("Parlovox"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    // The window is as tall as what it shows at the moment, and follows it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(m_view, &MenuBarView::dismissRequested, this, &QWidget::close);
+}
+
+void MenuBarWindow::showNear(const QRect &trayIconGeometry)
+{
+    m_anchor = trayIconGeometry.isValid() ? trayIconGeometry : QRect(QCursor::pos(), QSize(1, 1));
+    adjustSize();
+    place();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MenuBarWindow::toggleNear(const QRect &trayIconGeometry)
+{
+    if (isVisible())
+        close();
+    else
+        showNear(trayIconGeometry);
+}
+
+QPoint MenuBarWindow::placement(const QRect &icon, const QSize &size, const QRect &screen,
+                                const QRect &available)
+{
+    const bool trayAtTop = icon.center().y() < screen.center().y();
+    QPoint corner(icon.left(),
+                  trayAtTop ? icon.bottom() + 1 + gap : icon.top() - gap - size.height());
+    // Kept on the screen, off any panel; a window too big for the room keeps its top-left.
+    corner.setX(qMax(available.left(), qMin(corner.x(), available.right() + 1 - size.width())));
+    corner.setY(qMax(available.top(), qMin(corner.y(), available.bottom() + 1 - size.height())));
+    return corner;
+}
+
+void MenuBarWindow::place()
+{
+    QScreen *screen = QGuiApplication::screenAt(m_anchor.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    move(placement(m_anchor, size(), screen->geometry(), screen->availableGeometry()));
+}
+
+void MenuBarWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MenuBarWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Growing or shrinking while open keeps the window against the tray icon.
+    if (isVisible())
+        place();
+}
+
+void MenuBarWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    QColor border = palette().color(QPalette::WindowText);
+    border.setAlphaF(0.25f);
+    painter.setPen(border);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+} // namespace ui

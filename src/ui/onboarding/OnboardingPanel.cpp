@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/onboarding/OnboardingPanel.h"
+
+#include "ui/onboarding/OnboardingWindowView.h"
+
+#include <QVBoxLayout>
+
+namespace ui {
+
+OnboardingPanel::OnboardingPanel(AppState &appState, bool permissionsOnly, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      m_view(new OnboardingWindowView(appState, permissionsOnly, this))
+{
+    setWindowTitle(QStringLiteral("Parlovox"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setFixedSize(400, 480);
+}
+
+} // namespace ui

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/settings/SettingsView.h"
+
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
+#include "ui/settings/Changelog.h"
+#include "ui/settings/GeneralTab.h"
+#include "ui/settings/PermissionsTab.h"
+#include "ui/settings/VocabularyTab.h"
+#include "ui/settings/WhatsNewTab.h"
+
+#include "platform/Services.h"
+
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace ui {
+
+SettingsView::SettingsView(AppState &appState, UpdaterManager &updaterManager,
+                           platform::Services &services, InputTabFactory makeInputTab,
+                           QWidget *parent)
+    : QWidget(parent)
+{
+    setFixedSize(560, 520);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setDocumentMode(true);
+    layout->addWidget(m_tabs);
+
+    const QColor iconColor = Theme::foreground(palette(), Emphasis::Primary);
+    const auto addTab = [this, &iconColor](QWidget *tab, const QString &symbol,
+                                           const QString &title) {
+        m_tabs->addTab(tab, Symbols::icon(symbol, iconColor), title);
+    };
+    addTab(new GeneralTab(appState, updaterManager, *services.bundle, m_tabs),
+           QStringLiteral("gear"), tr("General"));
+    addTab(makeInputTab ? makeInputTab(m_tabs) : new QWidget(m_tabs), QStringLiteral("keyboard"),
+           tr("Input"));
+    addTab(new VocabularyTab(appState, m_tabs), QStringLiteral("text.badge.plus"),
+           tr("Vocabulary"));
+    addTab(new PermissionsTab(*services.permissions, *services.workspace, m_tabs),
+           QStringLiteral("lock.shield"), tr("Permissions"));
+    addTab(new WhatsNewTab(loadChangelog(*services.bundle), m_tabs), QStringLiteral("sparkles"),
+           tr("What's New"));
+    m_tabs->setCurrentIndex(0);
+}
+
+} // namespace ui

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/indicator/FloatingIndicatorController.h"
+#include "ui/indicator/FloatingPanel.h"
+#include "ui/indicator/RecordingIndicatorView.h"
+#include "ui/kit/FrameClock.h"
+#include "ui/kit/WindowFade.h"
+
+#include "engine/AppStateFixture.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+using ui::FloatingIndicatorController;
+using ui::WindowFade;
+
+TEST(FloatingIndicatorController, PanelSitsAtTheTopCentreOfTheScreen)
+{
+    const QSize panel(164, 38);
+    EXPECT_EQ(FloatingIndicatorController::panelOrigin(QRect(0, 0, 1440, 875), panel),
+              QPoint(638, 22));
+    // A second screen right of the first, below a 27 px top bar.
+    EXPECT_EQ(FloatingIndicatorController::panelOrigin(QRect(1440, 27, 1920, 1053), panel),
+              QPoint(2318, 49));
+}
+
+namespace {
+
+class FloatingIndicatorTest : public AppStateFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppStateFixture::SetUp();
+        create();
+        controller = std::make_unique<FloatingIndicatorController>(*app);
+        controller->createPanel();
+        controller->startObserving();
+        panel = controller->panel();
+    }
+    bool clockRunning() const { return controller->view()->frameClock().isRunning(); }
+    bool waitUntilOpaque()
+    {
+        return testsupport::waitUntil(
+            [&] { return !WindowFade::isFading(panel) && panel->windowOpacity() == 1.0; }, 2000);
+    }
+    bool waitUntilGone()
+    {
+        return testsupport::waitUntil([&] { return !panel->isVisible(); }, 2000);
+    }
+    // Gives a fade that should not happen time to show itself.
+    static void linger()
+    {
+        testsupport::waitUntil([] { return false; }, 250);
+    }
+
+    std::unique_ptr<FloatingIndicatorController> controller;
+    QWidget *panel = nullptr;
+};
+
+} // namespace
+
+TEST_F(FloatingIndicatorTest, ShownWhileRecordingAndTranscribingThenFadesAway)
+{
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(clockRunning());
+
+    app->setState(RecordingState::recording());
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(WindowFade::isFading(panel));
+    EXPECT_LT(panel->windowOpacity(), 0.5);
+    EXPECT_EQ(panel->pos(),
+              FloatingIndicatorController::panelOrigin(
+                  QGuiApplication::primaryScreen()->availableGeometry(), panel->size()));
+    EXPECT_TRUE(clockRunning());
+    ASSERT_TRUE(waitUntilOpaque());
+
+    app->setState(RecordingState::processing());
+    EXPECT_FALSE(WindowFade::isFading(panel));
+    EXPECT_EQ(panel->windowOpacity(), 1.0);
+
+    app->setState(RecordingState::idle());
+    EXPECT_TRUE(WindowFade::isFading(panel));
+    EXPECT_TRUE(panel->isVisible());
+    ASSERT_TRUE(waitUntilGone());
+    EXPECT_FALSE(clockRunning());
+}
+
+TEST_F(FloatingIndicatorTest, AnErrorHidesItAndTheDiscardFlashKeepsItForItsSecond)
+{
+    app->setState(RecordingState::recording());
+    ASSERT_TRUE(waitUntilOpaque());
+    app->setState(RecordingState::error(QStringLiteral("Paste failed")));
+    ASSERT_TRUE(waitUntilGone());
+
+    // A recording too short to keep, as AppState discards it.
+    app->startRecording();
+    ASSERT_TRUE(waitUntilOpaque());
+    scheduler->advance(0.2);
+    app->stopRecording();
+    ASSERT_TRUE(app->showDiscardedFlash());
+    linger();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->windowOpacity(), 1.0);
+    scheduler->advance(AppState::discardFlashSeconds);
+    EXPECT_FALSE(app->showDiscardedFlash());
+    ASSERT_TRUE(waitUntilGone());
+    EXPECT_FALSE(clockRunning());
+}
+
+// Pressing again right after a transcription ends must not lose the panel to the fade-out that
+// was still running.
+TEST_F(FloatingIndicatorTest, ARecordingDuringTheFadeOutKeepsThePanel)
+{
+    app->setState(RecordingState::processing());
+    ASSERT_TRUE(waitUntilOpaque());
+    app->setState(RecordingState::idle());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return panel->windowOpacity() < 1.0; }, 2000));
+    app->setState(RecordingState::recording());
+    ASSERT_TRUE(waitUntilOpaque());
+    linger();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(clockRunning());
+}

@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/UiFixture.h"
+
+#include "GlobalShortcuts/Recorder.h"
+#include "ui/RenderOutput.h"
+#include "ui/kit/BorderlessButton.h"
+#include "ui/kit/IconLabel.h"
+#include "ui/kit/ShortcutModePicker.h"
+#include "ui/onboarding/OnboardingPanel.h"
+#include "ui/onboarding/OnboardingPermissionRow.h"
+#include "ui/onboarding/OnboardingPermissionsStep.h"
+#include "ui/onboarding/OnboardingStatusArea.h"
+#include "ui/onboarding/OnboardingTryItStep.h"
+#include "ui/onboarding/OnboardingWindowController.h"
+#include "ui/onboarding/OnboardingWindowView.h"
+
+#include <QButtonGroup>
+#include <QPushButton>
+#include <QTextDocumentFragment>
+
+namespace {
+
+using Page = ui::OnboardingStatusArea::Page;
+
+class OnboardingWindowTest : public UiFixture
+{
+protected:
+    // The window as lateInit opens it, through the factory.
+    ui::OnboardingWindowController &open(bool permissionsOnly)
+    {
+        app->setOnboardingWindow(ui::createOnboardingWindow(*app, permissionsOnly));
+        auto &controller = static_cast<ui::OnboardingWindowController &>(*app->onboardingWindow());
+        controller.createPanel();
+        if (permissionsOnly)
+            controller.startPermissionsOnlyObserver();
+        else
+            controller.startObserving();
+        controller.installActivationObserver();
+        controller.show(0);
+        return controller;
+    }
+    ui::OnboardingWindowView &view(ui::OnboardingWindowController &controller)
+    {
+        return *controller.panel()->view();
+    }
+    // Lets the step change (0.3 s of real animation) run to its end.
+    static bool stepChanged(ui::OnboardingWindowView &view)
+    {
+        return testsupport::waitUntil(
+            [&view] { return view.tryItStep() && view.permissionsStep()->isHidden(); }, 5000);
+    }
+};
+
+TEST_F(OnboardingWindowTest, PermissionsOnlyIsDoneOnceAccessibilityAloneIsBack)
+{
+    permissions->microphone = false;
+    permissions->trusted = false;
+    create();
+    auto &controller = open(true);
+    ui::OnboardingPermissionsStep &step = *view(controller).permissionsStep();
+    EXPECT_TRUE(controller.panel()->isVisible());
+    EXPECT_EQ(controller.panel()->size(), QSize(400, 480));
+    EXPECT_FALSE(step.mainButton()->isEnabled());
+    EXPECT_EQ(step.mainButton()->text(), QStringLiteral("Done"));
+    EXPECT_FALSE(shown(step.readyLabel()));
+    EXPECT_TRUE(shown(step.microphoneRow()->button()));
+    EXPECT_EQ(step.microphoneRow()->button()->text(), QStringLiteral("Grant Access"));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions-only"));
+
+    // The permission poll sees Accessibility again; the microphone still is not granted.
+    permissions->trusted = true;
+    app->refreshPermissions();
+    EXPECT_TRUE(step.mainButton()->isEnabled());
+    EXPECT_TRUE(shown(step.readyLabel()));
+    EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("Accessibility restored!"));
+    EXPECT_TRUE(shown(step.microphoneRow()->button()));
+    EXPECT_TRUE(shown(step.accessibilityRow()->grantedLabel()));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions-only-done"));
+
+    const QPointer<ui::OnboardingPanel> panel = controller.panel();
+    step.mainButton()->click();
+    EXPECT_EQ(app->onboardingWindow(), nullptr);
+    EXPECT_FALSE(app->onboardingComplete());
+    // The window fades out, then goes with its controller.
+    EXPECT_TRUE(testsupport::waitUntil([&panel] { return panel.isNull(); }, 2000));
+}
+
+TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMicrophoneOnce)
+{
+    permissions->microphone = false;
+    permissions->trusted = true;
+    create();
+    auto &controller = open(false);
+    ui::OnboardingPermissionsStep &step = *view(controller).permissionsStep();
+    EXPECT_EQ(step.mainButton()->text(), QStringLiteral("Continue"));
+    EXPECT_FALSE(step.mainButton()->isEnabled());
+    EXPECT_FALSE(shown(step.readyLabel()));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions"));
+
+    step.microphoneRow()->button()->click();
+    permissions->answerMicrophoneRequests(false);
+    QApplication::processEvents();
+    EXPECT_FALSE(app->micPermissionGranted());
+    EXPECT_FALSE(app->recorder().isWarmingUp());
+    EXPECT_EQ(workspace->requests.filter(QStringLiteral("activate")).size(), 2); // show, answer
+
+    step.microphoneRow()->button()->click();
+    permissions->answerMicrophoneRequests(true);
+    QApplication::processEvents();
+    EXPECT_TRUE(app->micPermissionGranted());
+    EXPECT_TRUE(app->recorder().isWarmingUp());
+    EXPECT_TRUE(step.mainButton()->isEnabled());
+    EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("All permissions granted!"));
+    EXPECT_FALSE(shown(step.microphoneRow()->button()));
+    render(*controller.panel(), QStringLiteral("onboarding-permissions-granted"));
+
+    step.mainButton()->click();
+    ASSERT_TRUE(stepChanged(view(controller)));
+    ui::OnboardingTryItStep *tryIt = view(controller).tryItStep();
+    ASSERT_NE(tryIt, nullptr);
+    EXPECT_FALSE(step.isVisible());
+    EXPECT_EQ(tryIt->pos(), QPoint(0, 0));
+    EXPECT_FALSE(app->onboardingComplete()); // nothing written by "Continue"
+}
+
+TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitchesTheTrigger)
+{
+    server.enqueue(testsupport::HttpReply::json(200, R"({"text":"hello"})"), "/inference");
+    defaults->setString(QStringLiteral("serverURL"), server.url());
+    create();
+    app->recorder().setOnAudioLevel([this](float level) { app->handleAudioLevel(level); });
+    auto &controller = open(false);
+    view(controller).setShowTryIt(true);
+    ASSERT_TRUE(stepChanged(view(controller)));
+    ui::OnboardingTryItStep &tryIt = *view(controller).tryItStep();
+    ui::OnboardingStatusArea &status = *tryIt.statusArea();
+    EXPECT_EQ(status.page(), Page::Idle);
+    EXPECT_EQ(status.idleHint()->text(), QStringLiteral("Hold <b>Fn</b> to start"));
+    EXPECT_EQ(tryIt.subtitle()->text(), QStringLiteral("Hold <b>Fn</b> and say “hello”"));
+    EXPECT_FALSE(shown(tryIt.recorder()));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it"));
+
+    app->startRecording();
+    scheduler->advance(1.0);
+    EXPECT_EQ(status.page(), Page::Recording);
+    EXPECT_GT(app->currentAudioLevel(), 0.0f);
+    // The bars spring to the level over a few frames of real time.
+    testsupport::waitUntil([] { return false; }, 300);
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-recording"));
+    app->stopRecording();
+    EXPECT_EQ(status.page(), Page::Processing);
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-processing"));
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(status.page(), Page::Transcript);
+    EXPECT_EQ(status.transcriptLabel()->text(), QStringLiteral("hello"));
+    EXPECT_EQ(status.worksLabel()->text(), QStringLiteral("It works!"));
+    EXPECT_TRUE(keys->posted().isEmpty()); // onboarding is not complete: nothing is pasted
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-works"));
+
+    // Messages are shown verbatim, even when they look like markup.
+    app->setState(RecordingState::error(QStringLiteral("Server error 500: <b>busy</b>")));
+    EXPECT_EQ(status.page(), Page::Error);
+    EXPECT_TRUE(QTextDocumentFragment::fromHtml(status.errorLabel()->text())
+                    .toPlainText()
+                    .endsWith(QStringLiteral(" Server error 500: <b>busy</b>")));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-error"));
+
+    // "Custom": the recorder and its hint replace nothing but the Fn wording, saved at once.
+    tryIt.picker()->segments()->button(1)->click();
+    EXPECT_FALSE(app->useFnKey());
+    EXPECT_EQ(defaults->boolean(QStringLiteral("useFnKey")), false);
+    EXPECT_TRUE(shown(tryIt.recorder()));
+    EXPECT_TRUE(tryIt.recorder()->field()->text().isEmpty());
+    EXPECT_EQ(tryIt.subtitle()->text(), QStringLiteral("Hold your shortcut and say “hello”"));
+    app->setState(RecordingState::idle());
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-custom"));
+
+    // Clicked, the field records: it asks for the shortcut and pauses every hot key meanwhile.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return controller.panel()->isActiveWindow(); }));
+    tryIt.recorder()->field()->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(tryIt.recorder()->field()->isRecording());
+    EXPECT_TRUE(shortcuts->isAnyRecorderActive());
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-recording-shortcut"));
+}
+
+TEST_F(OnboardingWindowTest, FinishingSetupClosesAndReleasesTheWindowAndWarmsTheRecorder)
+{
+    permissions->postEvents = false;
+    create();
+    auto &controller = open(false);
+    view(controller).setShowTryIt(true);
+    ASSERT_TRUE(stepChanged(view(controller)));
+    const QPointer<ui::OnboardingPanel> panel = controller.panel();
+    view(controller).tryItStep()->finishButton()->click();
+    EXPECT_TRUE(app->onboardingComplete());
+    EXPECT_EQ(defaults->boolean(QStringLiteral("onboardingComplete")), true);
+    EXPECT_EQ(app->onboardingWindow(), nullptr);
+    EXPECT_EQ(permissions->postEventRequests, 1);
+    EXPECT_TRUE(app->recorder().isWarmingUp());
+    EXPECT_TRUE(testsupport::waitUntil([&panel] { return panel.isNull(); }, 2000));
+}
+
+TEST_F(OnboardingWindowTest, WithoutAScreenItRetriesFiveTimesThenGivesUp)
+{
+    testsupport::LogCapture onboardingLog(QStringLiteral("parlovox.onboarding"));
+    create();
+    ui::OnboardingWindowController controller(*app, false);
+    controller.show(0);
+    EXPECT_EQ(onboardingLog.lines(QStringLiteral("critical")),
+              QStringList{QStringLiteral("[Onboarding] show() bailing — panel is nil")});
+    onboardingLog.clear();
+
+    controller.createPanel();
+    controller.setScreenProvider([] { return nullptr; });
+    controller.show(0);
+    scheduler->advance(10.0);
+    QStringList expected{
+        QStringLiteral("info: [Onboarding] show() called (retry 0), panel: exists")};
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        expected << QStringLiteral("info: [Onboarding] NSScreen.main nil, retrying in 0.5s "
+                                   "(attempt %1)")
+                        .arg(attempt)
+                 << QStringLiteral("info: [Onboarding] show() called (retry %1), panel: exists")
+                        .arg(attempt);
+    }
+    expected << QStringLiteral("critical: [Onboarding] show() gave up — NSScreen.main still nil "
+                               "after 5 retries");
+    EXPECT_EQ(onboardingLog.lines(), expected);
+    EXPECT_FALSE(controller.panel()->isVisible());
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/UiFixture.h"
+
+#include "ui/RenderOutput.h"
+
+#include "ui/kit/BorderlessButton.h"
+#include "ui/kit/FlowScrollArea.h"
+#include "ui/settings/ChipView.h"
+#include "ui/settings/CustomWordsEditor.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTest>
+
+using ui::ChipView;
+using ui::CustomWordsEditor;
+
+class CustomWords : public UiFixture
+{
+protected:
+    void SetUp() override
+    {
+        UiFixture::SetUp();
+        defaults->setString(QStringLiteral("prompt"),
+                            QStringLiteral(" alpha ,,\u00a0beta\t, \t ,gamma,"));
+        create();
+        editor = std::make_unique<CustomWordsEditor>(*app);
+        editor->resize(500, 300);
+        editor->show();
+        editor->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+    }
+    QStringList chipLabels() const
+    {
+        QStringList labels;
+        for (const ChipView *chip : editor->chips())
+            labels.append(chip->label());
+        return labels;
+    }
+    QString storedPrompt() const
+    {
+        return defaults->string(QStringLiteral("prompt")).value_or(QStringLiteral("<none>"));
+    }
+    void type(const QString &text)
+    {
+        editor->field().setFocus();
+        editor->field().setText(text);
+        QTest::keyClick(&editor->field(), Qt::Key_Return);
+    }
+
+    std::unique_ptr<CustomWordsEditor> editor;
+};
+
+TEST_F(CustomWords, ChipsShowTheNormalisedWordsAndEditsStoreThemJoined)
+{
+    EXPECT_EQ(chipLabels(), (QStringList{"alpha", "beta", "gamma"}));
+    testsupport::saveRender(*editor, QStringLiteral("custom-words"));
+
+    // Removing through the chip's own button, which the removal deletes.
+    editor->chips().at(1)->findChild<ui::BorderlessButton *>()->click();
+    EXPECT_EQ(app->prompt(), QStringLiteral("alpha, gamma"));
+    EXPECT_EQ(storedPrompt(), QStringLiteral("alpha, gamma"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(chipLabels(), (QStringList{"alpha", "gamma"}));
+
+    // Added with the button while the field is not focused: the field gets the focus back.
+    editor->field().setText(QStringLiteral("delta, epsilon"));
+    editor->field().clearFocus();
+    editor->addButton().click();
+    EXPECT_EQ(storedPrompt(), QStringLiteral("alpha, gamma, delta, epsilon"));
+    EXPECT_EQ(chipLabels(), (QStringList{"alpha", "gamma", "delta", "epsilon"}));
+    EXPECT_TRUE(editor->field().text().isEmpty());
+    EXPECT_TRUE(editor->field().hasFocus());
+
+    // Case matters; a repeat within one input is added once; known words are skipped quietly.
+    type(QStringLiteral("Alpha, zeta, zeta, alpha"));
+    EXPECT_EQ(app->prompt(), QStringLiteral("alpha, gamma, delta, epsilon, Alpha, zeta"));
+    EXPECT_FALSE(editor->isShowingDuplicateNotice());
+
+    // A word stored twice is one removal away from gone.
+    app->setPrompt(QStringLiteral("x,y,x"));
+    EXPECT_EQ(chipLabels(), (QStringList{"x", "y", "x"}));
+    editor->remove(QStringLiteral("x"));
+    EXPECT_EQ(storedPrompt(), QStringLiteral("y"));
+    editor->remove(QStringLiteral("y"));
+    EXPECT_EQ(storedPrompt(), QString());
+    EXPECT_TRUE(editor->chipArea().isHidden());
+}
+
+TEST_F(CustomWords, AKnownWordFlashesAlreadyAddedAndBlankInputChangesNothing)
+{
+    const QString stored = storedPrompt();
+    type(QStringLiteral("alpha"));
+    EXPECT_EQ(storedPrompt(), stored);
+    EXPECT_TRUE(editor->isShowingDuplicateNotice());
+    EXPECT_EQ(editor->field().placeholderText(), QStringLiteral("Already added"));
+    EXPECT_TRUE(editor->field().text().isEmpty());
+    testsupport::saveRender(*editor, QStringLiteral("custom-words-already-added"));
+    scheduler->advance(1.0);
+    type(QStringLiteral("beta"));
+    // The first wait ends the notice, even though a second rejection came later.
+    scheduler->advance(0.5);
+    EXPECT_FALSE(editor->isShowingDuplicateNotice());
+    EXPECT_EQ(editor->field().placeholderText(), QStringLiteral("Add custom term..."));
+    scheduler->advance(2.0);
+
+    editor->field().setText(QStringLiteral(" \t "));
+    EXPECT_FALSE(editor->addButton().isEnabled());
+    QTest::keyClick(&editor->field(), Qt::Key_Return);
+    EXPECT_EQ(editor->field().text(), QStringLiteral(" \t "));
+    editor->field().setText(QStringLiteral(" , ,"));
+    EXPECT_TRUE(editor->addButton().isEnabled());
+    editor->addButton().click();
+    EXPECT_EQ(editor->field().text(), QStringLiteral(" , ,"));
+    EXPECT_FALSE(editor->isShowingDuplicateNotice());
+    EXPECT_EQ(app->prompt(), stored);
+}
+
+TEST_F(CustomWords, FiveHundredPastedWordsArriveWholeAndTheAreaScrolls)
+{
+    QStringList pasted;
+    // Longer in all than a line edit holds by default.
+    for (int i = 0; i < 500; ++i)
+        pasted.append(QStringLiteral("term%1-").arg(i) + QString(60, QLatin1Char('w')));
+    QElapsedTimer timer;
+    timer.start();
+    // Pasted as lines and comma-separated runs.
+    QString text;
+    for (int i = 0; i < 500; ++i)
+        text += pasted.at(i) + QLatin1String(i % 3 == 0 ? ",\n" : i % 3 == 1 ? "\r\n" : ", ");
+    type(text);
+    editor->chips().constLast()->findChild<ui::BorderlessButton *>()->click();
+    QCoreApplication::processEvents();
+    // Generous: a frozen window would take far longer.
+    EXPECT_LT(timer.elapsed(), 3000);
+
+    const QStringList expected = QStringList{"alpha", "beta", "gamma"} + pasted.mid(0, 499);
+    EXPECT_EQ(storedPrompt(), expected.join(QStringLiteral(", ")));
+    EXPECT_EQ(chipLabels(), expected);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor->chipArea().height(), 150);
+    testsupport::saveRender(*editor, QStringLiteral("custom-words-500"));
+}

@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/UiFixture.h"
+
+#include "ui/RenderOutput.h"
+
+#include "ui/settings/GeneralTab.h"
+#include "ui/settings/ServerStatusCard.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using testsupport::HttpReply;
+using ui::GeneralTab;
+
+class General : public UiFixture
+{
+protected:
+    GeneralTab &open()
+    {
+        tab = std::make_unique<GeneralTab>(*app, *updaterManager, *bundle);
+        tab->resize(560, 480);
+        tab->show();
+        return *tab;
+    }
+    QStringList cardTexts() const
+    {
+        QStringList texts;
+        for (const QLabel *label : tab->statusCard().findChildren<QLabel *>())
+            texts.append(label->text());
+        return texts;
+    }
+
+    std::unique_ptr<GeneralTab> tab;
+};
+
+TEST_F(General, EveryKeystrokeWritesAllSettingsAndResetComesAndGoes)
+{
+    create();
+    open();
+    EXPECT_EQ(tab->serverField().text(), QStringLiteral("http://127.0.0.1:8080"));
+    EXPECT_TRUE(tab->resetButton().isHidden());
+    // Showing the tab writes nothing.
+    EXPECT_FALSE(defaults->string(QStringLiteral("serverURL")).has_value());
+
+    QTest::keyClick(&tab->serverField(), Qt::Key_Backspace);
+    EXPECT_EQ(defaults->string(QStringLiteral("serverURL")),
+              QStringLiteral("http://127.0.0.1:808"));
+    EXPECT_FALSE(tab->resetButton().isHidden());
+    defaults->remove(QStringLiteral("autoPaste"));
+    QTest::keyClicks(&tab->serverField(), QStringLiteral("1"));
+    EXPECT_EQ(defaults->string(QStringLiteral("serverURL")),
+              QStringLiteral("http://127.0.0.1:8081"));
+    EXPECT_EQ(defaults->boolean(QStringLiteral("autoPaste")), true);
+    testsupport::saveRender(*tab, QStringLiteral("general-custom-url"));
+
+    tab->resetButton().click();
+    EXPECT_EQ(app->serverURL(), AppState::defaultServerURL);
+    EXPECT_EQ(defaults->string(QStringLiteral("serverURL")), AppState::defaultServerURL);
+    EXPECT_EQ(tab->serverField().text(), AppState::defaultServerURL);
+    EXPECT_TRUE(tab->resetButton().isHidden());
+
+    QTest::keyClick(&tab->languageField(), Qt::Key_Backspace);
+    EXPECT_EQ(defaults->string(QStringLiteral("language")), QStringLiteral("e"));
+    QTest::keyClick(&tab->languageField(), Qt::Key_Backspace);
+    EXPECT_EQ(defaults->string(QStringLiteral("language")), QString());
+    tab->autoPasteToggle().click();
+    EXPECT_EQ(defaults->boolean(QStringLiteral("autoPaste")), false);
+}
+
+TEST_F(General, AServerURLOfTenThousandCharactersIsKeptWhole)
+{
+    const QString url =
+        QStringLiteral("http://example.invalid/") + QString(10000, QLatin1Char('a'));
+    defaults->setString(QStringLiteral("serverURL"), url);
+    create();
+    open();
+    EXPECT_EQ(tab->serverField().text(), url);
+    tab->serverField().end(false);
+    QTest::keyClicks(&tab->serverField(), QStringLiteral("b"));
+    EXPECT_EQ(defaults->string(QStringLiteral("serverURL")), url + QLatin1Char('b'));
+    // The card shows one line of it.
+    for (const QLabel *label : tab->statusCard().findChildren<QLabel *>())
+        EXPECT_LT(label->text().size(), 200);
+    EXPECT_LE(tab->statusCard().sizeHint().width(), 560);
+    testsupport::saveRender(*tab, QStringLiteral("general-long-url"));
+}
+
+TEST_F(General, CheckShowsProgressUntilTheProbeFlipsTheCard)
+{
+    defaults->setString(QStringLiteral("serverURL"), server.url());
+    create();
+    open();
+    EXPECT_TRUE(cardTexts().contains(QStringLiteral("Server Offline")));
+    testsupport::saveRender(*tab, QStringLiteral("general-offline"));
+
+    server.enqueue(HttpReply::text(200, QByteArray("ok")), "/health");
+    QPushButton &check = tab->statusCard().checkButton();
+    check.click();
+    EXPECT_TRUE(tab->statusCard().isChecking());
+    EXPECT_FALSE(check.isEnabled());
+    EXPECT_TRUE(check.text().isEmpty());
+    testsupport::saveRender(*tab, QStringLiteral("general-checking"));
+    // A second press while the probe runs sends nothing more.
+    check.click();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !tab->statusCard().isChecking(); }));
+    EXPECT_EQ(server.requestsTo("/health").size(), 1);
+    EXPECT_TRUE(check.isEnabled());
+    EXPECT_EQ(check.text(), QStringLiteral("Check"));
+    EXPECT_TRUE(cardTexts().contains(QStringLiteral("Server Connected")));
+    EXPECT_TRUE(cardTexts().contains(server.url()));
+    testsupport::saveRender(*tab, QStringLiteral("general-connected"));
+
+    // A window closed during a probe is left alone when the answer comes.
+    server.stop();
+    check.click();
+    tab.reset();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !app->serverReachable(); }));
+}
+
+TEST_F(General, SystemTogglesFollowTheLoginItemAndTheUpdater)
+{
+    loginItem->failures = {QStringLiteral("read-only autostart folder")};
+    create();
+    open();
+    tab->launchAtLoginToggle().click();
+    EXPECT_FALSE(tab->launchAtLoginToggle().isChecked());
+    EXPECT_FALSE(app->launchAtLogin());
+    tab->launchAtLoginToggle().click();
+    EXPECT_TRUE(tab->launchAtLoginToggle().isChecked());
+    EXPECT_TRUE(loginItem->enabled);
+
+    EXPECT_TRUE(tab->automaticUpdatesToggle().isChecked());
+    tab->automaticUpdatesToggle().click();
+    EXPECT_FALSE(updater->automaticallyChecksForUpdates());
+    updater->setCanCheck(false);
+    EXPECT_FALSE(tab->checkForUpdatesButton().isEnabled());
+    updater->setCanCheck(true);
+    tab->checkForUpdatesButton().click();
+    EXPECT_TRUE(updater->calls.contains(QStringLiteral("check")));
+    // Neither is a user setting.
+    EXPECT_FALSE(defaults->string(QStringLiteral("serverURL")).has_value());
+}

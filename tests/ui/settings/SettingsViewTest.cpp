@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/UiFixture.h"
+
+#include "ui/RenderOutput.h"
+
+#include "ui/kit/BorderlessButton.h"
+#include "ui/settings/InputTab.h"
+#include "ui/settings/PermissionCard.h"
+#include "ui/settings/PermissionsTab.h"
+#include "ui/settings/PresetToggleButton.h"
+#include "ui/settings/SettingsView.h"
+#include "ui/settings/VocabularySection.h"
+#include "ui/settings/VocabularyTab.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+using ui::SettingsView;
+
+class Settings : public UiFixture
+{
+protected:
+    SettingsView &open()
+    {
+        view = std::make_unique<SettingsView>(
+            *app, *updaterManager, services,
+            [this](QWidget *parent) { return new ui::InputTab(*app, parent); });
+        view->show();
+        return *view;
+    }
+    template <typename T> T &tab(int index) const
+    {
+        return *qobject_cast<T *>(view->tabs().widget(index));
+    }
+    // Every tab as a picture, under `prefix`.
+    void renderTabs(const QString &prefix)
+    {
+        static const char *const names[] = {"general", "input", "vocabulary", "permissions",
+                                            "whats-new"};
+        for (int i = 0; i < view->tabs().count(); ++i) {
+            view->tabs().setCurrentIndex(i);
+            // As the window looks once the event loop has laid it out.
+            QCoreApplication::processEvents();
+            testsupport::saveRender(*view, prefix + QLatin1String(names[i]));
+        }
+        view->tabs().setCurrentIndex(0);
+    }
+
+    std::unique_ptr<SettingsView> view;
+};
+
+TEST_F(Settings, FiveTabsInOrderRenderedInALightAndADarkPalette)
+{
+    defaults->setString(QStringLiteral("prompt"), QStringLiteral("Parlovox, whisper.cpp, Qt"));
+    defaults->setStringList(QStringLiteral("enabledPresets"), {QStringLiteral("web-dev")});
+    permissions->trusted = false;
+    create();
+    open();
+    EXPECT_EQ(view->size(), QSize(560, 520));
+    QStringList titles;
+    for (int i = 0; i < view->tabs().count(); ++i)
+        titles.append(view->tabs().tabText(i));
+    EXPECT_EQ(titles, (QStringList{"General", "Input", "Vocabulary", "Permissions", "What's New"}));
+    EXPECT_EQ(view->tabs().currentIndex(), 0);
+    EXPECT_NE(qobject_cast<ui::InputTab *>(view->tabs().widget(1)), nullptr);
+    // The real changelog fills the last tab.
+    EXPECT_FALSE(view->tabs().widget(4)->findChildren<QLabel *>().isEmpty());
+
+    auto &vocabulary = tab<ui::VocabularyTab>(2).section();
+    vocabulary.presetButtons().at(1)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !vocabulary.isPreviewMoving(); }));
+    renderTabs(QStringLiteral("settings-light-"));
+    view.reset();
+    useDarkPalette();
+    open();
+    auto &darkVocabulary = tab<ui::VocabularyTab>(2).section();
+    darkVocabulary.presetButtons().at(1)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !darkVocabulary.isPreviewMoving(); }));
+    renderTabs(QStringLiteral("settings-dark-"));
+}
+
+TEST_F(Settings, PresetsToggleAndPreviewOneAtATime)
+{
+    create();
+    open();
+    ui::VocabularySection &section = tab<ui::VocabularyTab>(2).section();
+    const QList<ui::PresetToggleButton *> buttons = section.presetButtons();
+    ASSERT_EQ(buttons.size(), 3);
+    EXPECT_FALSE(section.isPreviewShown());
+
+    buttons.at(0)->toggleButton().click();
+    EXPECT_EQ(app->enabledPresets(), QSet<QString>{QStringLiteral("software-dev")});
+    EXPECT_EQ(defaults->stringList(QStringLiteral("enabledPresets")),
+              QStringList{QStringLiteral("software-dev")});
+    EXPECT_EQ(buttons.at(0)->toggleButton().symbol(), QStringLiteral("checkmark.circle.fill"));
+    buttons.at(0)->toggleButton().click();
+    EXPECT_TRUE(app->enabledPresets().isEmpty());
+    EXPECT_EQ(defaults->stringList(QStringLiteral("enabledPresets")), QStringList());
+    EXPECT_EQ(buttons.at(0)->toggleButton().symbol(), QStringLiteral("circle"));
+
+    buttons.at(0)->previewButton().click();
+    EXPECT_EQ(section.previewWords(), VocabularyPreset::all().at(0).words);
+    buttons.at(2)->previewButton().click();
+    EXPECT_EQ(section.previewWords(), VocabularyPreset::all().at(2).words);
+    EXPECT_EQ(buttons.at(0)->previewButton().symbol(), QStringLiteral("eye"));
+    EXPECT_EQ(buttons.at(2)->previewButton().symbol(), QStringLiteral("eye.fill"));
+    buttons.at(2)->previewButton().click();
+    EXPECT_TRUE(section.previewingPreset().isEmpty());
+    EXPECT_EQ(buttons.at(2)->previewButton().symbol(), QStringLiteral("eye"));
+    // An eye pressed while the words fade out brings them back; pressed again, they go.
+    buttons.at(1)->previewButton().click();
+    EXPECT_EQ(section.previewWords(), VocabularyPreset::all().at(1).words);
+    buttons.at(1)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !section.isPreviewMoving(); }));
+    EXPECT_FALSE(section.isPreviewShown());
+    EXPECT_TRUE(section.previewWords().isEmpty());
+}
+
+TEST_F(Settings, PermissionCardsRequestAndOpenTheDesktopSettings)
+{
+    permissions->microphone = false;
+    permissions->trusted = false;
+    permissions->postEvents = false;
+    create();
+    open();
+    auto &permissionsTab = tab<ui::PermissionsTab>(3);
+    ui::PermissionCard &microphone = permissionsTab.microphoneCard();
+    ui::PermissionCard &accessibility = permissionsTab.accessibilityCard();
+    EXPECT_FALSE(microphone.granted());
+    EXPECT_FALSE(accessibility.granted());
+
+    const auto button = [](ui::PermissionCard &card, const QString &text) {
+        for (QPushButton *candidate : card.findChildren<QPushButton *>()) {
+            if (candidate->text() == text)
+                return candidate;
+        }
+        return static_cast<QPushButton *>(nullptr);
+    };
+    button(microphone, QStringLiteral("Open Settings"))->click();
+    button(accessibility, QStringLiteral("Open Settings"))->click();
+    EXPECT_EQ(workspace->requests, (QStringList{QStringLiteral("privacy Microphone"),
+                                                QStringLiteral("privacy Accessibility")}));
+
+    button(microphone, QStringLiteral("Request"))->click();
+    permissions->answerMicrophoneRequests(false);
+    EXPECT_FALSE(microphone.granted());
+    button(microphone, QStringLiteral("Request"))->click();
+    permissions->answerMicrophoneRequests(true);
+    EXPECT_TRUE(microphone.granted());
+
+    button(accessibility, QStringLiteral("Request"))->click();
+    EXPECT_EQ(permissions->postEventRequests, 1);
+    permissions->postEvents = true;
+    permissions->trusted = true;
+    button(accessibility, QStringLiteral("Request"))->click();
+    EXPECT_EQ(permissions->postEventRequests, 1);
+    EXPECT_TRUE(accessibility.granted());
+
+    // An answer arriving after the window closed goes nowhere.
+    view.reset();
+    permissions->microphone = false;
+    open();
+    button(tab<ui::PermissionsTab>(3).microphoneCard(), QStringLiteral("Request"))->click();
+    view.reset();
+    permissions->answerMicrophoneRequests(true);
+}
