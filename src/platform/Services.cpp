@@ -17,6 +17,7 @@
 #include "SoundPlayer.h"
 #include "Updater.h"
 #include "UserDefaults.h"
+#include "WindowSystem.h"
 #include "Workspace.h"
 
 namespace platform {

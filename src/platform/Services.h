@@ -21,6 +21,7 @@ class ScriptRunner;
 class SoundPlayer;
 class Updater;
 class UserDefaults;
+class WindowSystem;
 class Workspace;
 
 // Owns one instance of every platform service for the life of the process. The program fills it
@@ -50,6 +51,7 @@ struct Services
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<Updater> updater;
     std::unique_ptr<CrashReporter> crashReporter;
+    std::unique_ptr<WindowSystem> windowSystem;
 };
 
 } // namespace platform

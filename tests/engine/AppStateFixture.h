@@ -14,6 +14,7 @@
 #include "support/FakePermissions.h"
 #include "support/FakeScriptRunner.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/FakeWindowSystem.h"
 #include "support/FixedBundle.h"
 #include "support/LogCapture.h"
 #include "support/MemoryUserDefaults.h"
@@ -56,6 +57,7 @@ protected:
         scripts = install<testsupport::FakeScriptRunner>(services.scriptRunner);
         sounds = install<testsupport::FakeSoundPlayer>(services.soundPlayer);
         crashReporter = install<testsupport::RecordingCrashReporter>(services.crashReporter);
+        windowSystem = install<testsupport::FakeWindowSystem>(services.windowSystem);
         services.audioInput = std::make_unique<testsupport::FakeAudioInput>(scheduler);
         audio = static_cast<testsupport::FakeAudioInput *>(services.audioInput.get());
         permissions->microphone = true;
@@ -136,6 +138,7 @@ protected:
     testsupport::FakeScriptRunner *scripts = nullptr;
     testsupport::FakeSoundPlayer *sounds = nullptr;
     testsupport::RecordingCrashReporter *crashReporter = nullptr;
+    testsupport::FakeWindowSystem *windowSystem = nullptr;
     testsupport::FakeAudioInput *audio = nullptr;
     testsupport::TestHttpServer server;
     testsupport::LogCapture log{QStringLiteral("parlovox.appstate")};

@@ -17,11 +17,13 @@
 #include "StandardPaths.h"
 #include "X11HotKeyService.h"
 #include "X11Keyboard.h"
+#include "X11WindowSystem.h"
 #include "XTestKeyEventPoster.h"
 #include "XdgAutostartLoginItem.h"
 #include "XdotoolScriptRunner.h"
 #include "platform/Bundle.h"
 #include "platform/Paths.h"
+#include "platform/WindowSystem.h"
 
 #include <QCoreApplication>
 
@@ -55,6 +57,7 @@ std::unique_ptr<Services> createLinuxServices()
     services->eventMonitors = std::make_unique<LinuxEventMonitors>();
     services->keyboard = std::make_unique<X11Keyboard>();
     services->permissions = std::make_unique<LinuxPermissions>();
+    services->windowSystem = std::make_unique<X11WindowSystem>();
     services->loginItem =
         std::make_unique<XdgAutostartLoginItem>(XdgAutostartLoginItem::defaultAutostartDirectory(),
                                                 QCoreApplication::applicationFilePath());
