@@ -2,11 +2,16 @@
 #include "ui/indicator/FloatingIndicatorController.h"
 
 #include "engine/AppState.h"
+#include "platform/Services.h"
+#include "platform/WindowSystem.h"
 #include "ui/indicator/FloatingPanel.h"
 #include "ui/indicator/RecordingIndicatorView.h"
+#include "ui/kit/FrameClock.h"
 #include "ui/kit/WindowFade.h"
 
+#include <QCursor>
 #include <QGuiApplication>
+#include <QRegion>
 #include <QScreen>
 
 #include <cmath>
@@ -14,7 +19,7 @@
 namespace ui {
 
 FloatingIndicatorController::FloatingIndicatorController(AppState &appState, QObject *parent)
-    : QObject(parent), m_appState(appState)
+    : QObject(parent), m_appState(appState), m_windowSystem(appState.services().windowSystem.get())
 {}
 
 FloatingIndicatorController::~FloatingIndicatorController() = default;
@@ -25,6 +30,12 @@ void FloatingIndicatorController::createPanel()
     m_view = new RecordingIndicatorView(m_appState, panel.get());
     m_view->setGeometry(QRect(QPoint(0, 0), FloatingPanel::panelSize));
     m_panel = std::move(panel);
+    // The capsule changes its width while it animates; a cut panel follows it frame by frame.
+    connect(&m_view->frameClock(), &FrameClock::frame, this,
+            &FloatingIndicatorController::followShape);
+    if (m_windowSystem)
+        connect(m_windowSystem, &platform::WindowSystem::compositingChanged, this,
+                &FloatingIndicatorController::followShape);
 }
 
 void FloatingIndicatorController::startObserving()
@@ -50,15 +61,42 @@ void FloatingIndicatorController::show()
     if (!m_panel)
         return;
     // Without a screen the panel stays where it was.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (const QScreen *screen = mainScreen())
         m_panel->move(panelOrigin(screen->availableGeometry(), m_panel->size()));
-    WindowFade::fadeIn(m_panel.get(), fadeSeconds);
+    // Cut before it is first seen, so no black frame shows around the capsule.
+    followShape();
+    WindowFade::fadeIn(m_panel.get(), fadeDuration());
 }
 
 void FloatingIndicatorController::fadeOut()
 {
     if (m_panel)
-        WindowFade::fadeOut(m_panel.get(), fadeSeconds);
+        WindowFade::fadeOut(m_panel.get(), fadeDuration());
+}
+
+QScreen *FloatingIndicatorController::mainScreen() const
+{
+    if (m_windowSystem) {
+        if (const std::optional<QPoint> active = m_windowSystem->activeWindowCenter()) {
+            if (QScreen *screen = QGuiApplication::screenAt(*active))
+                return screen;
+        }
+    }
+    if (QScreen *screen = QGuiApplication::screenAt(QCursor::pos()))
+        return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+bool FloatingIndicatorController::isCompositing() const
+{
+    return !m_windowSystem || m_windowSystem->isCompositing();
+}
+
+void FloatingIndicatorController::followShape()
+{
+    if (!m_panel)
+        return;
+    m_panel->setMask(isCompositing() ? QRegion() : m_view->capsuleRegion());
 }
 
 QPoint FloatingIndicatorController::panelOrigin(const QRect &available, const QSize &panelSize)

@@ -8,6 +8,8 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -103,18 +105,34 @@ void RecordingIndicatorView::followModel(double now)
     m_seenFlash = flash;
 }
 
-void RecordingIndicatorView::paintEvent(QPaintEvent *)
+QRectF RecordingIndicatorView::capsuleRect(double t)
 {
-    const double t = m_clock->now();
     followModel(t);
-
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const QPointF center = QRectF(rect()).center();
     const double contentWidth = std::max(0.0, m_contentWidth.value(t));
     const QRectF content(center.x() - contentWidth / 2, center.y() - kContentHeight / 2,
                          contentWidth, kContentHeight);
-    const QRectF capsule = content.adjusted(-kInsetX, -kInsetY, kInsetX, kInsetY);
+    return content.adjusted(-kInsetX, -kInsetY, kInsetX, kInsetY);
+}
+
+QRegion RecordingIndicatorView::capsuleRegion()
+{
+    const QRectF capsule = capsuleRect(m_clock->now());
+    const double radius = std::min(capsule.width(), capsule.height()) / 2;
+    QPainterPath path;
+    path.addRoundedRect(capsule, radius, radius);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+void RecordingIndicatorView::paintEvent(QPaintEvent *)
+{
+    const double t = m_clock->now();
+    const QRectF capsule = capsuleRect(t);
+    const QRectF content = capsule.adjusted(kInsetX, kInsetY, -kInsetX, -kInsetY);
+
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF center = QRectF(rect()).center();
     paintCapsule(painter, capsule, t);
 
     const double flash = unit(m_flashPresence.value(t));

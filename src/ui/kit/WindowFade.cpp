@@ -56,12 +56,15 @@ void WindowFade::fadeIn(QWidget *window, double seconds)
             return;
     }
     stopFade(window);
+    if (seconds <= 0)
+        window->setWindowOpacity(1.0);
     if (!window->isVisible()) {
-        window->setWindowOpacity(0.0);
+        window->setWindowOpacity(seconds <= 0 ? 1.0 : 0.0);
         window->show();
         window->raise();
     }
-    startFade(window, 1.0, seconds)->start(QAbstractAnimation::DeleteWhenStopped);
+    if (seconds > 0)
+        startFade(window, 1.0, seconds)->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void WindowFade::fadeOut(QWidget *window, double seconds)
@@ -69,6 +72,12 @@ void WindowFade::fadeOut(QWidget *window, double seconds)
     if (!window || !window->isVisible())
         return;
     stopFade(window);
+    if (seconds <= 0) {
+        window->hide();
+        if (window->property(kDeleteWhenDone).toBool())
+            window->deleteLater();
+        return;
+    }
     QPropertyAnimation *fade = startFade(window, 0.0, seconds);
     QPointer<QWidget> weakWindow(window);
     QObject::connect(fade, &QPropertyAnimation::finished, window, [weakWindow] {

@@ -17,6 +17,7 @@ public:
     // turns back to 1 from where it stands; one opaque or already fading in is left alone.
     static void fadeIn(QWidget *window, double seconds);
     // Fades to 0 over `seconds`, then hides the window. Nothing for a hidden window.
+    // A fade of 0 s (or less) in either direction is done at once.
     static void fadeOut(QWidget *window, double seconds);
     // Whether a fade of `window` is running.
     static bool isFading(const QWidget *window);

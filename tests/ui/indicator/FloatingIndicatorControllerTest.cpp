@@ -6,7 +6,9 @@
 #include "ui/kit/WindowFade.h"
 
 #include "engine/AppStateFixture.h"
+#include "ui/RenderOutput.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -120,4 +122,76 @@ TEST_F(FloatingIndicatorTest, ARecordingDuringTheFadeOutKeepsThePanel)
     linger();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_TRUE(clockRunning());
+}
+
+// On a desktop without a compositing manager the see-through corners of the panel would be
+// black: the panel is cut to the capsule, following its width, and shows and goes at once.
+TEST_F(FloatingIndicatorTest, WithoutACompositorThePanelIsCutToTheCapsuleAndNeverFades)
+{
+    windowSystem->setCompositing(false);
+    double now = 100;
+    controller->view()->frameClock().setTimeSource([&now] { return now; });
+    const auto settle = [&] {
+        now += 2;
+        Q_EMIT controller->view()->frameClock().frame();
+    };
+
+    app->setState(RecordingState::recording());
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(WindowFade::isFading(panel));
+    EXPECT_EQ(panel->windowOpacity(), 1.0);
+    settle();
+    EXPECT_EQ(controller->view()->capsuleRect(now).size(), QSizeF(110, 36));
+    EXPECT_EQ(panel->mask().boundingRect(), QRect(27, 1, 110, 36));
+    testsupport::saveRender(*panel, QStringLiteral("indicator-uncomposited-recording"));
+
+    app->setState(RecordingState::processing());
+    settle();
+    EXPECT_EQ(controller->view()->capsuleRect(now).size(), QSizeF(42, 36));
+    EXPECT_EQ(panel->mask().boundingRect(), QRect(61, 1, 42, 36));
+    testsupport::saveRender(*panel, QStringLiteral("indicator-uncomposited-processing"));
+
+    app->setState(RecordingState::idle());
+    EXPECT_FALSE(panel->isVisible());
+
+    // A compositor started meanwhile: the whole panel again, and fades.
+    windowSystem->setCompositing(true);
+    EXPECT_TRUE(panel->mask().isEmpty());
+    app->setState(RecordingState::recording());
+    EXPECT_TRUE(WindowFade::isFading(panel));
+    ASSERT_TRUE(waitUntilOpaque());
+    settle();
+    windowSystem->setCompositing(false);
+    EXPECT_EQ(panel->mask().boundingRect(), QRect(27, 1, 110, 36));
+}
+
+// The indicator belongs where the user works: on the screen of the active window, else the one
+// under the pointer, whichever the primary screen is.
+TEST_F(FloatingIndicatorTest, OpensOnTheScreenOfTheActiveWindowElseUnderThePointer)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2);
+    QScreen *primary = QGuiApplication::primaryScreen();
+    QScreen *other = screens.at(0) == primary ? screens.at(1) : screens.at(0);
+    const auto originOn = [&](const QScreen *screen) {
+        return FloatingIndicatorController::panelOrigin(screen->availableGeometry(), panel->size());
+    };
+    const auto showAndHide = [&] {
+        app->setState(RecordingState::recording());
+        const QPoint shownAt = panel->pos();
+        EXPECT_TRUE(waitUntilOpaque());
+        app->setState(RecordingState::idle());
+        EXPECT_TRUE(waitUntilGone());
+        return shownAt;
+    };
+
+    QCursor::setPos(primary->geometry().center());
+    windowSystem->activeWindow = other->geometry().center();
+    EXPECT_EQ(showAndHide(), originOn(other));
+
+    windowSystem->activeWindow.reset();
+    EXPECT_EQ(showAndHide(), originOn(primary));
+    QCursor::setPos(other->geometry().center());
+    EXPECT_EQ(showAndHide(), originOn(other));
+    QCursor::setPos(primary->geometry().center());
 }

@@ -7,12 +7,16 @@
 
 #include "PasteTargetProcess.h"
 #include "engine/AppStateFixture.h"
+#include "platform/linux/X11WindowSystem.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -83,6 +87,31 @@ public:
         free(reply);
         return viewable;
     }
+    // Paints the desktop (the root window's background) in one colour.
+    void paintDesktop(QRgb color)
+    {
+        const std::uint32_t pixel = color & 0xffffff;
+        xcb_change_window_attributes(m_connection, root(), XCB_CW_BACK_PIXEL, &pixel);
+        xcb_clear_area(m_connection, 0, root(), 0, 0, 0, 0);
+        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+    // What the screen shows at `area`, read back from the root window.
+    QImage screen(const QRect &area)
+    {
+        auto *reply = xcb_get_image_reply(
+            m_connection,
+            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root(), std::int16_t(area.x()),
+                          std::int16_t(area.y()), std::uint16_t(area.width()),
+                          std::uint16_t(area.height()), ~0u),
+            nullptr);
+        QImage image;
+        if (reply && reply->depth == 24)
+            image =
+                QImage(xcb_get_image_data(reply), area.width(), area.height(), QImage::Format_RGB32)
+                    .copy();
+        free(reply);
+        return image;
+    }
     // `window`'s rectangle in root coordinates.
     QRect geometry(xcb_window_t window)
     {
@@ -113,6 +142,7 @@ protected:
             GTEST_SKIP() << "needs an X display";
         AppStateFixture::SetUp();
         ASSERT_TRUE(other.start());
+        services.windowSystem = std::make_unique<platform::linux_impl::X11WindowSystem>();
         create();
         controller = std::make_unique<ui::FloatingIndicatorController>(*app);
         controller->createPanel();
@@ -183,4 +213,66 @@ TEST_F(IndicatorX11Test, ShowsOnEveryWorkspace)
     xdotool({"set_desktop", "--", "0"});
     ASSERT_TRUE(switched);
     EXPECT_TRUE(panelSeen);
+}
+
+namespace {
+
+// How far apart two colours are, channel by channel.
+int distance(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b))});
+}
+
+} // namespace
+
+// Plain openbox composites nothing: around the capsule the desktop must show, not black. A
+// compositing manager started and stopped while the indicator is up is followed.
+TEST_F(IndicatorX11Test, AroundTheCapsuleTheDesktopShowsWithOrWithoutACompositor)
+{
+    const auto &windowSystem = *services.windowSystem;
+    ASSERT_FALSE(windowSystem.isCompositing());
+    const QRgb desktop = qRgb(0x33, 0x66, 0xcc);
+    server.paintDesktop(desktop);
+    // The other program out of the way, so only the desktop lies below the indicator.
+    ASSERT_TRUE(xdotool({"windowmove", "--sync", other.id(), "0", "400"}));
+    showIndicator();
+    testsupport::waitUntil([] { return false; }, 500); // the capsule grows to its full width
+    const QRect panel = server.geometry(panelWindow());
+    // The panel and a strip of the desktop left of it. (A compositor may paint the desktop in a
+    // colour of its own.)
+    constexpr int strip = 20;
+    const auto expectDesktopAround = [&](const char *when) {
+        const QImage shot = server.screen(panel.adjusted(-strip, 0, 0, 0));
+        ASSERT_FALSE(shot.isNull()) << when;
+        const QRgb desktopNow = shot.pixel(strip / 2, panel.height() / 2);
+        EXPECT_GT(distance(desktopNow, qRgb(0, 0, 0)), 60) << when;
+        for (const QPoint corner : {QPoint(2, 2), QPoint(161, 2), QPoint(2, 35), QPoint(161, 35)})
+            EXPECT_LE(distance(shot.pixel(corner + QPoint(strip, 0)), desktopNow), 8)
+                << when << " at " << corner.x() << "," << corner.y();
+        // The capsule itself is drawn, dark.
+        EXPECT_GT(distance(shot.pixel(strip + 82, 19), desktopNow), 60) << when;
+        QDir().mkpath(QStringLiteral(PARLOVOX_RENDERS_DIR));
+        shot.save(QStringLiteral(PARLOVOX_RENDERS_DIR "/indicator-x11-") + QLatin1String(when) +
+                  QStringLiteral(".png"));
+    };
+    expectDesktopAround("uncomposited");
+
+    QProcess compositor;
+    compositor.start(QStringLiteral("xcompmgr"), QStringList());
+    ASSERT_TRUE(compositor.waitForStarted());
+    const bool followed = testsupport::waitUntil(
+        [&] { return windowSystem.isCompositing() && controller->panel()->mask().isEmpty(); },
+        5000);
+    testsupport::waitUntil([] { return false; }, 500); // the compositor's first frames
+    if (followed)
+        expectDesktopAround("composited");
+    compositor.terminate();
+    compositor.waitForFinished(3000);
+    ASSERT_TRUE(followed);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !windowSystem.isCompositing() && !controller->panel()->mask().isEmpty(); },
+        5000));
+    testsupport::waitUntil([] { return false; }, 300);
+    expectDesktopAround("compositor-stopped");
 }
