@@ -5,6 +5,7 @@
 #include "platform/linux/LinuxServices.h"
 #include "platform/linux/TerminationSignalQuitter.h"
 #include "ui/kit/DialogPresenter.h"
+#include "ui/kit/ThemeStyle.h"
 
 #include <QApplication>
 
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Parlovox"));
     QApplication::setOrganizationName(QStringLiteral("Parlovox"));
     QApplication::setQuitOnLastWindowClosed(false);
+    ui::ThemeStyle::install();
 
     auto services = platform::linux_impl::createLinuxServices();
     // Declared after the services, so they go first at exit.

@@ -5,6 +5,7 @@
 #include "engine/UpdaterManager.h"
 
 #include "ui/RenderOutput.h"
+#include "ui/kit/ThemeStyle.h"
 
 #include "GlobalShortcuts/HotKeyHandlers.h"
 #include "GlobalShortcuts/ModuleContext.h"
@@ -39,6 +40,8 @@ protected:
         handlers = std::make_unique<GlobalShortcuts::HotKeyHandlers>(*shortcuts, *hotKeys);
         bundle->setResource(QStringLiteral("CHANGELOG.md"),
                             QStringLiteral(":/parlovox/CHANGELOG.md"));
+        // The program's style, as main() puts it over the desktop's.
+        ui::ThemeStyle::install();
     }
     ~UiFixture() override
     {

@@ -30,17 +30,17 @@ BorderlessButton::BorderlessButton(const QString &symbol, const QString &text, T
 BorderlessButton *BorderlessButton::link(const QString &text, TextStyle style, QWidget *parent)
 {
     auto *button = new BorderlessButton(QString(), text, style, parent);
-    button->setColor(button->palette().color(QPalette::Link));
+    button->setColor(ThemeColor(QPalette::Link));
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
 
 BorderlessButton *BorderlessButton::symbolOnly(const QString &symbol, int pixelSize,
-                                               const QColor &color, QWidget *parent)
+                                               const ThemeColor &color, QWidget *parent)
 {
     auto *button = new BorderlessButton(symbol, QString(), TextStyle::Body, parent);
     button->m_glyphPixelSize = pixelSize;
-    button->setColor(color.isValid() ? std::optional<QColor>(color) : std::nullopt);
+    button->setColor(color.isValid() ? std::optional<ThemeColor>(color) : std::nullopt);
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
@@ -54,7 +54,7 @@ void BorderlessButton::setSymbol(const QString &symbol)
     update();
 }
 
-void BorderlessButton::setColor(std::optional<QColor> color)
+void BorderlessButton::setColor(std::optional<ThemeColor> color)
 {
     m_color = std::move(color);
     update();
@@ -64,7 +64,7 @@ QColor BorderlessButton::currentColor() const
 {
     if (!isEnabled())
         return Theme::foreground(palette(), Emphasis::Tertiary);
-    QColor color = m_color.value_or(Theme::foreground(palette(), Emphasis::Primary));
+    QColor color = m_color.value_or(Emphasis::Primary).resolve(palette());
     if (isDown())
         color.setAlphaF(color.alphaF() * 0.6f);
     return color;

@@ -22,13 +22,13 @@ public:
     // A text-only button in the link style.
     static BorderlessButton *link(const QString &text, TextStyle style, QWidget *parent = nullptr);
     // A button that is one symbol of `pixelSize` in `color` (invalid: the primary text colour).
-    static BorderlessButton *symbolOnly(const QString &symbol, int pixelSize, const QColor &color,
-                                        QWidget *parent = nullptr);
+    static BorderlessButton *symbolOnly(const QString &symbol, int pixelSize,
+                                        const ThemeColor &color, QWidget *parent = nullptr);
 
     QString symbol() const { return m_symbol; }
     void setSymbol(const QString &symbol);
     // The colour while enabled; without one, the window's primary text colour.
-    void setColor(std::optional<QColor> color);
+    void setColor(std::optional<ThemeColor> color);
     // The colour the button draws in now.
     QColor currentColor() const;
 
@@ -46,7 +46,7 @@ private:
     QString m_symbol;
     // 0: a little larger than the text, as the platform's symbols beside text are.
     int m_glyphPixelSize = 0;
-    std::optional<QColor> m_color;
+    std::optional<ThemeColor> m_color;
     // Only focus reached with the keyboard is drawn: a window that opens focuses its first
     // button, and a ring there would look like a selection.
     bool m_keyboardFocus = false;

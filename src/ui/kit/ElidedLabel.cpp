@@ -34,7 +34,8 @@ ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-ElidedLabel::ElidedLabel(const QString &text, TextStyle style, const QColor &color, QWidget *parent)
+ElidedLabel::ElidedLabel(const QString &text, TextStyle style, const ThemeColor &color,
+                         QWidget *parent)
     : ElidedLabel(parent)
 {
     Theme::style(this, style, color);

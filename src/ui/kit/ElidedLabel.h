@@ -18,7 +18,7 @@ class ElidedLabel final : public QLabel
 public:
     explicit ElidedLabel(QWidget *parent = nullptr);
     // `text` in a text style and colour.
-    ElidedLabel(const QString &text, TextStyle style, const QColor &color,
+    ElidedLabel(const QString &text, TextStyle style, const ThemeColor &color,
                 QWidget *parent = nullptr);
 
     void setFullText(const QString &text);

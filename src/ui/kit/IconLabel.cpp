@@ -22,7 +22,7 @@ IconLabel::IconLabel(const QString &symbol, const QString &text, TextStyle style
     layout->addWidget(m_glyph, 0, Qt::AlignTop);
     layout->addWidget(m_text, 1);
     setText(text);
-    setColor(Theme::foreground(palette(), Emphasis::Primary));
+    setColor(Emphasis::Primary);
 }
 
 QString IconLabel::symbol() const
@@ -32,7 +32,7 @@ QString IconLabel::symbol() const
 
 void IconLabel::setSymbol(const QString &symbol)
 {
-    m_glyph->setSymbol(symbol, m_glyph->color());
+    m_glyph->setSymbol(symbol);
 }
 
 QString IconLabel::text() const
@@ -45,16 +45,13 @@ void IconLabel::setText(const QString &text)
     m_text->setFullText(text);
 }
 
-void IconLabel::setColor(const QColor &color)
+void IconLabel::setColor(const ThemeColor &color)
 {
-    QPalette palette = m_text->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    m_text->setPalette(palette);
+    Theme::setTextColor(m_text, color);
     setSymbolColor(color);
 }
 
-void IconLabel::setSymbolColor(const QColor &color)
+void IconLabel::setSymbolColor(const ThemeColor &color)
 {
     m_glyph->setSymbol(m_glyph->symbol(), color);
 }

@@ -24,8 +24,8 @@ public:
     QString text() const;
     void setText(const QString &text);
     // Colours the symbol and the text; setSymbolColor then recolours the symbol alone.
-    void setColor(const QColor &color);
-    void setSymbolColor(const QColor &color);
+    void setColor(const ThemeColor &color);
+    void setSymbolColor(const ThemeColor &color);
     QColor symbolColor() const;
     ElidedLabel *textLabel() const { return m_text; }
 

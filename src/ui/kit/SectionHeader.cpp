@@ -18,7 +18,7 @@ constexpr int kPixelSize = 12;
 SectionHeader::SectionHeader(const QString &title, const QString &icon, QWidget *parent)
     : QWidget(parent), m_title(title)
 {
-    const QColor secondary = Theme::foreground(palette(), Emphasis::Secondary);
+    const ThemeColor secondary = Emphasis::Secondary;
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);

@@ -2,10 +2,12 @@
 #include "ui/kit/SymbolLabel.h"
 
 #include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
 
 namespace ui {
 
-SymbolLabel::SymbolLabel(const QString &name, int pixelSize, const QColor &color, QWidget *parent)
+SymbolLabel::SymbolLabel(const QString &name, int pixelSize, const ThemeColor &color,
+                         QWidget *parent)
     : QLabel(parent)
 {
     setFont(Symbols::font(pixelSize));
@@ -13,13 +15,16 @@ SymbolLabel::SymbolLabel(const QString &name, int pixelSize, const QColor &color
     setSymbol(name, color);
 }
 
-void SymbolLabel::setSymbol(const QString &name, const QColor &color)
+void SymbolLabel::setSymbol(const QString &name, const ThemeColor &color)
+{
+    setSymbol(name);
+    Theme::setTextColor(this, color);
+}
+
+void SymbolLabel::setSymbol(const QString &name)
 {
     m_name = name;
     setText(Symbols::text(name));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, color);
-    setPalette(palette);
 }
 
 QColor SymbolLabel::color() const

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/kit/ThemeColor.h"
+
 #include <QLabel>
 
 namespace ui {
@@ -11,10 +13,14 @@ class SymbolLabel final : public QLabel
     Q_OBJECT
 
 public:
-    SymbolLabel(const QString &name, int pixelSize, const QColor &color, QWidget *parent = nullptr);
+    SymbolLabel(const QString &name, int pixelSize, const ThemeColor &color,
+                QWidget *parent = nullptr);
 
-    void setSymbol(const QString &name, const QColor &color);
+    void setSymbol(const QString &name, const ThemeColor &color);
+    // Another symbol in the colour the label has.
+    void setSymbol(const QString &name);
     QString symbol() const { return m_name; }
+    // The colour it is drawn in now.
     QColor color() const;
 
 private:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/kit/Theme.h"
 
+#include "ui/kit/ThemeFollower.h"
+
 #include <QApplication>
 #include <QPalette>
 #include <QWidget>
@@ -80,11 +82,16 @@ QColor Theme::color(NamedColor color)
     return {};
 }
 
-QColor Theme::foreground(const QPalette &palette, Emphasis emphasis)
+double Theme::opacity(Emphasis emphasis)
 {
     static constexpr double opacities[] = {1.0, 0.5, 0.26, 0.10};
+    return opacities[static_cast<int>(emphasis)];
+}
+
+QColor Theme::foreground(const QPalette &palette, Emphasis emphasis)
+{
     QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(static_cast<float>(opacities[static_cast<int>(emphasis)]));
+    color.setAlphaF(static_cast<float>(opacity(emphasis)));
     return color;
 }
 
@@ -93,18 +100,35 @@ QColor Theme::accent(const QPalette &palette)
     return palette.color(QPalette::Highlight);
 }
 
-void Theme::style(QWidget *widget, TextStyle textStyle, Emphasis emphasis)
-{
-    style(widget, textStyle, foreground(widget->palette(), emphasis));
-}
-
-void Theme::style(QWidget *widget, TextStyle textStyle, const QColor &color)
+void Theme::style(QWidget *widget, TextStyle textStyle, const ThemeColor &color)
 {
     widget->setFont(font(textStyle));
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
+    setTextColor(widget, color);
+}
+
+void Theme::setTextColor(QWidget *widget, const ThemeColor &color)
+{
+    follow(widget, QStringLiteral("ui.Theme.textColor"), [widget, color] {
+        // The widget's own palette holds the colour set before; the one it would have without it
+        // comes from its parent, or from the application for a window.
+        const QPalette inherited = widget->parentWidget() && !widget->isWindow()
+                                       ? widget->parentWidget()->palette()
+                                       : QApplication::palette(widget);
+        const QColor resolved = color.resolve(inherited);
+        QPalette palette = widget->palette();
+        if (palette.isBrushSet(QPalette::Active, QPalette::WindowText) &&
+            palette.color(QPalette::WindowText) == resolved &&
+            palette.color(QPalette::Text) == resolved)
+            return;
+        palette.setColor(QPalette::WindowText, resolved);
+        palette.setColor(QPalette::Text, resolved);
+        widget->setPalette(palette);
+    });
+}
+
+void Theme::follow(QWidget *widget, const QString &name, std::function<void()> apply)
+{
+    ThemeFollower::follow(widget, name, std::move(apply));
 }
 
 } // namespace ui

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/kit/ThemeColor.h"
+
 #include <QColor>
 #include <QFont>
+
+#include <functional>
 
 class QPalette;
 class QWidget;
@@ -24,9 +28,6 @@ enum class TextStyle {
 
 enum class NamedColor { Green, Red, Orange, Yellow, Blue, Cyan, Emerald };
 
-// How strongly a text or symbol stands out against the window.
-enum class Emphasis { Primary, Secondary, Tertiary, Quaternary };
-
 // The one table of text styles and colours every window uses.
 class Theme final
 {
@@ -35,14 +36,23 @@ public:
     // The same style with tabular figures, so changing numbers do not shift sideways.
     static QFont monospacedDigitFont(TextStyle style);
     static QColor color(NamedColor color);
-    // The palette's window text at the emphasis' opacity (100, 50, 26 or 10 %).
+    // 1, 0.5, 0.26 or 0.1.
+    static double opacity(Emphasis emphasis);
+    // The palette's window text at the emphasis' opacity.
     static QColor foreground(const QPalette &palette, Emphasis emphasis);
     // The desktop's accent (selection) colour.
     static QColor accent(const QPalette &palette);
 
     // Sets a widget's font and text colour in one call.
-    static void style(QWidget *widget, TextStyle textStyle, Emphasis emphasis = Emphasis::Primary);
-    static void style(QWidget *widget, TextStyle textStyle, const QColor &color);
+    static void style(QWidget *widget, TextStyle textStyle,
+                      const ThemeColor &color = Emphasis::Primary);
+    // Colours a widget's text (window text and text), worked out again from the palette it
+    // inherits whenever the desktop's palette, theme or style changes.
+    static void setTextColor(QWidget *widget, const ThemeColor &color);
+    // Runs `apply` now and on every palette, theme or style change of `widget`: for colours a
+    // widget takes in some other way than its palette (a style sheet). A second call with the
+    // same `name` replaces the first.
+    static void follow(QWidget *widget, const QString &name, std::function<void()> apply);
 };
 
 } // namespace ui

@@ -111,8 +111,8 @@ void MenuBarHistoryCard::refreshCopyButton()
     m_copy->setSymbol(m_copied ? QStringLiteral("checkmark.circle.fill")
                                : QStringLiteral("doc.on.doc"));
     m_copy->setText(m_copied ? tr("Copied!") : tr("Copy"));
-    m_copy->setColor(m_copied ? Theme::color(NamedColor::Green)
-                              : Theme::foreground(palette(), Emphasis::Secondary));
+    m_copy->setColor(m_copied ? ThemeColor(Theme::color(NamedColor::Green))
+                              : ThemeColor(Emphasis::Secondary));
 }
 
 } // namespace ui

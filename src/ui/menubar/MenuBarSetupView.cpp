@@ -40,9 +40,9 @@ MenuBarSetupView::MenuBarSetupView(AppState &appState, QWidget *parent)
 
     // The macOS hint (remove and re-add the app in the Accessibility list) has no counterpart
     // here: on Linux the grant is an X11 session whose server offers synthetic input.
-    auto *hint = new ElidedLabel(
-        tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."), TextStyle::Caption2,
-        Theme::foreground(palette(), Emphasis::Tertiary), this);
+    auto *hint =
+        new ElidedLabel(tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."),
+                        TextStyle::Caption2, Emphasis::Tertiary, this);
     hint->setObjectName(QStringLiteral("accessibilityHint"));
     auto *accessibility = createPermissionSection(
         m_accessibility, tr("Accessibility"),
@@ -131,9 +131,8 @@ QWidget *MenuBarSetupView::createPermissionSection(PermissionRow &row, const QSt
     auto *request = new QVBoxLayout(row.request);
     request->setContentsMargins(0, 0, 0, 0);
     request->setSpacing(6);
-    request->addWidget(new ElidedLabel(explanation, TextStyle::Caption,
-                                       Theme::foreground(palette(), Emphasis::Secondary),
-                                       row.request));
+    request->addWidget(
+        new ElidedLabel(explanation, TextStyle::Caption, Emphasis::Secondary, row.request));
     auto *button = BorderlessButton::link(buttonText, TextStyle::Caption, row.request);
     connect(button, &BorderlessButton::clicked, this, std::move(action));
     request->addWidget(button, 0, Qt::AlignLeft);

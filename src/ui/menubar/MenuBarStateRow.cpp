@@ -30,7 +30,7 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
     layout->setSpacing(0);
 
     m_idle->setObjectName(QStringLiteral("idleLabel"));
-    m_idle->setColor(Theme::foreground(palette(), Emphasis::Secondary));
+    m_idle->setColor(Emphasis::Secondary);
     layout->addWidget(m_idle);
 
     m_recording->setObjectName(QStringLiteral("recordingLabel"));

@@ -131,9 +131,9 @@ QWidget *MenuBarStatusView::createAccessibilityWarning()
     layout->addWidget(open, 0, Qt::AlignLeft);
     // On Linux the grant is an X11 session whose server offers synthetic input, not an entry in
     // a list of trusted applications.
-    layout->addWidget(new ElidedLabel(
-        tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."), TextStyle::Caption2,
-        Theme::foreground(palette(), Emphasis::Tertiary), content));
+    layout->addWidget(
+        new ElidedLabel(tr("Log in to an X11 (Xorg) session: Wayland alone blocks pasting."),
+                        TextStyle::Caption2, Emphasis::Tertiary, content));
     return content;
 }
 
@@ -146,9 +146,9 @@ QWidget *MenuBarStatusView::createFnKeyWarning()
                       TextStyle::Caption, content);
     title->setSymbolColor(Theme::color(NamedColor::Orange));
     layout->addWidget(title);
-    layout->addWidget(new ElidedLabel(
-        tr("Give the Fn key no action in your desktop’s keyboard settings"), TextStyle::Caption2,
-        Theme::foreground(palette(), Emphasis::Secondary), content));
+    layout->addWidget(
+        new ElidedLabel(tr("Give the Fn key no action in your desktop’s keyboard settings"),
+                        TextStyle::Caption2, Emphasis::Secondary, content));
     return content;
 }
 

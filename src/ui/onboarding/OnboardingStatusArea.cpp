@@ -83,10 +83,15 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     m_transcript->setFont(transcriptFont);
     m_transcript->setContentsMargins(16, 12, 16, 12);
     m_transcript->setMaximumHeight(heightForLines(m_transcript, 4) + 24);
-    QColor bubble = Theme::foreground(palette(), Emphasis::Quaternary);
-    bubble.setAlphaF(bubble.alphaF() * 0.5f);
-    m_transcript->setStyleSheet(QStringLiteral("QLabel { background: %1; border-radius: 10px; }")
-                                    .arg(bubble.name(QColor::HexArgb)));
+    Theme::follow(m_transcript, QStringLiteral("ui.OnboardingStatusArea.bubble"), [this] {
+        QColor bubble = Theme::foreground(palette(), Emphasis::Quaternary);
+        bubble.setAlphaF(bubble.alphaF() * 0.5f);
+        const QString sheet = QStringLiteral("QLabel { background: %1; border-radius: 10px; }")
+                                  .arg(bubble.name(QColor::HexArgb));
+        // A style sheet set again polishes the label again, which changes its palette.
+        if (m_transcript->styleSheet() != sheet)
+            m_transcript->setStyleSheet(sheet);
+    });
     auto *bubbleHolder = new QWidget;
     auto *bubbleLayout = new QHBoxLayout(bubbleHolder);
     bubbleLayout->setContentsMargins(32, 0, 32, 0);

@@ -19,8 +19,8 @@ ChipView::ChipView(const QString &label, QWidget *parent) : CardFrame(6, parent)
     text->setText(label);
     Theme::style(text, TextStyle::Callout);
     row->addWidget(text);
-    auto *remove = BorderlessButton::symbolOnly(
-        QStringLiteral("xmark"), 9, Theme::foreground(palette(), Emphasis::Secondary), this);
+    auto *remove =
+        BorderlessButton::symbolOnly(QStringLiteral("xmark"), 9, Emphasis::Secondary, this);
     remove->setToolTip(tr("Remove"));
     connect(remove, &BorderlessButton::clicked, this, &ChipView::removeClicked);
     row->addWidget(remove);

@@ -44,11 +44,10 @@ CustomWordsEditor::CustomWordsEditor(AppState &appState, QWidget *parent)
     m_field->setPlaceholderText(tr("Add custom term..."));
     // A long pasted list must arrive whole.
     m_field->setMaxLength(std::numeric_limits<int>::max());
-    m_fieldPalette = m_field->palette();
     connect(m_field, &QLineEdit::returnPressed, this, &CustomWordsEditor::add);
     row->addWidget(m_field, 1);
     m_add = BorderlessButton::symbolOnly(QStringLiteral("plus.circle.fill"), 16,
-                                         Theme::foreground(palette(), Emphasis::Secondary), this);
+                                         Emphasis::Secondary, this);
     m_add->setToolTip(tr("Add"));
     m_add->setEnabled(false);
     connect(m_add, &BorderlessButton::clicked, this, &CustomWordsEditor::add);
@@ -148,7 +147,8 @@ void CustomWordsEditor::setDuplicateNotice(bool shown)
 {
     m_duplicateNotice = shown;
     m_field->setPlaceholderText(shown ? tr("Already added") : tr("Add custom term..."));
-    QPalette palette = m_fieldPalette;
+    // Only the roles set here are the field's own; the rest follow the desktop's palette.
+    QPalette palette;
     if (shown) {
         const QColor red = Theme::color(NamedColor::Red);
         palette.setColor(QPalette::Text, red);

@@ -50,7 +50,6 @@ private:
     FlowScrollArea *m_chipArea;
     QLineEdit *m_field;
     BorderlessButton *m_add;
-    QPalette m_fieldPalette;
     bool m_duplicateNotice = false;
     QList<ChipView *> m_chips;
 };

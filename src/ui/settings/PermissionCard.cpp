@@ -17,7 +17,7 @@ PermissionCard::PermissionCard(const QString &name, const QString &icon, QWidget
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(10);
 
-    m_symbol = new SymbolLabel(icon, 16, Theme::foreground(palette(), Emphasis::Secondary), this);
+    m_symbol = new SymbolLabel(icon, 16, Emphasis::Secondary, this);
     m_symbol->setFixedWidth(24);
     row->addWidget(m_symbol);
 
@@ -68,8 +68,8 @@ void PermissionCard::setGranted(bool granted)
 
 void PermissionCard::refresh()
 {
-    m_symbol->setSymbol(m_icon, m_granted ? Theme::color(NamedColor::Green)
-                                          : Theme::foreground(palette(), Emphasis::Secondary));
+    m_symbol->setSymbol(m_icon, m_granted ? ThemeColor(Theme::color(NamedColor::Green))
+                                          : ThemeColor(Emphasis::Secondary));
     m_grantedMark->setVisible(m_granted);
     m_buttons->setVisible(!m_granted);
 }

@@ -51,13 +51,13 @@ void PresetToggleButton::setPreviewing(bool previewing)
 
 void PresetToggleButton::refresh()
 {
-    const QColor secondary = Theme::foreground(palette(), Emphasis::Secondary);
+    const ThemeColor secondary = Emphasis::Secondary;
     const QColor green = Theme::color(NamedColor::Green);
     m_toggle->setSymbol(m_enabled ? QStringLiteral("checkmark.circle.fill")
                                   : QStringLiteral("circle"));
-    m_toggle->setColor(m_enabled ? green : secondary);
+    m_toggle->setColor(m_enabled ? ThemeColor(green) : secondary);
     m_preview->setSymbol(m_previewing ? QStringLiteral("eye.fill") : QStringLiteral("eye"));
-    m_preview->setColor(m_previewing ? Theme::accent(palette()) : secondary);
+    m_preview->setColor(m_previewing ? ThemeColor::accent() : secondary);
     QColor border = green;
     border.setAlphaF(0.3f);
     setColors(QColor(), m_enabled ? border : QColor());

@@ -28,10 +28,11 @@ SettingsView::SettingsView(AppState &appState, UpdaterManager &updaterManager,
     m_tabs->setDocumentMode(true);
     layout->addWidget(m_tabs);
 
-    const QColor iconColor = Theme::foreground(palette(), Emphasis::Primary);
-    const auto addTab = [this, &iconColor](QWidget *tab, const QString &symbol,
-                                           const QString &title) {
-        m_tabs->addTab(tab, Symbols::icon(symbol, iconColor), title);
+    QStringList symbols;
+    const auto addTab = [this, &symbols](QWidget *tab, const QString &symbol,
+                                         const QString &title) {
+        m_tabs->addTab(tab, title);
+        symbols.append(symbol);
     };
     addTab(new GeneralTab(appState, updaterManager, *services.bundle, m_tabs),
            QStringLiteral("gear"), tr("General"));
@@ -43,6 +44,12 @@ SettingsView::SettingsView(AppState &appState, UpdaterManager &updaterManager,
            QStringLiteral("lock.shield"), tr("Permissions"));
     addTab(new WhatsNewTab(loadChangelog(*services.bundle), m_tabs), QStringLiteral("sparkles"),
            tr("What's New"));
+    // The icons are pictures in the text colour, so they are drawn again when it changes.
+    Theme::follow(m_tabs, QStringLiteral("ui.SettingsView.tabIcons"), [this, symbols] {
+        const QColor color = Theme::foreground(m_tabs->palette(), Emphasis::Primary);
+        for (int i = 0; i < symbols.size(); ++i)
+            m_tabs->setTabIcon(i, Symbols::icon(symbols.at(i), color));
+    });
     m_tabs->setCurrentIndex(0);
 }
 

@@ -35,13 +35,19 @@ QLabel *wordTag(const QString &word, QWidget *parent)
     auto *tag = new QLabel(parent);
     tag->setTextFormat(Qt::PlainText);
     tag->setText(word);
-    const QColor secondary = Theme::foreground(parent->palette(), Emphasis::Secondary);
-    QColor fill = Theme::accent(parent->palette());
-    fill.setAlphaF(0.1f);
     tag->setFont(Theme::font(TextStyle::Caption2));
-    tag->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; border-radius: 4px; "
-                                      "padding: 3px 6px; }")
-                           .arg(secondary.name(QColor::HexArgb), fill.name(QColor::HexArgb)));
+    Theme::follow(tag, QStringLiteral("ui.VocabularySection.tag"), [tag, parent] {
+        const QColor secondary = Theme::foreground(parent->palette(), Emphasis::Secondary);
+        QColor fill = Theme::accent(parent->palette());
+        fill.setAlphaF(0.1f);
+        const QString sheet =
+            QStringLiteral("QLabel { color: %1; background: %2; border-radius: 4px; "
+                           "padding: 3px 6px; }")
+                .arg(secondary.name(QColor::HexArgb), fill.name(QColor::HexArgb));
+        // A style sheet set again polishes the label again, which changes its palette.
+        if (tag->styleSheet() != sheet)
+            tag->setStyleSheet(sheet);
+    });
     return tag;
 }
 
