@@ -165,3 +165,34 @@ TEST_F(Settings, PermissionCardsRequestAndOpenTheDesktopSettings)
     view.reset();
     permissions->answerMicrophoneRequests(true);
 }
+
+TEST_F(Settings, ReopenedItStartsOnTheFirstTabWithThePreviewClosedAndTheChangelogReadAfresh)
+{
+    create();
+    open();
+    view->tabs().setCurrentIndex(2);
+    ui::VocabularySection &before = tab<ui::VocabularyTab>(2).section();
+    before.presetButtons().at(0)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !before.isPreviewMoving(); }));
+    ASSERT_TRUE(before.isPreviewShown());
+
+    // A release published while the window was closed.
+    const QString changelog = paths->root() + QStringLiteral("/CHANGELOG.md");
+    writeFile(changelog, "# Changelog\n\n## [9.9.9] - 2031-01-01\n- Fresh\n");
+    bundle->setResource(QStringLiteral("CHANGELOG.md"), changelog);
+    view->close();
+    view->show();
+
+    EXPECT_EQ(view->tabs().currentIndex(), 0);
+    ui::VocabularySection &after = tab<ui::VocabularyTab>(2).section();
+    EXPECT_TRUE(after.previewingPreset().isEmpty());
+    EXPECT_FALSE(after.isPreviewShown());
+    EXPECT_EQ(after.presetButtons().at(0)->previewButton().symbol(), QStringLiteral("eye"));
+    view->tabs().setCurrentIndex(4);
+    settleLayouts();
+    QStringList whatsNew;
+    for (const QLabel *label : view->tabs().widget(4)->findChildren<QLabel *>())
+        whatsNew.append(label->text());
+    EXPECT_TRUE(whatsNew.contains(QStringLiteral("v9.9.9"))) << qPrintable(whatsNew.join('|'));
+    EXPECT_TRUE(whatsNew.contains(QStringLiteral("Fresh")));
+}
