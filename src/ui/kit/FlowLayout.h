@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QEasingCurve>
 #include <QLayout>
 #include <QList>
 #include <QPoint>
 #include <QSize>
 
 #include <optional>
+#include <utility>
 
 namespace ui {
 
@@ -42,14 +44,20 @@ public:
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect &rect) override;
+    // The next arrangement moves the items already placed to their new places over `seconds`
+    // along `curve` instead of at once; items placed for the first time appear in place.
+    void animateNextArrangement(double seconds, const QEasingCurve &curve);
 
 private:
+    void place(QLayoutItem *item, const QRect &target);
+
     QList<QLayoutItem *> shownItems() const;
     Arrangement arrangeItems(const QList<QLayoutItem *> &items, std::optional<int> maxWidth) const;
     QSize withMargins(QSize size) const;
 
     QList<QLayoutItem *> m_items;
     int m_spacing;
+    std::optional<std::pair<int, QEasingCurve>> m_nextMove; // milliseconds, curve
 };
 
 } // namespace ui
