@@ -87,8 +87,14 @@ FlowLayout::Arrangement FlowLayout::arrangeItems(const QList<QLayoutItem *> &ite
 {
     QList<QSize> sizes;
     sizes.reserve(items.size());
-    for (const QLayoutItem *item : items)
-        sizes.append(item->sizeHint());
+    for (const QLayoutItem *item : items) {
+        QSize size = item->sizeHint();
+        // An item that can give up width (a chip whose label elides) fits the row instead of
+        // sticking out of it with what it holds at its end.
+        if (maxWidth && size.width() > *maxWidth)
+            size.setWidth(std::max(*maxWidth, item->minimumSize().width()));
+        sizes.append(size);
+    }
     return arrange(sizes, m_spacing, maxWidth);
 }
 
@@ -125,7 +131,9 @@ void FlowLayout::setGeometry(const QRect &rect)
     const Arrangement arrangement = arrangeItems(items, inner.width());
     for (qsizetype i = 0; i < items.size(); ++i) {
         QLayoutItem *item = items.at(i);
-        place(item, QRect(inner.topLeft() + arrangement.positions.at(i), item->sizeHint()));
+        QSize size = item->sizeHint();
+        size.setWidth(std::min(size.width(), std::max(inner.width(), item->minimumSize().width())));
+        place(item, QRect(inner.topLeft() + arrangement.positions.at(i), size));
     }
     m_nextMove.reset();
 }

@@ -14,8 +14,8 @@ namespace ui {
 
 // Places its items left to right at their size hints and starts a new row when the next item
 // would cross the available width, like words in a paragraph. `spacing` is both the gap between
-// neighbours and the gap between rows. Items are never shrunk: one wider than the width sits alone
-// on its row and sticks out.
+// neighbours and the gap between rows. An item wider than the width sits alone on its row,
+// narrowed to the width as far as its minimum size allows; beyond that it sticks out.
 class FlowLayout final : public QLayout
 {
     Q_OBJECT

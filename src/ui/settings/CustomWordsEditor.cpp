@@ -57,8 +57,6 @@ CustomWordsEditor::CustomWordsEditor(AppState &appState, QWidget *parent)
             [this](const QString &text) { m_add->setEnabled(!trimBlanks(text).isEmpty()); });
     row->addWidget(m_add);
     stack->addLayout(row);
-    // Room to spare stays below the field instead of stretching the chips apart.
-    stack->addStretch();
 
     connect(&appState, &AppState::promptChanged, this, &CustomWordsEditor::showWords);
     showWords();
