@@ -123,6 +123,10 @@ QCoro::Task<> AppState::checkServerHealth()
     const HttpClient::Response response = co_await m_http->send(request);
     if (!self)
         co_return;
+    // A probe can outlive the URL it was sent for by up to its timeout: its answer says nothing
+    // about the server the user has since named.
+    if (ServerEndpoint::of(self->m_serverURL, QStringLiteral("/health")).url() != endpoint.url())
+        co_return;
 
     const bool reachable =
         response.outcome == HttpClient::Response::Outcome::completed && response.status == 200;

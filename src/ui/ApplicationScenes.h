@@ -16,8 +16,8 @@ class MenuBarWindow;
 class SettingsView;
 
 // What the program shows for itself: the tray icon with its window, and the settings window.
-// The settings window is made when first asked for and kept afterwards, so its tabs remember
-// where the user was.
+// The settings window is made when first asked for and kept afterwards (it keeps its place on
+// the screen); its tabs start afresh each time it opens again.
 class ApplicationScenes final : public QObject
 {
     Q_OBJECT

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/kit/FadeAnimation.h"
 
-#include <QGraphicsOpacityEffect>
+#include "ui/kit/TransitionEffect.h"
+
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -17,16 +18,21 @@ QVariantAnimation *runningFade(const QWidget *widget)
     return widget->findChild<QVariantAnimation *>(kAnimationName, Qt::FindDirectChildrenOnly);
 }
 
-void fade(QWidget *widget, double seconds, bool in)
+enum class End { Stay, Hide, Delete };
+
+void fade(QWidget *widget, double seconds, FadeAnimation::Motion motion, End end)
 {
     if (QVariantAnimation *previous = runningFade(widget)) {
         previous->setObjectName(QString());
         previous->stop();
     }
+    const bool in = end == End::Stay;
     if (in)
         widget->show();
-    auto *effect = new QGraphicsOpacityEffect(widget);
-    effect->setOpacity(in ? 0.0 : 1.0);
+    auto *effect = new TransitionEffect(motion == FadeAnimation::Motion::FadeAndScale
+                                            ? TransitionEffect::Kind::FadeAndScale
+                                            : TransitionEffect::Kind::Fade);
+    effect->setProgress(in ? 0.0 : 1.0);
     widget->setGraphicsEffect(effect); // replaces (and deletes) an earlier fade's effect
 
     auto *animation = new QVariantAnimation(widget);
@@ -35,23 +41,22 @@ void fade(QWidget *widget, double seconds, bool in)
     animation->setEndValue(in ? 1.0 : 0.0);
     animation->setDuration(qRound(seconds * 1000.0));
     animation->setEasingCurve(FadeAnimation::easeOut());
-    const QPointer<QGraphicsOpacityEffect> weakEffect(effect);
     QObject::connect(animation, &QVariantAnimation::valueChanged, effect,
-                     [weakEffect](const QVariant &value) {
-                         if (weakEffect)
-                             weakEffect->setOpacity(value.toDouble());
-                     });
+                     [effect](const QVariant &value) { effect->setProgress(value.toDouble()); });
     const QPointer<QWidget> weakWidget(widget);
+    const QPointer<TransitionEffect> weakEffect(effect);
     QObject::connect(animation, &QVariantAnimation::finished, widget,
-                     [weakWidget, weakEffect, animation, in] {
+                     [weakWidget, weakEffect, animation, end] {
                          // A fade that was replaced must not undo its successor's work.
                          if (!weakWidget || animation->objectName() != kAnimationName)
                              return;
                          animation->setObjectName(QString());
                          if (weakEffect && weakWidget->graphicsEffect() == weakEffect)
                              weakWidget->setGraphicsEffect(nullptr);
-                         if (!in)
+                         if (end != End::Stay)
                              weakWidget->hide();
+                         if (end == End::Delete)
+                             weakWidget->deleteLater();
                      });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
@@ -65,14 +70,19 @@ QEasingCurve FadeAnimation::easeOut()
     return curve;
 }
 
-void FadeAnimation::fadeIn(QWidget *widget, double seconds)
+void FadeAnimation::fadeIn(QWidget *widget, double seconds, Motion motion)
 {
-    fade(widget, seconds, true);
+    fade(widget, seconds, motion, End::Stay);
 }
 
-void FadeAnimation::fadeOut(QWidget *widget, double seconds)
+void FadeAnimation::fadeOut(QWidget *widget, double seconds, Motion motion)
 {
-    fade(widget, seconds, false);
+    fade(widget, seconds, motion, End::Hide);
+}
+
+void FadeAnimation::fadeOutAndDelete(QWidget *widget, double seconds, Motion motion)
+{
+    fade(widget, seconds, motion, End::Delete);
 }
 
 bool FadeAnimation::isRunning(const QWidget *widget)

@@ -1,11 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/kit/FlowLayout.h"
 
+#include <QPropertyAnimation>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace ui {
+
+namespace {
+
+const QString kMoveName = QStringLiteral("ui-flow-move");
+const char *const kPlacedProperty = "ui-flow-placed";
+
+} // namespace
 
 FlowLayout::Arrangement FlowLayout::arrange(const QList<QSize> &sizes, int spacing,
                                             std::optional<int> maxWidth)
@@ -79,8 +87,14 @@ FlowLayout::Arrangement FlowLayout::arrangeItems(const QList<QLayoutItem *> &ite
 {
     QList<QSize> sizes;
     sizes.reserve(items.size());
-    for (const QLayoutItem *item : items)
-        sizes.append(item->sizeHint());
+    for (const QLayoutItem *item : items) {
+        QSize size = item->sizeHint();
+        // An item that can give up width (a chip whose label elides) fits the row instead of
+        // sticking out of it with what it holds at its end.
+        if (maxWidth && size.width() > *maxWidth)
+            size.setWidth(std::max(*maxWidth, item->minimumSize().width()));
+        sizes.append(size);
+    }
     return arrange(sizes, m_spacing, maxWidth);
 }
 
@@ -117,8 +131,46 @@ void FlowLayout::setGeometry(const QRect &rect)
     const Arrangement arrangement = arrangeItems(items, inner.width());
     for (qsizetype i = 0; i < items.size(); ++i) {
         QLayoutItem *item = items.at(i);
-        item->setGeometry(QRect(inner.topLeft() + arrangement.positions.at(i), item->sizeHint()));
+        QSize size = item->sizeHint();
+        size.setWidth(std::min(size.width(), std::max(inner.width(), item->minimumSize().width())));
+        place(item, QRect(inner.topLeft() + arrangement.positions.at(i), size));
     }
+    m_nextMove.reset();
+}
+
+void FlowLayout::animateNextArrangement(double seconds, const QEasingCurve &curve)
+{
+    m_nextMove.emplace(qRound(seconds * 1000.0), curve);
+}
+
+void FlowLayout::place(QLayoutItem *item, const QRect &target)
+{
+    QWidget *widget = item->widget();
+    if (!widget) {
+        item->setGeometry(target);
+        return;
+    }
+    // Owned by the widget, so it ends with it.
+    auto *move = widget->findChild<QPropertyAnimation *>(kMoveName, Qt::FindDirectChildrenOnly);
+    if (move && move->state() != QAbstractAnimation::Running) {
+        move->setObjectName(QString()); // finished, waiting for its deletion
+        move = nullptr;
+    }
+    if (move) {
+        // A later pass of the same arrangement (the area settling its height) keeps it going.
+        move->setEndValue(target);
+    } else if (m_nextMove && widget->property(kPlacedProperty).toBool() &&
+               widget->geometry() != target) {
+        move = new QPropertyAnimation(widget, "geometry", widget);
+        move->setObjectName(kMoveName);
+        move->setDuration(m_nextMove->first);
+        move->setEasingCurve(m_nextMove->second);
+        move->setEndValue(target);
+        move->start(QAbstractAnimation::DeleteWhenStopped);
+    } else {
+        item->setGeometry(target);
+    }
+    widget->setProperty(kPlacedProperty, true);
 }
 
 } // namespace ui

@@ -1,19 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QEasingCurve>
 #include <QLayout>
 #include <QList>
 #include <QPoint>
 #include <QSize>
 
 #include <optional>
+#include <utility>
 
 namespace ui {
 
 // Places its items left to right at their size hints and starts a new row when the next item
 // would cross the available width, like words in a paragraph. `spacing` is both the gap between
-// neighbours and the gap between rows. Items are never shrunk: one wider than the width sits alone
-// on its row and sticks out.
+// neighbours and the gap between rows. An item wider than the width sits alone on its row,
+// narrowed to the width as far as its minimum size allows; beyond that it sticks out.
 class FlowLayout final : public QLayout
 {
     Q_OBJECT
@@ -42,14 +44,20 @@ public:
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect &rect) override;
+    // The next arrangement moves the items already placed to their new places over `seconds`
+    // along `curve` instead of at once; items placed for the first time appear in place.
+    void animateNextArrangement(double seconds, const QEasingCurve &curve);
 
 private:
+    void place(QLayoutItem *item, const QRect &target);
+
     QList<QLayoutItem *> shownItems() const;
     Arrangement arrangeItems(const QList<QLayoutItem *> &items, std::optional<int> maxWidth) const;
     QSize withMargins(QSize size) const;
 
     QList<QLayoutItem *> m_items;
     int m_spacing;
+    std::optional<std::pair<int, QEasingCurve>> m_nextMove; // milliseconds, curve
 };
 
 } // namespace ui

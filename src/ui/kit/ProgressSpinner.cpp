@@ -22,12 +22,17 @@ void ProgressSpinner::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // A turning spinner says work is under way, never that something is off: inside a button
+    // disabled for that work, the disabled colours would all but hide it.
+    QPalette colors = palette();
+    if (colors.currentColorGroup() == QPalette::Disabled)
+        colors.setCurrentColorGroup(QPalette::Active);
     const qreal pen = qMax(1.5, width() / 8.0);
     const QRectF circle = QRectF(rect()).adjusted(pen, pen, -pen, -pen);
-    painter.setPen(QPen(Theme::foreground(palette(), Emphasis::Quaternary), pen));
+    painter.setPen(QPen(Theme::foreground(colors, Emphasis::Quaternary), pen));
     painter.drawEllipse(circle);
     painter.setPen(
-        QPen(Theme::foreground(palette(), Emphasis::Secondary), pen, Qt::SolidLine, Qt::RoundCap));
+        QPen(Theme::foreground(colors, Emphasis::Secondary), pen, Qt::SolidLine, Qt::RoundCap));
     // Angles in sixteenths of a degree, counter-clockwise; turning clockwise reads as progress.
     const int start = int(-m_rotation.currentValue().toDouble() * 16);
     painter.drawArc(circle, start, 100 * 16);

@@ -3,6 +3,7 @@
 
 #include "ui/onboarding/OnboardingWindowView.h"
 
+#include <QEvent>
 #include <QVBoxLayout>
 
 namespace ui {
@@ -18,6 +19,21 @@ OnboardingPanel::OnboardingPanel(AppState &appState, bool permissionsOnly, QWidg
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     setFixedSize(400, 480);
+}
+
+void OnboardingPanel::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Window managers offer minimising whatever the window asks for, and a minimised guide is lost
+    // to a user who has no tray entry to bring it back: it comes straight back instead.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isMinimized())
+                    setWindowState(windowState() & ~Qt::WindowMinimized);
+            },
+            Qt::QueuedConnection);
 }
 
 } // namespace ui

@@ -29,6 +29,8 @@ public:
         QString hint; // empty: none
     };
 
+    static constexpr double iconReplaceSeconds = 0.2;
+
     explicit OnboardingPermissionRow(const Texts &texts, QWidget *parent = nullptr);
 
     void setGranted(bool granted);

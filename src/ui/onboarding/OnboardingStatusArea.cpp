@@ -2,6 +2,7 @@
 #include "ui/onboarding/OnboardingStatusArea.h"
 
 #include "engine/AppState.h"
+#include "ui/kit/ElidedLabel.h"
 #include "ui/kit/ProgressSpinner.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -28,7 +29,10 @@ int heightForLines(const QLabel *label, int lines)
 OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     : QWidget(parent), m_appState(&appState), m_pages(new QStackedWidget(this))
 {
-    setFixedHeight(120);
+    // 120 high; a transcript of four lines takes more, from the free space below rather than from
+    // its own last line.
+    setMinimumHeight(120);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 16, 0, 0);
     layout->addWidget(m_pages);
@@ -74,15 +78,13 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     m_pages->addWidget(column(m_errorText, nullptr, true));
 
     // Transcript.
-    m_transcript = new QLabel;
-    m_transcript->setTextFormat(Qt::PlainText);
-    m_transcript->setWordWrap(true);
+    m_transcript = new ElidedLabel;
+    m_transcript->setMaximumLines(4);
     m_transcript->setAlignment(Qt::AlignCenter);
     QFont transcriptFont = Theme::font(TextStyle::Body);
     transcriptFont.setPixelSize(15);
     m_transcript->setFont(transcriptFont);
     m_transcript->setContentsMargins(16, 12, 16, 12);
-    m_transcript->setMaximumHeight(heightForLines(m_transcript, 4) + 24);
     Theme::follow(m_transcript, QStringLiteral("ui.OnboardingStatusArea.bubble"), [this] {
         QColor bubble = Theme::foreground(palette(), Emphasis::Quaternary);
         bubble.setAlphaF(bubble.alphaF() * 0.5f);
@@ -157,7 +159,7 @@ void OnboardingStatusArea::refresh()
     } else if (const QString transcript = m_appState->currentTranscription();
                !transcript.isEmpty()) {
         page = Page::Transcript;
-        m_transcript->setText(transcript);
+        m_transcript->setFullText(transcript);
     } else {
         m_idleHint->setText(OnboardingStyle::withBold(m_appState->useFnKey()
                                                           ? tr("Hold **Fn** to start")

@@ -10,6 +10,8 @@ class QStackedWidget;
 
 namespace ui {
 
+class ElidedLabel;
+
 // The live part of the try-it step: it follows the real engine's state. Recording shows the
 // level and "Listening…", processing "Transcribing…", an error its message, and idle either the
 // last transcript with "It works!" or the quiet capsule with the hint to hold the trigger.
@@ -24,7 +26,7 @@ public:
 
     Page page() const;
     QLabel *errorLabel() const { return m_errorText; }
-    QLabel *transcriptLabel() const { return m_transcript; }
+    ElidedLabel *transcriptLabel() const { return m_transcript; }
     QLabel *worksLabel() const { return m_works; }
     QLabel *idleHint() const { return m_idleHint; }
     QLabel *listeningLabel() const { return m_listening; }
@@ -37,7 +39,7 @@ private:
     QStackedWidget *m_pages = nullptr;
     QLabel *m_listening = nullptr;
     QLabel *m_errorText = nullptr;
-    QLabel *m_transcript = nullptr;
+    ElidedLabel *m_transcript = nullptr;
     QLabel *m_works = nullptr;
     QLabel *m_idleHint = nullptr;
 };

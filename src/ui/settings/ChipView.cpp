@@ -2,10 +2,11 @@
 #include "ui/settings/ChipView.h"
 
 #include "ui/kit/BorderlessButton.h"
+#include "ui/kit/ElidedLabel.h"
 #include "ui/kit/Theme.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
+#include <QRegularExpression>
 
 namespace ui {
 
@@ -14,10 +15,13 @@ ChipView::ChipView(const QString &label, QWidget *parent) : CardFrame(6, parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 4, 8, 4);
     row->setSpacing(4);
-    auto *text = new QLabel(this);
-    text->setTextFormat(Qt::PlainText);
-    text->setText(label);
+    // One line whatever the word holds, cut with an ellipsis when the row is too narrow for it, so
+    // the remove button always stays in reach.
+    auto *text = new ElidedLabel(this);
     Theme::style(text, TextStyle::Callout);
+    text->setMaximumLines(1);
+    static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n\\x{2028}\\x{2029}]+"));
+    text->setFullText(QString(label).replace(lineBreaks, QStringLiteral(" ")));
     row->addWidget(text);
     auto *remove =
         BorderlessButton::symbolOnly(QStringLiteral("xmark"), 9, Emphasis::Secondary, this);

@@ -3,6 +3,7 @@
 
 #include "engine/Blanks.h"
 #include "ui/kit/BorderlessButton.h"
+#include "ui/kit/FadeAnimation.h"
 #include "ui/kit/FlowLayout.h"
 #include "ui/kit/FlowScrollArea.h"
 #include "ui/kit/Theme.h"
@@ -55,8 +56,6 @@ CustomWordsEditor::CustomWordsEditor(AppState &appState, QWidget *parent)
             [this](const QString &text) { m_add->setEnabled(!trimBlanks(text).isEmpty()); });
     row->addWidget(m_add);
     stack->addLayout(row);
-    // Room to spare stays below the field instead of stretching the chips apart.
-    stack->addStretch();
 
     connect(&appState, &AppState::promptChanged, this, &CustomWordsEditor::showWords);
     showWords();
@@ -115,6 +114,10 @@ void CustomWordsEditor::showWords()
     for (ChipView *chip : std::as_const(m_chips))
         spare[chip->label()].append(chip);
     FlowLayout &flow = m_chipArea->flow();
+    // The window's first showing is no change to animate.
+    const bool animated = isVisible();
+    if (animated)
+        flow.animateNextArrangement(changeSeconds, FadeAnimation::easeOut());
     while (QLayoutItem *item = flow.takeAt(0))
         delete item;
 
@@ -126,16 +129,24 @@ void CustomWordsEditor::showWords()
         if (!chip) {
             chip = new ChipView(word, m_chipArea->content());
             connect(chip, &ChipView::removeClicked, this, [this, word] { remove(word); });
+            if (animated)
+                FadeAnimation::fadeIn(chip, changeSeconds, FadeAnimation::Motion::FadeAndScale);
         }
         flow.addWidget(chip);
         chip->show();
         chips.append(chip);
     }
-    // The chip whose button asked for the removal is still inside its click handler.
+    // A chip that goes shrinks away where it stood, out of the layout. The chip whose button
+    // asked for the removal is still inside its click handler, so it is deleted later.
     for (const QList<ChipView *> &unused : std::as_const(spare)) {
         for (ChipView *chip : unused) {
-            chip->hide();
-            chip->deleteLater();
+            if (animated) {
+                FadeAnimation::fadeOutAndDelete(chip, changeSeconds,
+                                                FadeAnimation::Motion::FadeAndScale);
+            } else {
+                chip->hide();
+                chip->deleteLater();
+            }
         }
     }
     m_chips = chips;

@@ -24,6 +24,8 @@ class CustomWordsEditor final : public QWidget
 
 public:
     static constexpr double duplicateNoticeSeconds = 1.5;
+    // How long chips take to come, go and make room.
+    static constexpr double changeSeconds = 0.15;
 
     explicit CustomWordsEditor(AppState &appState, QWidget *parent = nullptr);
 

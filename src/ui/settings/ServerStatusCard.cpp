@@ -68,6 +68,7 @@ ServerStatusCard::ServerStatusCard(AppState &appState, QWidget *parent)
 
     connect(&m_appState, &AppState::serverReachableChanged, this, &ServerStatusCard::refresh);
     connect(&m_appState, &AppState::serverURLChanged, this, &ServerStatusCard::showURL);
+    connect(&m_appState, &AppState::serverURLChanged, this, &ServerStatusCard::forgetCheck);
     refresh();
     showURL();
 }
@@ -105,13 +106,22 @@ void ServerStatusCard::setChecking(bool checking)
     m_spinner->setVisible(checking);
 }
 
+void ServerStatusCard::forgetCheck()
+{
+    // The probe running is for a URL no longer shown: it may run on to its timeout unseen, and
+    // the new URL can be checked at once.
+    ++m_checkRun;
+    setChecking(false);
+}
+
 QCoro::Task<> ServerStatusCard::check()
 {
     QPointer<ServerStatusCard> self(this);
+    const int run = ++m_checkRun;
     setChecking(true);
     co_await m_appState.checkServerHealth();
-    // The window may have closed while the probe ran.
-    if (self)
+    // The window may have closed while the probe ran, or a newer check taken over.
+    if (self && self->m_checkRun == run)
         self->setChecking(false);
 }
 

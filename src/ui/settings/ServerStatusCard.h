@@ -33,10 +33,13 @@ private:
     void refresh();
     void showURL();
     void setChecking(bool checking);
+    void forgetCheck();
     QCoro::Task<> check();
 
     AppState &m_appState;
     bool m_isChecking = false;
+    // Counts the checks started, so only the latest one ends the progress shown.
+    int m_checkRun = 0;
     SymbolLabel *m_symbol;
     QLabel *m_title;
     QLabel *m_url;

@@ -11,6 +11,8 @@
 
 #include "platform/Services.h"
 
+#include <QHideEvent>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -19,7 +21,8 @@ namespace ui {
 SettingsView::SettingsView(AppState &appState, UpdaterManager &updaterManager,
                            platform::Services &services, InputTabFactory makeInputTab,
                            QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent), m_appState(appState), m_updaterManager(updaterManager), m_services(services),
+      m_makeInputTab(std::move(makeInputTab))
 {
     setFixedSize(560, 520);
     auto *layout = new QVBoxLayout(this);
@@ -27,7 +30,36 @@ SettingsView::SettingsView(AppState &appState, UpdaterManager &updaterManager,
     m_tabs = new QTabWidget(this);
     m_tabs->setDocumentMode(true);
     layout->addWidget(m_tabs);
+    buildTabs();
+}
 
+void SettingsView::showEvent(QShowEvent *event)
+{
+    // Only a show of our own: the desktop restoring a minimised window brings back what was left.
+    if (!event->spontaneous() && m_closedSinceBuilt)
+        buildTabs();
+    QWidget::showEvent(event);
+}
+
+void SettingsView::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        m_closedSinceBuilt = true;
+    QWidget::hideEvent(event);
+}
+
+void SettingsView::buildTabs()
+{
+    m_closedSinceBuilt = false;
+    while (m_tabs->count() > 0) {
+        QWidget *page = m_tabs->widget(0);
+        m_tabs->removeTab(0);
+        delete page;
+    }
+    AppState &appState = m_appState;
+    UpdaterManager &updaterManager = m_updaterManager;
+    platform::Services &services = m_services;
+    const InputTabFactory &makeInputTab = m_makeInputTab;
     QStringList symbols;
     const auto addTab = [this, &symbols](QWidget *tab, const QString &symbol,
                                          const QString &title) {

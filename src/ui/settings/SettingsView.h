@@ -16,7 +16,8 @@ struct Services;
 namespace ui {
 
 // The settings window's content: five tabs (General, Input, Vocabulary, Permissions, What's New)
-// in a fixed 560 × 520 page, the first one showing when it opens.
+// in a fixed 560 × 520 page. The tabs are built afresh each time the window opens again after a
+// close, so it opens on the first tab with nothing left open and the changelog read anew.
 class SettingsView final : public QWidget
 {
     Q_OBJECT
@@ -31,8 +32,19 @@ public:
 
     QTabWidget &tabs() const { return *m_tabs; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    void buildTabs();
+
+    AppState &m_appState;
+    UpdaterManager &m_updaterManager;
+    platform::Services &m_services;
+    InputTabFactory m_makeInputTab;
     QTabWidget *m_tabs;
+    bool m_closedSinceBuilt = false;
 };
 
 } // namespace ui

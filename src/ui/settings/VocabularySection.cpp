@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settings/VocabularySection.h"
 
+#include "ui/kit/FadeAnimation.h"
 #include "ui/kit/FlowLayout.h"
 #include "ui/kit/FlowScrollArea.h"
 #include "ui/kit/Theme.h"
+#include "ui/kit/TransitionEffect.h"
 #include "ui/settings/CustomWordsEditor.h"
 #include "ui/settings/PresetToggleButton.h"
 
 #include "engine/AppState.h"
 #include "engine/VocabularyPreset.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -90,7 +91,7 @@ VocabularySection::VocabularySection(AppState &appState, QWidget *parent)
     m_preview->hide();
     stack->addWidget(m_preview);
     m_previewTransition.setDuration(kPreviewTransitionMs);
-    m_previewTransition.setEasingCurve(QEasingCurve::OutCubic);
+    m_previewTransition.setEasingCurve(FadeAnimation::easeOut());
     connect(&m_previewTransition, &QVariantAnimation::valueChanged, this,
             [this](const QVariant &value) { stepPreviewTransition(value.toDouble()); });
     connect(&m_previewTransition, &QVariantAnimation::finished, this,
@@ -190,7 +191,8 @@ void VocabularySection::transitionPreview(bool in)
     const double from = running ? m_previewTransition.currentValue().toDouble() : (in ? 0.0 : 1.0);
     m_previewTransition.stop();
     if (!m_preview->graphicsEffect())
-        m_preview->setGraphicsEffect(new QGraphicsOpacityEffect);
+        m_preview->setGraphicsEffect(
+            new TransitionEffect(TransitionEffect::Kind::FadeAndMoveFromTop));
     m_previewTransition.setStartValue(from);
     m_previewTransition.setEndValue(in ? 1.0 : 0.0);
     m_preview->show();
@@ -199,9 +201,9 @@ void VocabularySection::transitionPreview(bool in)
 
 void VocabularySection::stepPreviewTransition(double progress)
 {
-    if (auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_preview->graphicsEffect()))
-        effect->setOpacity(progress);
-    // Growing from its top edge down, so it seems to come out from under the presets.
+    if (auto *effect = qobject_cast<TransitionEffect *>(m_preview->graphicsEffect()))
+        effect->setProgress(progress);
+    // The room it takes opens as its words slide down out from under the presets.
     m_preview->setMaximumHeight(qRound(progress * m_preview->heightForWidth(m_preview->width())));
 }
 

@@ -2,6 +2,7 @@
 #include "ui/settings/WhatsNewTab.h"
 
 #include "ui/kit/CardFrame.h"
+#include "ui/kit/ElidedLabel.h"
 #include "ui/kit/Theme.h"
 
 #include <QHBoxLayout>
@@ -53,13 +54,16 @@ QWidget *WhatsNewTab::makeCard(const ChangelogEntry &entry, QWidget *parent) con
     column->setSpacing(6);
 
     auto *heading = new QHBoxLayout;
-    QLabel *version = plainLabel(QStringLiteral("v") + entry.version, card);
+    // However long the version, the card keeps to the page and the date stays whole: the version
+    // gives up room, ending in an ellipsis.
+    auto *version = new ElidedLabel(card);
+    version->setMaximumLines(1);
     QFont versionFont = Theme::font(TextStyle::Body);
     versionFont.setPixelSize(14);
     versionFont.setWeight(QFont::Bold);
     version->setFont(versionFont);
-    heading->addWidget(version);
-    heading->addStretch();
+    version->setFullText(QStringLiteral("v") + entry.version);
+    heading->addWidget(version, 1);
     QLabel *date = plainLabel(entry.date, card);
     Theme::style(date, TextStyle::Caption, Emphasis::Secondary);
     heading->addWidget(date);

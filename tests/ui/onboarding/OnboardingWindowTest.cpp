@@ -4,6 +4,7 @@
 #include "GlobalShortcuts/Recorder.h"
 #include "ui/RenderOutput.h"
 #include "ui/kit/BorderlessButton.h"
+#include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconLabel.h"
 #include "ui/kit/ShortcutModePicker.h"
 #include "ui/onboarding/OnboardingPanel.h"
@@ -125,7 +126,10 @@ TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMic
 
 TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitchesTheTrigger)
 {
-    server.enqueue(testsupport::HttpReply::json(200, R"({"text":"hello"})"), "/inference");
+    testsupport::HttpReply hello = testsupport::HttpReply::json(200, R"({"text":"hello"})");
+    // Answered once the "Transcribing…" picture is taken.
+    hello.delayMs = 700;
+    server.enqueue(hello, "/inference");
     defaults->setString(QStringLiteral("serverURL"), server.url());
     create();
     app->recorder().setOnAudioLevel([this](float level) { app->handleAudioLevel(level); });
@@ -150,6 +154,7 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     app->stopRecording();
     EXPECT_EQ(status.page(), Page::Processing);
     render(*controller.panel(), QStringLiteral("onboarding-try-it-processing"));
+    EXPECT_EQ(status.page(), Page::Processing);
     ASSERT_TRUE(waitUntilSettled());
     EXPECT_EQ(status.page(), Page::Transcript);
     EXPECT_EQ(status.transcriptLabel()->text(), QStringLiteral("hello"));
@@ -181,6 +186,40 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     EXPECT_TRUE(tryIt.recorder()->field()->isRecording());
     EXPECT_TRUE(shortcuts->isAnyRecorderActive());
     render(*controller.panel(), QStringLiteral("onboarding-try-it-recording-shortcut"));
+}
+
+TEST_F(OnboardingWindowTest, ALongTranscriptShowsFourWholeLinesAndTheWindowCannotBeMinimised)
+{
+    create();
+    auto &controller = open(false);
+    view(controller).setShowTryIt(true);
+    ASSERT_TRUE(stepChanged(view(controller)));
+    ui::OnboardingTryItStep &tryIt = *view(controller).tryItStep();
+    ui::OnboardingStatusArea &status = *tryIt.statusArea();
+    app->addToHistory(QStringLiteral(
+        "Hello and welcome, this is a rather long first dictation that goes on well past what "
+        "the little bubble can hold, so that the window has to decide what to show of it and "
+        "where to cut it off, which it should do after the fourth line with an ellipsis, never "
+        "by slicing a line of text in half horizontally."));
+    render(*controller.panel(), QStringLiteral("onboarding-try-it-long-transcript"));
+    ASSERT_EQ(status.page(), Page::Transcript);
+    ui::ElidedLabel &bubble = *status.transcriptLabel();
+    const QStringList lines = bubble.shownLines();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines.last().endsWith(QChar(0x2026))) << qPrintable(lines.last());
+    EXPECT_GE(bubble.height(), 4 * bubble.fontMetrics().lineSpacing() + 24);
+    // "It works!" whole, below the bubble and above the button.
+    QLabel &works = *status.worksLabel();
+    EXPECT_EQ(works.visibleRegion().boundingRect(), works.rect());
+    const auto inPanel = [&controller](const QWidget &widget) {
+        return QRect(widget.mapTo(controller.panel(), QPoint(0, 0)), widget.size());
+    };
+    EXPECT_GT(inPanel(works).top(), inPanel(bubble).bottom());
+    EXPECT_LT(inPanel(works).bottom(), inPanel(*tryIt.finishButton()).top());
+
+    controller.panel()->setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !controller.panel()->isMinimized(); }, 2000));
+    EXPECT_TRUE(controller.panel()->isVisible());
 }
 
 TEST_F(OnboardingWindowTest, FinishingSetupClosesAndReleasesTheWindowAndWarmsTheRecorder)

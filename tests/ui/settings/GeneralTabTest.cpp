@@ -143,3 +143,42 @@ TEST_F(General, SystemTogglesFollowTheLoginItemAndTheUpdater)
     // Neither is a user setting.
     EXPECT_FALSE(defaults->string(QStringLiteral("serverURL")).has_value());
 }
+
+TEST_F(General, ALateAnswerForAnEarlierURLNeitherChangesTheCardNorEndsTheNewCheck)
+{
+    // The first URL names a server path that never answers; the probe runs to its timeout.
+    server.setHandler("/old/health", [](const auto &) { return HttpReply::hang(); });
+    defaults->setString(QStringLiteral("serverURL"), server.url() + QStringLiteral("/old"));
+    create();
+    open();
+    QPushButton &check = tab->statusCard().checkButton();
+    check.click();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }));
+
+    // Corrected while that probe runs: the new URL can be checked at once.
+    tab->serverField().selectAll();
+    QTest::keyClicks(&tab->serverField(), server.url());
+    ASSERT_EQ(app->serverURL(), server.url());
+    EXPECT_FALSE(tab->statusCard().isChecking());
+    EXPECT_TRUE(check.isEnabled());
+    scheduler->advance(30);
+    server.enqueue(HttpReply::text(200, QByteArray("ok")), "/health");
+    check.click();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !tab->statusCard().isChecking(); }));
+    EXPECT_TRUE(cardTexts().contains(QStringLiteral("Server Connected")));
+
+    // Checked again, slowly this time, while the first probe gives up at its minute.
+    HttpReply slow = HttpReply::text(200, QByteArray("ok"));
+    slow.delayMs = 1500;
+    server.enqueue(slow, "/health");
+    check.click();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 3; }));
+    scheduler->advance(30);
+    testsupport::waitUntil([] { return false; }, 300);
+    EXPECT_TRUE(app->serverReachable());
+    EXPECT_TRUE(cardTexts().contains(QStringLiteral("Server Connected")));
+    EXPECT_TRUE(tab->statusCard().isChecking());
+    EXPECT_FALSE(check.isEnabled());
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !tab->statusCard().isChecking(); }, 5000));
+    EXPECT_TRUE(cardTexts().contains(QStringLiteral("Server Connected")));
+}

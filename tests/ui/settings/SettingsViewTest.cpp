@@ -4,6 +4,10 @@
 #include "ui/RenderOutput.h"
 
 #include "ui/kit/BorderlessButton.h"
+#include "ui/kit/ElidedLabel.h"
+#include "ui/kit/FlowScrollArea.h"
+#include "ui/settings/ChipView.h"
+#include "ui/settings/CustomWordsEditor.h"
 #include "ui/settings/InputTab.h"
 #include "ui/settings/PermissionCard.h"
 #include "ui/settings/PermissionsTab.h"
@@ -13,6 +17,7 @@
 #include "ui/settings/VocabularyTab.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -164,4 +169,100 @@ TEST_F(Settings, PermissionCardsRequestAndOpenTheDesktopSettings)
     button(tab<ui::PermissionsTab>(3).microphoneCard(), QStringLiteral("Request"))->click();
     view.reset();
     permissions->answerMicrophoneRequests(true);
+}
+
+TEST_F(Settings, ReopenedItStartsOnTheFirstTabWithThePreviewClosedAndTheChangelogReadAfresh)
+{
+    create();
+    open();
+    view->tabs().setCurrentIndex(2);
+    ui::VocabularySection &before = tab<ui::VocabularyTab>(2).section();
+    before.presetButtons().at(0)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !before.isPreviewMoving(); }));
+    ASSERT_TRUE(before.isPreviewShown());
+
+    // A release published while the window was closed.
+    const QString changelog = paths->root() + QStringLiteral("/CHANGELOG.md");
+    writeFile(changelog, "# Changelog\n\n## [9.9.9] - 2031-01-01\n- Fresh\n");
+    bundle->setResource(QStringLiteral("CHANGELOG.md"), changelog);
+    view->close();
+    view->show();
+
+    EXPECT_EQ(view->tabs().currentIndex(), 0);
+    ui::VocabularySection &after = tab<ui::VocabularyTab>(2).section();
+    EXPECT_TRUE(after.previewingPreset().isEmpty());
+    EXPECT_FALSE(after.isPreviewShown());
+    EXPECT_EQ(after.presetButtons().at(0)->previewButton().symbol(), QStringLiteral("eye"));
+    view->tabs().setCurrentIndex(4);
+    settleLayouts();
+    QStringList whatsNew;
+    for (const QLabel *label : view->tabs().widget(4)->findChildren<QLabel *>())
+        whatsNew.append(label->text());
+    EXPECT_TRUE(whatsNew.contains(QStringLiteral("v9.9.9"))) << qPrintable(whatsNew.join('|'));
+    EXPECT_TRUE(whatsNew.contains(QStringLiteral("Fresh")));
+}
+
+TEST_F(Settings, AwkwardWordsAndVersionsStayInsideThePage)
+{
+    const QString wide = QStringLiteral("pneumonoultramicroscopicsilicovolcanoconiosis-") +
+                         QString(60, QLatin1Char('x'));
+    defaults->setString(QStringLiteral("prompt"),
+                        QStringLiteral("alpha, ") + wide + QStringLiteral(", two\nlines"));
+    const QString changelog = paths->root() + QStringLiteral("/CHANGELOG.md");
+    writeFile(changelog, "## [2.0.0-beta.1+build.20310101.abcdef0123456789abcdef0123456789abcdef] "
+                         "- 2031-01-01\n- Long version\n## [1.0.0] - 2030-12-01\n- Short\n");
+    bundle->setResource(QStringLiteral("CHANGELOG.md"), changelog);
+    create();
+    open();
+
+    // Every chip is one line with its remove button inside the area, the wide word cut short.
+    view->tabs().setCurrentIndex(2);
+    settleLayouts();
+    ui::CustomWordsEditor &editor = tab<ui::VocabularyTab>(2).section().customWords();
+    const QList<ui::ChipView *> chips = editor.chips();
+    ASSERT_EQ(chips.size(), 3);
+    const QWidget &viewport = *editor.chipArea().viewport();
+    for (const ui::ChipView *chip : chips) {
+        const auto *remove = chip->findChild<ui::BorderlessButton *>();
+        EXPECT_TRUE(
+            viewport.rect().contains(QRect(remove->mapTo(&viewport, QPoint(0, 0)), remove->size())))
+            << qPrintable(chip->label());
+        EXPECT_EQ(chip->height(), chips.at(0)->height()) << qPrintable(chip->label());
+    }
+    EXPECT_TRUE(chips.at(1)->findChild<ui::ElidedLabel *>()->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(chips.at(2)->findChild<ui::ElidedLabel *>()->text(), QStringLiteral("two lines"));
+    testsupport::saveRender(*view, QStringLiteral("settings-vocabulary-awkward-words"));
+    chips.at(1)->findChild<ui::BorderlessButton *>()->click();
+    EXPECT_EQ(app->prompt(), QStringLiteral("alpha, two\nlines"));
+
+    // Without words the note follows the input row at the section's spacing.
+    app->setPrompt(QString());
+    settleLayouts();
+    const QLabel *note = nullptr;
+    for (const QLabel *label : view->tabs().widget(2)->findChildren<QLabel *>()) {
+        if (label->text().startsWith(QStringLiteral("Words and phrases")))
+            note = label;
+    }
+    ASSERT_NE(note, nullptr);
+    const QWidget &field = editor.field();
+    const int gap = note->mapTo(view.get(), QPoint(0, 0)).y() -
+                    field.mapTo(view.get(), QPoint(0, field.height())).y();
+    EXPECT_GE(gap, 16);
+    EXPECT_LE(gap, 26);
+    testsupport::saveRender(*view, QStringLiteral("settings-vocabulary-no-words"));
+
+    // The long version gives way: the card keeps to the page and its date stays whole.
+    view->tabs().setCurrentIndex(4);
+    settleLayouts();
+    QWidget &page = *view->tabs().widget(4);
+    const QLabel *date = nullptr;
+    for (const QLabel *label : page.findChildren<QLabel *>()) {
+        if (label->text() == QStringLiteral("2031-01-01"))
+            date = label;
+    }
+    ASSERT_NE(date, nullptr);
+    const QRect dateInPage(date->mapTo(&page, QPoint(0, 0)), date->size());
+    EXPECT_LE(dateInPage.right(), page.width() - 20);
+    EXPECT_GE(date->width(), date->sizeHint().width());
+    testsupport::saveRender(*view, QStringLiteral("settings-whats-new-long-version"));
 }
