@@ -284,9 +284,11 @@ TEST_F(AppcastUpdaterTest, ALaunchChecksOnceTheLastCheckIsAnIntervalOldAndNotBef
     create(feedUrl());
     manager = std::make_unique<UpdaterManager>(*updater);
     scheduler.advance(2999);
-    QCoreApplication::processEvents();
+    EXPECT_FALSE(updater->isChecking());
+    ASSERT_TRUE(waitForCheck());
     EXPECT_EQ(server.requestCount(), 1);
     scheduler.advance(1);
+    EXPECT_TRUE(updater->isChecking());
     ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 2; }));
     ASSERT_TRUE(waitForCheck());
 }
