@@ -67,22 +67,8 @@ void ParlovoxApp::installWindowFactories()
 
 void ParlovoxApp::startCrashReporting()
 {
-    platform::CrashReporter::Options options;
-    if (const std::optional<QJsonValue> dsn =
-            m_services.bundle->infoValue(QStringLiteral("SentryDSN")))
-        options.dsn = dsn->toString();
-    options.environment = QStringLiteral("production");
-    options.tracesSampleRate = 1.0;
-    options.sendDefaultPii = false;
-    options.diagnosticReports = true;
-    options.automaticPerformance = true;
-    // Request breadcrumbs would carry the speech server's address and the upload's details.
-    options.beforeBreadcrumb = [](const platform::CrashReporter::Breadcrumb &crumb) {
-        return crumb.category != QStringLiteral("http");
-    };
-    m_services.crashReporter->start(options);
-
-    // The same identifier is the device id of every upload.
+    // The same identifier is the device id of every upload. It is set before starting, which
+    // already sends the last run's crash records.
     const QString key = QStringLiteral("sentryUserId");
     std::optional<QString> userId = m_services.userDefaults->string(key);
     if (!userId) {
@@ -90,4 +76,12 @@ void ParlovoxApp::startCrashReporting()
         m_services.userDefaults->setString(key, *userId);
     }
     m_services.crashReporter->setUser(*userId);
+
+    platform::CrashReporter::Options options;
+    if (const std::optional<QJsonValue> dsn =
+            m_services.bundle->infoValue(QStringLiteral("SentryDSN")))
+        options.dsn = dsn->toString();
+    options.environment = QStringLiteral("production");
+    options.diagnosticReports = true;
+    m_services.crashReporter->start(options);
 }

@@ -27,7 +27,12 @@ void UpdaterManager::checkForUpdates()
 
 bool UpdaterManager::automaticallyChecksForUpdates() const
 {
-    return m_updater.automaticallyChecksForUpdates();
+    return m_updater.hasUpdateFeed() && m_updater.automaticallyChecksForUpdates();
+}
+
+bool UpdaterManager::hasUpdateFeed() const
+{
+    return m_updater.hasUpdateFeed();
 }
 
 void UpdaterManager::setAutomaticallyChecksForUpdates(bool enabled)

@@ -25,7 +25,10 @@ public:
 
     // The check the user starts; the updater shows its outcome itself.
     void checkForUpdates();
+    // False in a build without an update feed, whatever was chosen: no check happens there.
     bool automaticallyChecksForUpdates() const;
+    // Whether the automatic-check choice means anything in this build.
+    bool hasUpdateFeed() const;
     void setAutomaticallyChecksForUpdates(bool enabled);
 
 Q_SIGNALS:

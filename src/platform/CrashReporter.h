@@ -4,8 +4,6 @@
 #include <QString>
 #include <QVariantMap>
 
-#include <functional>
-
 namespace platform {
 
 // Crash and error reporting to a remote service.
@@ -14,36 +12,27 @@ class CrashReporter
 public:
     enum class Level { Debug, Info, Warning, Error, Fatal };
 
-    struct Breadcrumb
-    {
-        QString category;
-        QString message;
-    };
-
+    // Only what a reporter really acts on. No traces and no trail of steps are kept, so there is
+    // no sample rate and no trail filter; events never carry personal data beyond the user id.
     struct Options
     {
         QString dsn;
         QString environment;
-        double tracesSampleRate = 0.0;
-        bool sendDefaultPii = false;
+        // Records fatal signals and reports the records the last run left.
         bool diagnosticReports = false;
-        bool automaticPerformance = false;
-        // Return false to drop a breadcrumb before it is recorded.
-        std::function<bool(const Breadcrumb &)> beforeBreadcrumb;
     };
 
     virtual ~CrashReporter() = default;
 
+    // Starting may send at once (the last run's crash records): set the user first.
     virtual void start(const Options &options) = 0;
+    // Every event captured from now on carries `userId`.
     virtual void setUser(const QString &userId) = 0;
     // An error, with a named context block (for example "transcription" → {duration_ms, ...}).
     virtual void captureError(const QString &description, const QString &contextName,
                               const QVariantMap &context) = 0;
     virtual void captureMessage(const QString &message, Level level, const QString &contextName,
                                 const QVariantMap &context) = 0;
-    // Notes a step on the trail that later events carry, unless the options' filter drops it.
-    // Reporters that keep no trail ignore it.
-    virtual void addBreadcrumb(const Breadcrumb &breadcrumb) { Q_UNUSED(breadcrumb); }
 };
 
 } // namespace platform

@@ -17,6 +17,8 @@ public:
     ~Updater() override = default;
 
     virtual void start() = 0;
+    // False in a build that has nowhere to look for updates: nothing here can then do anything.
+    virtual bool hasUpdateFeed() const = 0;
     virtual bool canCheckForUpdates() const = 0;
     virtual void checkForUpdates() = 0;
     virtual bool automaticallyChecksForUpdates() const = 0;

@@ -99,6 +99,17 @@ TEST_F(ShortcutHelpersTest, BindingAMenuEntryTwiceKeepsBothBindingsAndDetachingE
     runEventLoopOnce();
 }
 
+TEST_F(ShortcutHelpersTest, ADetachedMenuEntryNoLongerFollowsItsName)
+{
+    QAction action;
+    setShortcutFor(action, m_name);
+    setShortcutFor(action, std::nullopt);
+    setShortcut(action, Shortcut(keyK, controlOption));
+    m_name.setShortcut(Shortcut(keyL, controlOption));
+    runEventLoopOnce();
+    EXPECT_EQ(action.shortcut(), controlOptionK);
+}
+
 TEST_F(ShortcutHelpersTest, AButtonAnswersToItsNameUnlessARecorderRecords)
 {
     m_name.setShortcut(Shortcut(keyK, controlOption));

@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/ModuleContext.h"
 #include "engine/AppStateFixture.h"
 #include "engine/UpdaterManager.h"
+#include "platform/linux/SentryCrashReporter.h"
 #include "support/FakeEventMonitors.h"
 #include "support/FakeUpdater.h"
 #include "support/FakeWorkspace.h"
@@ -11,10 +12,16 @@
 #include "ui/settings/InputTab.h"
 #include "ui/settings/SettingsView.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include <QRegularExpression>
+
+#include <csignal>
 
 namespace {
 
@@ -44,11 +51,6 @@ TEST_F(ParlovoxAppTest, StartsCrashReportingWithAStableUpperCaseUserAndTheBuilds
     EXPECT_TRUE(crashReporter->started());
     EXPECT_EQ(options.dsn, QStringLiteral("https://key@example.org/4"));
     EXPECT_EQ(options.environment, QStringLiteral("production"));
-    EXPECT_FALSE(options.sendDefaultPii);
-    ASSERT_TRUE(options.beforeBreadcrumb);
-    EXPECT_FALSE(options.beforeBreadcrumb({QStringLiteral("http"), QStringLiteral("GET /")}));
-    EXPECT_TRUE(options.beforeBreadcrumb({QStringLiteral("https"), QString()}));
-    EXPECT_TRUE(options.beforeBreadcrumb({QStringLiteral("HTTP"), QString()}));
 
     const QString user = crashReporter->user();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
@@ -63,6 +65,53 @@ TEST_F(ParlovoxAppTest, StartsCrashReportingWithAStableUpperCaseUserAndTheBuilds
     parlovox = std::make_unique<ParlovoxApp>(services);
     EXPECT_EQ(crashReporter->user(), user);
     EXPECT_TRUE(crashReporter->options().dsn.isEmpty());
+}
+
+// The real reporter against a loopback server: what leaves the machine is read back as it went.
+TEST_F(ParlovoxAppTest, TheLastRunsCrashGoesOutWithTheUserAndWithoutTheBinarysFolders)
+{
+    QTemporaryDir crashes;
+    QFile record(crashes.filePath(QStringLiteral("crash-4242.record")));
+    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    record.write("parlovox-crash 1\nsignal 11\nbacktrace\n"
+                 "/home/alice/src/parlovox (copy)/build/parlovox(+0x1a2b) [0x55d0c0de1a2b]\n"
+                 "/lib/x86_64-linux-gnu/libc.so.6(__libc_start_main+0x85) [0x7f00deadbeef]\n"
+                 "[0x7ffd00000000]\n"
+                 "end\n");
+    record.close();
+    services.crashReporter = std::make_unique<platform::linux_impl::SentryCrashReporter>(
+        crashes.path(), QStringLiteral("parlovox@test"));
+    server.setDefaultReply(testsupport::HttpReply::json(200, R"({"id":"x"})"));
+    bundle->setInfoValue(QStringLiteral("SentryDSN"),
+                         QStringLiteral("http://key@127.0.0.1:%1/7").arg(server.port()));
+    defaults->setString(QStringLiteral("sentryUserId"),
+                        QStringLiteral("0F1E2D3C-0000-4000-8000-00000000ABCD"));
+
+    parlovox = std::make_unique<ParlovoxApp>(services);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !record.exists(); }));
+    ASSERT_EQ(server.requestCount(), 1);
+    const testsupport::HttpRequest sent = server.requests().constFirst();
+    EXPECT_EQ(sent.path, QByteArray("/api/7/envelope/"));
+    const QList<QByteArray> lines = sent.body.split('\n');
+    ASSERT_GE(lines.size(), 3);
+    const QJsonObject event = QJsonDocument::fromJson(lines[2]).object();
+    EXPECT_EQ(event[QStringLiteral("user")][QStringLiteral("id")].toString(),
+              QStringLiteral("0F1E2D3C-0000-4000-8000-00000000ABCD"));
+    EXPECT_EQ(
+        event[QStringLiteral("contexts")][QStringLiteral("crash")][QStringLiteral("backtrace")]
+            .toArray()
+            .toVariantList(),
+        QVariantList({QStringLiteral("parlovox(+0x1a2b) [0x55d0c0de1a2b]"),
+                      QStringLiteral("libc.so.6(__libc_start_main+0x85) [0x7f00deadbeef]"),
+                      QStringLiteral("[0x7ffd00000000]")}));
+    EXPECT_FALSE(sent.body.contains("alice"));
+
+    // And this run records its own crash, should it come.
+    struct sigaction onSegfault
+    {
+    };
+    ASSERT_EQ(sigaction(SIGSEGV, nullptr, &onSegfault), 0);
+    EXPECT_NE(onSegfault.sa_handler, SIG_DFL);
 }
 
 TEST_F(ParlovoxAppTest, TheFallbackRunsLateInitHalfASecondAfterTheLoopStartsUnlessItRanAlready)

@@ -257,3 +257,69 @@ TEST_F(AppcastUpdaterTest, ChecksRunEveryIntervalWhileEnabledAndNeverWithoutAFee
 }
 
 } // namespace
+
+namespace {
+
+// Short sessions still check: the time of the last check outlives the program, with the settings.
+TEST_F(AppcastUpdaterTest, ALaunchChecksOnceTheLastCheckIsAnIntervalOldAndNotBefore)
+{
+    const QString lastCheckKey = QStringLiteral("SULastCheckTime");
+    const auto secondsNow = [this] {
+        return static_cast<double>(scheduler.now().toMSecsSinceEpoch()) / 1000.0;
+    };
+    server.setDefaultReply(HttpReply::text(200, feed({})));
+    defaults.setNumber(lastCheckKey, secondsNow() - 2 * 3600);
+    create(feedUrl());
+    auto manager = std::make_unique<UpdaterManager>(*updater);
+    scheduler.runDue();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 1; }));
+    ASSERT_TRUE(waitForCheck());
+    EXPECT_EQ(defaults.number(lastCheckKey), secondsNow());
+    EXPECT_TRUE(dialog->shown.isEmpty());
+
+    // Quit, and launch again ten minutes later: the next check is fifty minutes away.
+    manager.reset();
+    updater.reset();
+    scheduler.advance(600);
+    create(feedUrl());
+    manager = std::make_unique<UpdaterManager>(*updater);
+    scheduler.advance(2999);
+    EXPECT_FALSE(updater->isChecking());
+    ASSERT_TRUE(waitForCheck());
+    EXPECT_EQ(server.requestCount(), 1);
+    scheduler.advance(1);
+    EXPECT_TRUE(updater->isChecking());
+    ASSERT_TRUE(testsupport::waitUntil([this] { return server.requestCount() == 2; }));
+    ASSERT_TRUE(waitForCheck());
+}
+
+TEST_F(AppcastUpdaterTest, ANewerBuildThatCannotBeOfferedIsAnErrorNeverUpToDate)
+{
+    create(feedUrl());
+    UpdaterManager manager(*updater);
+    serve(feed(
+        item(QStringLiteral("12"), QStringLiteral("1.2"), QStringLiteral("file:///tmp/p.deb")) +
+        item(QStringLiteral("13"), QStringLiteral("1.3"), QStringLiteral("javascript:alert(1)")) +
+        item(QStringLiteral("9"), QStringLiteral("0.9"), QStringLiteral("https://e.org/9"))));
+    manager.checkForUpdates();
+    ASSERT_TRUE(waitForCheck());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->shown, QStringList{QStringLiteral(
+                                 "failure Parlovox 1.3 is in the update feed, but without a web "
+                                 "page to download it from.")});
+    EXPECT_FALSE(manager.updateAvailable());
+    EXPECT_EQ(log.lines(QStringLiteral("critical")).size(), 1);
+
+    // The parser's own sentence sits inside the brackets without its full stop.
+    QByteArray mismatched =
+        feed(item(QStringLiteral("12"), QStringLiteral("1.2"), QStringLiteral("https://e.org/12")));
+    mismatched.replace("</channel>", "</chanel>");
+    serve(mismatched);
+    manager.checkForUpdates();
+    ASSERT_TRUE(waitForCheck());
+    EXPECT_EQ(dialog->shown.last(),
+              QStringLiteral(
+                  "failure The update feed is not readable (Opening and ending tag mismatch)."));
+}
+
+} // namespace

@@ -63,9 +63,6 @@ protected:
         options.dsn = dsn;
         options.environment = QStringLiteral("production");
         options.diagnosticReports = crashRecords;
-        options.beforeBreadcrumb = [](const CrashReporter::Breadcrumb &crumb) {
-            return crumb.category != QStringLiteral("http");
-        };
         return options;
     }
     std::unique_ptr<SentryCrashReporter> makeReporter(SentryCrashReporter::Limits limits = {})
@@ -88,14 +85,11 @@ protected:
     testsupport::LogCapture log{QStringLiteral("parlovox.crashreporter")};
 };
 
-TEST_F(SentryCrashReporterTest, EachEventIsOneEnvelopeWithItsLevelContextAndUserButNoHttpTrail)
+TEST_F(SentryCrashReporterTest, EachEventIsOneEnvelopeWithItsLevelContextAndUser)
 {
     auto reporter = makeReporter();
     reporter->start(options(dsn()));
     reporter->setUser(QStringLiteral("0F1E2D3C-0000-4000-8000-00000000ABCD"));
-    reporter->addBreadcrumb(
-        {QStringLiteral("http"), QStringLiteral("POST http://server/inference")});
-    reporter->addBreadcrumb({QStringLiteral("ui"), QStringLiteral("Settings opened")});
     reporter->captureError(QStringLiteral("Server error 503: busy"),
                            QStringLiteral("transcription"),
                            {{QStringLiteral("duration_ms"), 1234},
@@ -129,11 +123,6 @@ TEST_F(SentryCrashReporterTest, EachEventIsOneEnvelopeWithItsLevelContextAndUser
         error.event[QStringLiteral("contexts")][QStringLiteral("transcription")].toObject();
     EXPECT_EQ(context.value(QStringLiteral("duration_ms")).toInt(), 1234);
     EXPECT_EQ(context.value(QStringLiteral("server_url")).toString(), QStringLiteral("http://s"));
-    const QJsonArray trail =
-        error.event[QStringLiteral("breadcrumbs")][QStringLiteral("values")].toArray();
-    ASSERT_EQ(trail.size(), 1);
-    EXPECT_EQ(trail[0][QStringLiteral("category")].toString(), QStringLiteral("ui"));
-    EXPECT_FALSE(first.body.contains("inference"));
 
     const Envelope message = parseEnvelope(server.requests()[1]);
     EXPECT_EQ(message.event.value(QStringLiteral("level")).toString(), QStringLiteral("warning"));
@@ -164,7 +153,7 @@ TEST_F(SentryCrashReporterTest, WithoutAUsableDsnNothingIsSent)
 TEST_F(SentryCrashReporterTest, ADeadOrHangingServerNeitherBlocksNorPilesUpEvents)
 {
     server.setDefaultReply(HttpReply::hang());
-    auto reporter = makeReporter({/*maxQueued*/ 5, /*requestTimeoutMs*/ 300, 100});
+    auto reporter = makeReporter({/*maxQueued*/ 5, /*requestTimeoutMs*/ 300});
     reporter->start(options(dsn()));
     QElapsedTimer clock;
     clock.start();
@@ -179,11 +168,40 @@ TEST_F(SentryCrashReporterTest, ADeadOrHangingServerNeitherBlocksNorPilesUpEvent
 
     const QString deadDsn = QStringLiteral("http://publickey@127.0.0.1:%1/42")
                                 .arg(testsupport::TestHttpServer::unusedPort());
-    reporter = makeReporter({5, 300, 100});
+    reporter = makeReporter({5, 300});
     reporter->start(options(deadDsn));
     for (int i = 0; i < 3; ++i)
         reporter->captureError(QStringLiteral("error %1").arg(i), {}, {});
     EXPECT_TRUE(testsupport::waitUntil([&] { return reporter->queuedCount() == 0; }));
+}
+
+// A crash record is the only copy of a crash: it goes only once a server has taken it.
+TEST_F(SentryCrashReporterTest, ARecordStaysUntilAServerHasTakenIt)
+{
+    QFile record(crashes.filePath(QStringLiteral("crash-7.record")));
+    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    record.write("parlovox-crash 1\nsignal 6\nbacktrace\nparlovox(+0x10) [0x10]\nend\n");
+    record.close();
+
+    const QString deadDsn = QStringLiteral("http://publickey@127.0.0.1:%1/42")
+                                .arg(testsupport::TestHttpServer::unusedPort());
+    auto reporter = makeReporter();
+    reporter->start(options(deadDsn, true));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return reporter->queuedCount() == 0; }));
+    EXPECT_TRUE(record.exists());
+
+    for (const int busy : {503, 429}) {
+        server.enqueue(HttpReply::text(busy, "later"));
+        reporter = makeReporter();
+        reporter->start(options(dsn(), true));
+        ASSERT_TRUE(testsupport::waitUntil([&] { return reporter->queuedCount() == 0; }));
+        EXPECT_TRUE(record.exists()) << busy;
+    }
+
+    reporter = makeReporter();
+    reporter->start(options(dsn(), true));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !record.exists(); }));
+    EXPECT_EQ(server.requestCount(), 3);
 }
 
 TEST_F(SentryCrashReporterTest, ACrashLeavesARecordThatTheNextStartSendsOnce)

@@ -14,6 +14,7 @@ class FakeUpdater final : public platform::Updater
 {
 public:
     void start() override { calls.append(QStringLiteral("start")); }
+    bool hasUpdateFeed() const override { return feed; }
     bool canCheckForUpdates() const override { return m_canCheck; }
     void checkForUpdates() override { calls.append(QStringLiteral("check")); }
     bool automaticallyChecksForUpdates() const override { return m_automatic; }
@@ -43,6 +44,7 @@ public:
     }
 
     QStringList calls;
+    bool feed = true;
 
 private:
     bool m_canCheck = true;

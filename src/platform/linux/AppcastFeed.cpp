@@ -99,17 +99,18 @@ AppcastFeed::Result AppcastFeed::newestItem(const QByteArray &document)
             const QUrl link = !fields.link.isEmpty()           ? fields.link
                               : !fields.releaseNotes.isEmpty() ? fields.releaseNotes
                                                                : fields.enclosure;
-            if (fields.version.isEmpty() || link.isEmpty())
+            if (fields.version.isEmpty())
                 continue;
-            if (result.newest && compareVersions(fields.version, result.newest->version) <= 0)
+            std::optional<Item> &slot = link.isEmpty() ? result.newestWithoutLink : result.newest;
+            if (slot && compareVersions(fields.version, slot->version) <= 0)
                 continue;
-            result.newest =
-                Item{fields.version,
-                     fields.shortVersion.isEmpty() ? fields.version : fields.shortVersion, link};
+            slot = Item{fields.version,
+                        fields.shortVersion.isEmpty() ? fields.version : fields.shortVersion, link};
         }
     }
     if (reader.hasError()) {
         result.newest.reset();
+        result.newestWithoutLink.reset();
         result.error = reader.errorString();
     }
     return result;

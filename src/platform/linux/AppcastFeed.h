@@ -24,7 +24,9 @@ public:
     struct Result
     {
         std::optional<Item> newest; // nothing when the feed offers no usable item
-        QString error;              // set when the document is not a readable feed
+        // The highest version among the items skipped for want of a web link (its link empty).
+        std::optional<Item> newestWithoutLink;
+        QString error; // set when the document is not a readable feed
     };
 
     // The item with the highest version. Items without a version or without a web link are

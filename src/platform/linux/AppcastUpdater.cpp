@@ -20,6 +20,13 @@ namespace platform::linux_impl {
 namespace {
 
 const QString kAutomaticChecksKey = QStringLiteral("SUEnableAutomaticChecks");
+// Seconds since the epoch.
+const QString kLastCheckTimeKey = QStringLiteral("SULastCheckTime");
+
+double secondsSinceEpoch(const QDateTime &time)
+{
+    return static_cast<double>(time.toMSecsSinceEpoch()) / 1000.0;
+}
 
 } // namespace
 
@@ -45,16 +52,21 @@ void AppcastUpdater::start()
         return;
     const bool could = canCheckForUpdates();
     m_started = true;
-    if (!m_feedUrl.isValid() || m_feedUrl.isEmpty())
+    if (!hasUpdateFeed())
         qCInfo(lcUpdater, "[Updater] No update feed in this build: update checks are off");
     scheduleAutomaticChecks();
     if (canCheckForUpdates() != could)
         emit canCheckForUpdatesChanged();
 }
 
+bool AppcastUpdater::hasUpdateFeed() const
+{
+    return m_feedUrl.isValid() && !m_feedUrl.isEmpty();
+}
+
 bool AppcastUpdater::canCheckForUpdates() const
 {
-    return m_started && m_feedUrl.isValid() && !m_feedUrl.isEmpty() && !m_checking;
+    return m_started && hasUpdateFeed() && !m_checking;
 }
 
 void AppcastUpdater::checkForUpdates()
@@ -84,14 +96,48 @@ void AppcastUpdater::setUpdateCheckInterval(double seconds)
 
 void AppcastUpdater::scheduleAutomaticChecks()
 {
+    m_dueCheck.reset();
     m_automaticTimer.reset();
-    if (!m_started || m_feedUrl.isEmpty() || !automaticallyChecksForUpdates())
+    if (!m_started || !hasUpdateFeed() || !automaticallyChecksForUpdates())
         return;
+    // Never a check right here: the interval is usually set just after starting, and a session
+    // shorter than the interval must still check once the last check is old enough.
+    const QPointer<AppcastUpdater> self(this);
+    m_dueCheck = m_scheduler.singleShot(secondsUntilDue(), [self] {
+        if (self)
+            self->runAutomaticCheck();
+    });
+}
+
+void AppcastUpdater::runAutomaticCheck()
+{
     const QPointer<AppcastUpdater> self(this);
     m_automaticTimer = m_scheduler.repeating(m_interval, [self] {
         if (self && self->canCheckForUpdates())
             self->check(false);
     });
+    if (canCheckForUpdates())
+        check(false);
+}
+
+double AppcastUpdater::secondsUntilDue()
+{
+    const std::optional<double> last = m_defaults.number(kLastCheckTimeKey);
+    if (!last) {
+        // The first start begins the count rather than going online at once.
+        rememberCheckTime();
+        return m_interval;
+    }
+    const double since = secondsSinceEpoch(m_scheduler.now()) - *last;
+    // A last check in the future means the clock was wrong then or is now: check.
+    if (since < 0)
+        return 0;
+    return std::max(0.0, m_interval - since);
+}
+
+void AppcastUpdater::rememberCheckTime()
+{
+    m_defaults.setNumber(kLastCheckTimeKey, secondsSinceEpoch(m_scheduler.now()));
 }
 
 QCoro::Task<> AppcastUpdater::check(bool userInitiated)
@@ -102,18 +148,31 @@ QCoro::Task<> AppcastUpdater::check(bool userInitiated)
     if (!self || m_closing)
         co_return;
     setChecking(false);
+    rememberCheckTime();
     if (!failure.isEmpty()) {
         finishWithFailure(failure, userInitiated);
         co_return;
     }
     const AppcastFeed::Result feed = AppcastFeed::newestItem(document);
     if (!feed.error.isEmpty()) {
-        finishWithFailure(QStringLiteral("The update feed is not readable (%1).").arg(feed.error),
+        QString reason = feed.error;
+        while (reason.endsWith(QLatin1Char('.')))
+            reason.chop(1);
+        finishWithFailure(QStringLiteral("The update feed is not readable (%1).").arg(reason),
                           userInitiated);
         co_return;
     }
-    if (feed.newest &&
-        AppcastFeed::compareVersions(feed.newest->version, m_installed.version) > 0) {
+    const bool offerable = feed.newest && isNewer(feed.newest->version);
+    // A newer build the feed names but gives no page for is not "up to date".
+    if (const auto &unusable = feed.newestWithoutLink;
+        !offerable && unusable && isNewer(unusable->version)) {
+        finishWithFailure(QStringLiteral("Parlovox %1 is in the update feed, but without a web "
+                                         "page to download it from.")
+                              .arg(unusable->shortVersion),
+                          userInitiated);
+        co_return;
+    }
+    if (offerable) {
         const AppcastFeed::Item item = *feed.newest;
         qCInfo(lcUpdater, "[Updater] Version %s is available", qUtf8Printable(item.shortVersion));
         emit didFindValidUpdate(item.shortVersion, item.link);
@@ -171,6 +230,11 @@ QCoro::Task<std::pair<QByteArray, QString>> AppcastUpdater::download()
     if (reply->error() != QNetworkReply::NoError)
         co_return {QByteArray(), reply->errorString()};
     co_return {reply->read(maxBytes + 1), QString()};
+}
+
+bool AppcastUpdater::isNewer(const QString &version) const
+{
+    return AppcastFeed::compareVersions(version, m_installed.version) > 0;
 }
 
 void AppcastUpdater::finishWithFailure(const QString &error, bool userInitiated)

@@ -22,8 +22,9 @@ class Workspace;
 
 namespace platform::linux_impl {
 
-// Looks for a newer build in an appcast feed: on its own every interval while automatic checks
-// are on (a user default), and when the user asks, then with a dialog telling the outcome.
+// Looks for a newer build in an appcast feed: on its own once the last check (kept with the
+// settings) is an interval old, at launch too, while automatic checks are on (a user default),
+// and when the user asks, then with a dialog telling the outcome.
 // Without a feed URL no check can start. The download is bounded in size and time, so a huge,
 // endless or stalled feed ends as a failed check.
 class AppcastUpdater final : public Updater
@@ -48,6 +49,7 @@ public:
     ~AppcastUpdater() override;
 
     void start() override;
+    bool hasUpdateFeed() const override;
     bool canCheckForUpdates() const override;
     void checkForUpdates() override;
     bool automaticallyChecksForUpdates() const override;
@@ -60,9 +62,14 @@ private:
     QCoro::Task<> check(bool userInitiated);
     // The feed's bytes, or the reason there are none.
     QCoro::Task<std::pair<QByteArray, QString>> download();
+    bool isNewer(const QString &version) const;
     void finishWithFailure(const QString &error, bool userInitiated);
     void setChecking(bool checking);
     void scheduleAutomaticChecks();
+    void runAutomaticCheck();
+    // Until the next automatic check is due, counted from the last check of any kind.
+    double secondsUntilDue();
+    void rememberCheckTime();
 
     QUrl m_feedUrl;
     Installed m_installed;
@@ -72,6 +79,7 @@ private:
     std::unique_ptr<UpdateDialog> m_dialog;
     Limits m_limits;
     QNetworkAccessManager *m_network = nullptr; // child
+    std::unique_ptr<TimerHandle> m_dueCheck;
     std::unique_ptr<TimerHandle> m_automaticTimer;
     QPointer<QNetworkReply> m_inFlight;
     double m_interval = 86400.0;

@@ -44,6 +44,38 @@ QJsonObject exceptionOf(const QString &type, const QString &value)
                                                           {QStringLiteral("value"), value}}}}};
 }
 
+// "/home/alice/src/parlovox/build/parlovox(+0x1a2b) [0x55…]" → "parlovox(+0x1a2b) [0x55…]": the
+// folders a binary lies in name the user who built or installed it.
+QString withoutFolders(const QString &frame)
+{
+    qsizetype pathEnd = frame.lastIndexOf(QLatin1String(" [0x"));
+    if (pathEnd < 0)
+        pathEnd = frame.size();
+    // The symbol part, when there is one, is the last parenthesis before the address; a folder
+    // name may hold parentheses of its own.
+    if (pathEnd > 0 && frame.at(pathEnd - 1) == QLatin1Char(')')) {
+        const qsizetype symbol = frame.lastIndexOf(QLatin1Char('('), pathEnd - 1);
+        if (symbol >= 0)
+            pathEnd = symbol;
+    }
+    const qsizetype lastSlash = pathEnd > 0 ? frame.lastIndexOf(QLatin1Char('/'), pathEnd - 1) : -1;
+    return lastSlash < 0 ? frame : frame.mid(lastSlash + 1);
+}
+
+QStringList withoutFolders(const QStringList &frames)
+{
+    QStringList stripped;
+    for (const QString &frame : frames)
+        stripped.append(withoutFolders(frame));
+    return stripped;
+}
+
+// A server that is down or overloaded has not taken the event; anything else has been decided.
+bool taken(const QVariant &status)
+{
+    return status.isValid() && status.toInt() != 429 && status.toInt() < 500;
+}
+
 } // namespace
 
 SentryCrashReporter::SentryCrashReporter(QString crashDirectory, QString release, Limits limits,
@@ -97,19 +129,6 @@ void SentryCrashReporter::captureMessage(const QString &message, Level level,
     enqueue(withScope(event, contextName, context));
 }
 
-void SentryCrashReporter::addBreadcrumb(const Breadcrumb &breadcrumb)
-{
-    if (m_options.beforeBreadcrumb && !m_options.beforeBreadcrumb(breadcrumb))
-        return;
-    m_breadcrumbs.append(QJsonObject{
-        {QStringLiteral("timestamp"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
-        {QStringLiteral("category"), breadcrumb.category},
-        {QStringLiteral("message"), breadcrumb.message},
-    });
-    while (m_breadcrumbs.size() > m_limits.maxBreadcrumbs)
-        m_breadcrumbs.removeFirst();
-}
-
 QJsonObject SentryCrashReporter::withScope(QJsonObject event, const QString &contextName,
                                            const QVariantMap &context) const
 {
@@ -120,9 +139,6 @@ QJsonObject SentryCrashReporter::withScope(QJsonObject event, const QString &con
     if (!contextName.isEmpty())
         event.insert(QStringLiteral("contexts"),
                      QJsonObject{{contextName, QJsonObject::fromVariantMap(context)}});
-    if (!m_breadcrumbs.isEmpty())
-        event.insert(QStringLiteral("breadcrumbs"),
-                     QJsonObject{{QStringLiteral("values"), m_breadcrumbs}});
     return event;
 }
 
@@ -166,7 +182,7 @@ void SentryCrashReporter::reportEarlierCrashes()
             QStringLiteral("Fatal signal %1 (%2)").arg(record->signalName).arg(record->signal));
         event.insert(QStringLiteral("exception"), exception);
         const QVariantMap crash{{QStringLiteral("signal"), record->signal},
-                                {QStringLiteral("backtrace"), record->frames}};
+                                {QStringLiteral("backtrace"), withoutFolders(record->frames)}};
         enqueue(withScope(event, QStringLiteral("crash"), crash), path);
     }
 }
@@ -192,7 +208,7 @@ QCoro::Task<> SentryCrashReporter::sendQueued()
         m_inFlight = nullptr;
         reply->deleteLater();
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (!status.isValid()) {
+        if (!taken(status)) {
             // The record stays for a later start; nothing else is kept.
             qCCritical(lcCrashReporter, "[CrashReporter] Sending failed: %s",
                        qUtf8Printable(reply->errorString()));

@@ -5,7 +5,7 @@
 #include "platform/CrashReporter.h"
 
 #include <QCoroTask>
-#include <QJsonArray>
+#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 
@@ -30,7 +30,6 @@ public:
     {
         int maxQueued = 20;
         int requestTimeoutMs = 15000;
-        int maxBreadcrumbs = 100;
     };
 
     // Crash records live in `crashDirectory`; `release` names this build ("parlovox@0.1.0").
@@ -47,7 +46,6 @@ public:
                       const QVariantMap &context) override;
     void captureMessage(const QString &message, Level level, const QString &contextName,
                         const QVariantMap &context) override;
-    void addBreadcrumb(const Breadcrumb &breadcrumb) override;
 
     // Events waiting or on their way.
     int queuedCount() const { return static_cast<int>(m_queue.size()) + (m_sending ? 1 : 0); }
@@ -59,7 +57,7 @@ private:
         QString recordPath; // a crash record to remove once the server has answered
     };
 
-    // The event with everything every event carries: user, environment, release, trail.
+    // The event with everything every event carries: user, environment, release.
     QJsonObject withScope(QJsonObject event, const QString &contextName,
                           const QVariantMap &context) const;
     void enqueue(const QJsonObject &event, const QString &recordPath = {});
@@ -72,7 +70,6 @@ private:
     Options m_options;
     std::optional<SentryEnvelope::Endpoint> m_endpoint;
     QString m_userId;
-    QJsonArray m_breadcrumbs;
     QNetworkAccessManager *m_network = nullptr; // child
     std::deque<Outgoing> m_queue;
     bool m_sending = false;

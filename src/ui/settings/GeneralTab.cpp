@@ -202,6 +202,7 @@ void GeneralTab::showToggles()
     m_autoPaste->setChecked(m_appState.autoPaste());
     m_launchAtLogin->setChecked(m_appState.launchAtLogin());
     m_automaticUpdates->setChecked(m_updaterManager.automaticallyChecksForUpdates());
+    m_automaticUpdates->setEnabled(m_updaterManager.hasUpdateFeed());
     m_checkForUpdates->setEnabled(m_updaterManager.canCheckForUpdates());
 }
 

@@ -45,6 +45,11 @@ PermissionCard::PermissionCard(const QString &name, const QString &icon, QWidget
     auto *buttons = new QHBoxLayout(m_buttons);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(6);
+    m_openFailure = new QLabel(m_buttons);
+    m_openFailure->setTextFormat(Qt::PlainText);
+    Theme::style(m_openFailure, TextStyle::Caption, Emphasis::Secondary);
+    m_openFailure->hide();
+    buttons->addWidget(m_openFailure);
     auto *request = new QPushButton(tr("Request"), m_buttons);
     auto *openSettings = new QPushButton(tr("Open Settings"), m_buttons);
     for (QPushButton *button : {request, openSettings}) {
@@ -64,6 +69,17 @@ void PermissionCard::setGranted(bool granted)
         return;
     m_granted = granted;
     refresh();
+}
+
+void PermissionCard::showOpenSettingsFailure(const QString &reason)
+{
+    m_openFailure->setText(reason);
+    m_openFailure->show();
+}
+
+QString PermissionCard::openSettingsFailure() const
+{
+    return m_openFailure->isHidden() ? QString() : m_openFailure->text();
 }
 
 void PermissionCard::refresh()

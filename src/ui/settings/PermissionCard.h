@@ -22,6 +22,9 @@ public:
 
     bool granted() const { return m_granted; }
     void setGranted(bool granted);
+    // Says beside the buttons why "Open Settings" opened nothing.
+    void showOpenSettingsFailure(const QString &reason);
+    QString openSettingsFailure() const;
 
 Q_SIGNALS:
     void requestClicked();
@@ -35,6 +38,7 @@ private:
     SymbolLabel *m_symbol;
     QWidget *m_grantedMark;
     QWidget *m_buttons;
+    QLabel *m_openFailure;
 };
 
 } // namespace ui

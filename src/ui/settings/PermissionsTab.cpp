@@ -30,7 +30,9 @@ PermissionsTab::PermissionsTab(platform::Permissions &permissions, platform::Wor
     connect(m_microphone, &PermissionCard::requestClicked, this,
             &PermissionsTab::requestMicrophone);
     connect(m_microphone, &PermissionCard::openSettingsClicked, this, [this] {
-        m_workspace.openPrivacySettings(platform::Workspace::PrivacyPane::Microphone);
+        // The workspace logs which programs it tried.
+        if (!m_workspace.openPrivacySettings(platform::Workspace::PrivacyPane::Microphone))
+            m_microphone->showOpenSettingsFailure(tr("No sound settings program is installed"));
     });
     stack->addWidget(m_microphone);
 
@@ -39,7 +41,9 @@ PermissionsTab::PermissionsTab(platform::Permissions &permissions, platform::Wor
     connect(m_accessibility, &PermissionCard::requestClicked, this,
             &PermissionsTab::requestPostEventAccess);
     connect(m_accessibility, &PermissionCard::openSettingsClicked, this, [this] {
-        m_workspace.openPrivacySettings(platform::Workspace::PrivacyPane::Accessibility);
+        if (!m_workspace.openPrivacySettings(platform::Workspace::PrivacyPane::Accessibility))
+            m_accessibility->showOpenSettingsFailure(
+                tr("No keyboard settings program is installed"));
     });
     stack->addWidget(m_accessibility);
 

@@ -3,6 +3,8 @@
 
 #include "ui/RenderOutput.h"
 
+#include "ui/kit/SectionHeader.h"
+#include "ui/kit/SymbolLabel.h"
 #include "ui/settings/GeneralTab.h"
 #include "ui/settings/ServerStatusCard.h"
 
@@ -181,4 +183,31 @@ TEST_F(General, ALateAnswerForAnEarlierURLNeitherChangesTheCardNorEndsTheNewChec
     EXPECT_FALSE(check.isEnabled());
     ASSERT_TRUE(testsupport::waitUntil([this] { return !tab->statusCard().isChecking(); }, 5000));
     EXPECT_TRUE(cardTexts().contains(QStringLiteral("Server Connected")));
+}
+
+TEST_F(General, WithoutAnUpdateFeedNeitherUpdateControlCanBeUsed)
+{
+    updater->feed = false;
+    updater->setCanCheck(false);
+    create();
+    open();
+    EXPECT_FALSE(tab->automaticUpdatesToggle().isEnabled());
+    EXPECT_FALSE(tab->automaticUpdatesToggle().isChecked());
+    EXPECT_FALSE(tab->checkForUpdatesButton().isEnabled());
+    render(*tab, QStringLiteral("general-without-update-feed"));
+}
+
+TEST_F(General, SectionHeadersShowTheirTitlesInCapitals)
+{
+    create();
+    open();
+    QStringList headers;
+    for (const ui::SectionHeader *header : tab->findChildren<ui::SectionHeader *>()) {
+        for (const QLabel *label : header->findChildren<QLabel *>()) {
+            if (!qobject_cast<const ui::SymbolLabel *>(label))
+                headers.append(label->text());
+        }
+    }
+    EXPECT_EQ(headers, (QStringList{QStringLiteral("SERVER URL"), QStringLiteral("BEHAVIOR"),
+                                    QStringLiteral("SYSTEM")}));
 }

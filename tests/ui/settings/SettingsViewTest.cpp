@@ -266,3 +266,56 @@ TEST_F(Settings, AwkwardWordsAndVersionsStayInsideThePage)
     EXPECT_GE(date->width(), date->sizeHint().width());
     testsupport::saveRender(*view, QStringLiteral("settings-whats-new-long-version"));
 }
+
+namespace {
+
+QLabel *labelWithText(const QWidget &parent, const QString &text)
+{
+    for (QLabel *label : parent.findChildren<QLabel *>()) {
+        if (label->text() == text)
+            return label;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(Settings, APermissionCardShowsEitherGrantedOrItsButtons)
+{
+    permissions->microphone = true;
+    permissions->trusted = false;
+    create();
+    open();
+    auto &permissionsTab = tab<ui::PermissionsTab>(3);
+    view->tabs().setCurrentIndex(3);
+    for (ui::PermissionCard *card :
+         {&permissionsTab.microphoneCard(), &permissionsTab.accessibilityCard()}) {
+        const bool granted = card == &permissionsTab.microphoneCard();
+        EXPECT_EQ(card->granted(), granted);
+        EXPECT_EQ(shown(labelWithText(*card, QStringLiteral("Granted"))), granted);
+        int buttonsShown = 0;
+        for (const QPushButton *button : card->findChildren<QPushButton *>())
+            buttonsShown += shown(button) ? 1 : 0;
+        EXPECT_EQ(buttonsShown, granted ? 0 : 2);
+    }
+}
+
+TEST_F(Settings, OpenSettingsThatFindsNothingToOpenSaysSoBesideTheButton)
+{
+    permissions->microphone = false;
+    workspace->answer = false;
+    create();
+    open();
+    view->tabs().setCurrentIndex(3);
+    ui::PermissionCard &microphone = tab<ui::PermissionsTab>(3).microphoneCard();
+    EXPECT_TRUE(microphone.openSettingsFailure().isEmpty());
+    for (QPushButton *button : microphone.findChildren<QPushButton *>()) {
+        if (button->text() == QStringLiteral("Open Settings"))
+            button->click();
+    }
+    EXPECT_EQ(workspace->requests, QStringList{QStringLiteral("privacy Microphone")});
+    EXPECT_EQ(microphone.openSettingsFailure(),
+              QStringLiteral("No sound settings program is installed"));
+    EXPECT_TRUE(shown(labelWithText(microphone, microphone.openSettingsFailure())));
+    render(*view, QStringLiteral("settings-permissions-nothing-to-open"));
+}
