@@ -5,8 +5,10 @@
 #include "ui/RenderOutput.h"
 #include "ui/kit/BorderlessButton.h"
 #include "ui/kit/ElidedLabel.h"
+#include "ui/kit/FadeAnimation.h"
 #include "ui/kit/IconLabel.h"
 #include "ui/kit/ShortcutModePicker.h"
+#include "ui/kit/SymbolLabel.h"
 #include "ui/onboarding/OnboardingPanel.h"
 #include "ui/onboarding/OnboardingPermissionRow.h"
 #include "ui/onboarding/OnboardingPermissionsStep.h"
@@ -76,14 +78,24 @@ TEST_F(OnboardingWindowTest, PermissionsOnlyIsDoneOnceAccessibilityAloneIsBack)
     EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("Accessibility restored!"));
     EXPECT_TRUE(shown(step.microphoneRow()->button()));
     EXPECT_TRUE(shown(step.accessibilityRow()->grantedLabel()));
+    // The granted symbol replaces the old one visibly; the picture shows where it ends.
+    EXPECT_TRUE(ui::FadeAnimation::isRunning(step.accessibilityRow()->icon()));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !ui::FadeAnimation::isRunning(step.accessibilityRow()->icon()); }));
     render(*controller.panel(), QStringLiteral("onboarding-permissions-only-done"));
 
     const QPointer<ui::OnboardingPanel> panel = controller.panel();
     step.mainButton()->click();
     EXPECT_EQ(app->onboardingWindow(), nullptr);
     EXPECT_FALSE(app->onboardingComplete());
-    // The window fades out, then goes with its controller.
-    EXPECT_TRUE(testsupport::waitUntil([&panel] { return panel.isNull(); }, 2000));
+    // The window fades out (its observer has begun that on the grant), then goes with its
+    // controller; let go from here, outside any event loop, it waits for a flush of deletions.
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&panel] {
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return panel.isNull();
+        },
+        2000));
 }
 
 TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMicrophoneOnce)
@@ -113,6 +125,8 @@ TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMic
     EXPECT_TRUE(step.mainButton()->isEnabled());
     EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("All permissions granted!"));
     EXPECT_FALSE(shown(step.microphoneRow()->button()));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !ui::FadeAnimation::isRunning(step.microphoneRow()->icon()); }));
     render(*controller.panel(), QStringLiteral("onboarding-permissions-granted"));
 
     step.mainButton()->click();
