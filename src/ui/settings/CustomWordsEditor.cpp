@@ -56,6 +56,10 @@ CustomWordsEditor::CustomWordsEditor(AppState &appState, QWidget *parent)
             [this](const QString &text) { m_add->setEnabled(!trimBlanks(text).isEmpty()); });
     row->addWidget(m_add);
     stack->addLayout(row);
+    // Room to spare stays below the field instead of stretching the chips apart; the page, not
+    // the editor, takes the room below the words.
+    stack->addStretch();
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
     connect(&appState, &AppState::promptChanged, this, &CustomWordsEditor::showWords);
     showWords();
@@ -136,11 +140,12 @@ void CustomWordsEditor::showWords()
         chip->show();
         chips.append(chip);
     }
-    // A chip that goes shrinks away where it stood, out of the layout. The chip whose button
-    // asked for the removal is still inside its click handler, so it is deleted later.
+    // A chip that goes shrinks away where it stood, out of the layout; one still on its way in
+    // may never have had a place, so it just goes. The chip whose button asked for the removal is
+    // still inside its click handler, so it is deleted later.
     for (const QList<ChipView *> &unused : std::as_const(spare)) {
         for (ChipView *chip : unused) {
-            if (animated) {
+            if (animated && !FadeAnimation::isRunning(chip)) {
                 FadeAnimation::fadeOutAndDelete(chip, changeSeconds,
                                                 FadeAnimation::Motion::FadeAndScale);
             } else {

@@ -4,6 +4,7 @@
 #include "ui/RenderOutput.h"
 
 #include "ui/kit/BorderlessButton.h"
+#include "ui/kit/FadeAnimation.h"
 #include "ui/kit/FlowScrollArea.h"
 #include "ui/settings/ChipView.h"
 #include "ui/settings/CustomWordsEditor.h"
@@ -11,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
+
+#include <algorithm>
 
 using ui::ChipView;
 using ui::CustomWordsEditor;
@@ -139,5 +142,11 @@ TEST_F(CustomWords, FiveHundredPastedWordsArriveWholeAndTheAreaScrolls)
     EXPECT_EQ(chipLabels(), expected);
     QCoreApplication::processEvents();
     EXPECT_EQ(editor->chipArea().height(), 150);
+    // The picture shows the chips once they have come in.
+    ASSERT_TRUE(testsupport::waitUntil([this] {
+        return std::none_of(
+            editor->chips().cbegin(), editor->chips().cend(),
+            [](const ChipView *chip) { return ui::FadeAnimation::isRunning(chip); });
+    }));
     testsupport::saveRender(*editor, QStringLiteral("custom-words-500"));
 }
