@@ -73,9 +73,10 @@ TEST_F(ParlovoxAppTest, TheLastRunsCrashGoesOutWithTheUserAndWithoutTheBinarysFo
     QTemporaryDir crashes;
     QFile record(crashes.filePath(QStringLiteral("crash-4242.record")));
     ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    // As glibc writes them: binary, symbol, address.
     record.write("parlovox-crash 1\nsignal 11\nbacktrace\n"
-                 "/home/alice/src/parlovox (copy)/build/parlovox(+0x1a2b) [0x55d0c0de1a2b]\n"
-                 "/lib/x86_64-linux-gnu/libc.so.6(__libc_start_main+0x85) [0x7f00deadbeef]\n"
+                 "/home/alice/src/parlovox (copy)/build/parlovox(+0x1a2b)[0x55d0c0de1a2b]\n"
+                 "/lib/x86_64-linux-gnu/libc.so.6(__libc_start_main+0x85)[0x7f00deadbeef]\n"
                  "[0x7ffd00000000]\n"
                  "end\n");
     record.close();
@@ -101,8 +102,8 @@ TEST_F(ParlovoxAppTest, TheLastRunsCrashGoesOutWithTheUserAndWithoutTheBinarysFo
         event[QStringLiteral("contexts")][QStringLiteral("crash")][QStringLiteral("backtrace")]
             .toArray()
             .toVariantList(),
-        QVariantList({QStringLiteral("parlovox(+0x1a2b) [0x55d0c0de1a2b]"),
-                      QStringLiteral("libc.so.6(__libc_start_main+0x85) [0x7f00deadbeef]"),
+        QVariantList({QStringLiteral("parlovox(+0x1a2b)[0x55d0c0de1a2b]"),
+                      QStringLiteral("libc.so.6(__libc_start_main+0x85)[0x7f00deadbeef]"),
                       QStringLiteral("[0x7ffd00000000]")}));
     EXPECT_FALSE(sent.body.contains("alice"));
 

@@ -44,11 +44,11 @@ QJsonObject exceptionOf(const QString &type, const QString &value)
                                                           {QStringLiteral("value"), value}}}}};
 }
 
-// "/home/alice/src/parlovox/build/parlovox(+0x1a2b) [0x55…]" → "parlovox(+0x1a2b) [0x55…]": the
+// "/home/alice/src/parlovox/build/parlovox(+0x1a2b)[0x55…]" → "parlovox(+0x1a2b)[0x55…]": the
 // folders a binary lies in name the user who built or installed it.
 QString withoutFolders(const QString &frame)
 {
-    qsizetype pathEnd = frame.lastIndexOf(QLatin1String(" [0x"));
+    qsizetype pathEnd = frame.lastIndexOf(QLatin1String("[0x"));
     if (pathEnd < 0)
         pathEnd = frame.size();
     // The symbol part, when there is one, is the last parenthesis before the address; a folder
