@@ -74,10 +74,11 @@ bool mayFollow(const QUrl &from, const QUrl &to)
 
 TransportError redirectedTo(const QString &address)
 {
-    return TransportError(TransportError::Kind::redirected,
-                          QStringLiteral("Server redirected the upload to %1; change the server "
-                                         "URL")
-                              .arg(address));
+    return TransportError(
+        TransportError::Kind::redirected,
+        QStringLiteral("Server redirected the upload to %1; change the server "
+                       "URL")
+            .arg(ServerEndpoint::redacted(address, ServerEndpoint::Redaction::forDisplay)));
 }
 
 // The outcome of a transfer that did not bring a whole reply, as the error it is.
@@ -119,9 +120,7 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
                                                       QString appSecret, double timeoutSeconds)
 {
     const ServerEndpoint endpoint = ServerEndpoint::of(serverURL, QStringLiteral("/inference"));
-    if (endpoint.problem() == ServerEndpoint::Problem::unparsable)
-        throw TranscriptionError::invalidURL();
-    if (endpoint.problem() == ServerEndpoint::Problem::notAServer)
+    if (!endpoint.isUsable())
         throw TransportError(TransportError::Kind::notAServer, kInvalidServerURL);
     const QByteArray wav = readRecording(filePath);
     const QByteArray boundary =
