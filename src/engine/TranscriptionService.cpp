@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TranscriptionService.h"
 
+#include "engine/ControlCharacters.h"
 #include "engine/DescribedError.h"
 #include "engine/FileReadError.h"
 #include "engine/HttpClient.h"
@@ -37,7 +38,7 @@ QString serverMessage(const QByteArray &body)
     const qsizetype prefix = (DescribedError::maximumTextLength + 1) * 4;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(QByteArrayView(body).first(std::min(prefix, body.size())));
-    return DescribedError::limited(text);
+    return DescribedError::limited(withoutControlCharacters(text));
 }
 
 // A line break in a stored value (the device id comes from a hand-editable settings file) would
@@ -165,7 +166,9 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
         }
         if (status != 200)
             throw TranscriptionError::serverError(status, serverMessage(response.body));
-        co_return TranscriptionResponse::decode(response.body).text.trimmed();
+        // Cleaned here, once, so no copy that is stored, shown or pasted carries them.
+        co_return withoutControlCharacters(TranscriptionResponse::decode(response.body).text)
+            .trimmed();
     }
 }
 

@@ -33,7 +33,8 @@ public:
     TranscriptionService(HttpClient &http, const platform::Scheduler &scheduler,
                          const platform::UserDefaults &defaults, const platform::Bundle &bundle);
 
-    // Uploads the WAV at `filePath` and returns the recognised text, trimmed.
+    // Uploads the WAV at `filePath` and returns the recognised text without control characters
+    // (withoutControlCharacters), trimmed.
     // Empty `language`, `prompt` or `appSecret` are left out of the request. `timeoutSeconds`
     // bounds each wait for the server (60 s when it is not positive, rather than no bound); the
     // whole upload also ends at deadlineSeconds(). A 307 or 308 redirect is followed with the

@@ -251,6 +251,26 @@ TEST_F(AppStateDictation, APasswordInTheServerURLReachesNoFileLogLineWindowOrRep
         EXPECT_FALSE(event.text.contains(QStringLiteral("secret")));
 }
 
+TEST_F(AppStateDictation, ControlCharactersOfATranscriptReachNeitherClipboardNorHistoryNorLog)
+{
+    // An escape sequence that ends a terminal's bracketed paste, BEL, NUL, a C1 control, DEL and
+    // bidirectional overrides and isolates around the words; a line separator that stays.
+    server.enqueue(HttpReply::json(200,
+                                   R"({"text":"\u001b[201~echo hi\u0007\u0000\r\n)"
+                                   R"(\u0085x\u007f\u202Ey\u202C\u2066z\u2069\tw\u2028v\u009b"})"),
+                   "/inference");
+    createDictating();
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    const QString clean = QStringLiteral("[201~echo hi\nxyz\tw\u2028v");
+    EXPECT_EQ(pasteboard->string(), clean);
+    EXPECT_EQ(app->currentTranscription(), clean);
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(
+        logLines().first().contains(QStringLiteral(R"("text":"[201~echo hi\nxyz\tw\u2028v")")))
+        << logLines().first().toStdString();
+}
+
 TEST_F(AppStateDictation, QuittingDuringAnUploadHandsTheRecordingToTheQueue)
 {
     server.enqueue(HttpReply::hang(), "/inference");
