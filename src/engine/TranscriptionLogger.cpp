@@ -2,6 +2,7 @@
 #include "engine/TranscriptionLogger.h"
 
 #include "platform/Paths.h"
+#include "platform/PrivateFiles.h"
 #include "platform/Scheduler.h"
 
 #include <QDir>
@@ -106,7 +107,7 @@ TranscriptionLogger::TranscriptionLogger(const platform::Paths &paths,
     : m_clock(clock)
 {
     const QString folder = paths.applicationSupportDirectory() + QStringLiteral("/Parlovox");
-    QDir().mkpath(folder);
+    platform::PrivateFiles::makeFolder(folder);
     m_logPath = folder + QStringLiteral("/transcriptions.jsonl");
 }
 
@@ -135,7 +136,8 @@ void TranscriptionLogger::append(const QJsonObject &fields)
     // Each record opens, writes and closes the file; a failure loses this record only.
     // Appending creates the file when it does not exist yet.
     QFile file(m_logPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
+                   platform::PrivateFiles::filePermissions))
         return;
     file.write(line);
     file.close();

@@ -9,6 +9,8 @@
 #include <QDirIterator>
 #include <QSignalSpy>
 
+#include <sys/stat.h>
+
 #include <stdexcept>
 
 using testsupport::HttpReply;
@@ -269,6 +271,34 @@ TEST_F(AppStateDictation, ControlCharactersOfATranscriptReachNeitherClipboardNor
     EXPECT_TRUE(
         logLines().first().contains(QStringLiteral(R"("text":"[201~echo hi\nxyz\tw\u2028v")")))
         << logLines().first().toStdString();
+}
+
+TEST_F(AppStateDictation, TheLogTheQueueAndTheirFoldersAreTheOwnersAlone)
+{
+    const mode_t previousMask = ::umask(022);
+    const QString folder = paths->applicationSupportDirectory() + QStringLiteral("/Parlovox");
+    // Left readable by everyone by an earlier version.
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    server.enqueue(HttpReply::text(503, "busy"), "/inference");
+    createDictating();
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    ::umask(previousMask);
+
+    const auto mode = [](const QString &path) {
+        struct stat info = {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777
+                                                                       : 01000u;
+    };
+    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(mode(pendingDirectory()), 0700u);
+    EXPECT_EQ(mode(folder + QStringLiteral("/transcriptions.jsonl")), 0600u);
+    EXPECT_EQ(mode(pendingDirectory() + QStringLiteral("/queue.json")), 0600u);
+    ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
+    EXPECT_EQ(mode(pendingDirectory() + QLatin1Char('/') +
+                   app->retryQueueManager()->items().first().wavFilename),
+              0600u);
 }
 
 TEST_F(AppStateDictation, QuittingDuringAnUploadHandsTheRecordingToTheQueue)
