@@ -8,6 +8,7 @@
 #include "engine/EngineLogging.h"
 #include "engine/PasteManager.h"
 #include "engine/RetryQueueManager.h"
+#include "engine/ServerEndpoint.h"
 #include "engine/SoundManager.h"
 #include "engine/TranscriptionError.h"
 #include "engine/TranscriptionLogger.h"
@@ -28,7 +29,7 @@ const QString kMicrophoneRequired =
 const QString kPasteFailed =
     QStringLiteral("Paste failed — grant Accessibility in System Settings");
 
-// A server URL without http(s) and a host: the upload never left, and only the user can help.
+// A server URL that cannot be used: the upload never left, and only the user can help.
 bool isNotAServer(const std::exception_ptr &error)
 {
     if (!error)
@@ -180,12 +181,14 @@ void AppState::finishWithFailure(const QString &filePath, const std::exception_p
     const QString reason = DescribedError::describe(error);
     const bool retryable = isRetryableError(error);
     m_logger->logFailure(reason, durationMs);
-    m_services.crashReporter->captureError(reason, QStringLiteral("transcription"),
-                                           QVariantMap{
-                                               {QStringLiteral("duration_ms"), durationMs},
-                                               {QStringLiteral("server_url"), m_serverURL},
-                                               {QStringLiteral("is_retryable"), retryable},
-                                           });
+    m_services.crashReporter->captureError(
+        reason, QStringLiteral("transcription"),
+        QVariantMap{
+            {QStringLiteral("duration_ms"), durationMs},
+            {QStringLiteral("server_url"),
+             ServerEndpoint::redacted(m_serverURL, ServerEndpoint::Redaction::forReport)},
+            {QStringLiteral("is_retryable"), retryable},
+        });
 
     if (retryable) {
         const qsizetype queuedBefore = m_retryQueueManager->items().size();
@@ -227,7 +230,8 @@ bool AppState::isRetryableError(const std::exception_ptr &error)
     } catch (const TranscriptionError &e) {
         switch (e.kind()) {
         case TranscriptionError::Kind::invalidURL:
-            return false;
+            // A typing error in the settings must not cost the recording: it waits for the fix.
+            return true;
         case TranscriptionError::Kind::invalidResponse:
             return true;
         case TranscriptionError::Kind::serverError:

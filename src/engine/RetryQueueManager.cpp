@@ -7,6 +7,7 @@
 #include "engine/TranscriptionService.h"
 #include "platform/CrashReporter.h"
 #include "platform/Paths.h"
+#include "platform/PrivateFiles.h"
 #include "platform/Scheduler.h"
 
 #include <QDir>
@@ -73,7 +74,7 @@ void RetryQueueManager::enqueue(const QString &filePath, const QString &failureR
     }
 
     // The directory may have been removed since start-up; recreating it keeps the recording.
-    QDir().mkpath(m_store.pendingDirectory());
+    platform::PrivateFiles::makeFolder(m_store.pendingDirectory());
     const QString destination = wavPath(entry);
     const bool destinationExisted = QFileInfo::exists(destination);
     if (!QFile::rename(filePath, destination)) {

@@ -3,6 +3,7 @@
 
 #include "engine/EngineLogging.h"
 #include "platform/FileRecovery.h"
+#include "platform/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,7 @@ RetryQueueStore::RetryQueueStore(QString pendingDirectory)
     : m_pendingDirectory(std::move(pendingDirectory)),
       m_manifestPath(m_pendingDirectory + QStringLiteral("/queue.json"))
 {
-    QDir().mkpath(m_pendingDirectory);
+    platform::PrivateFiles::makeFolder(m_pendingDirectory);
 }
 
 QString RetryQueueStore::wavPath(const QString &wavFilename) const
@@ -139,6 +140,7 @@ void RetryQueueStore::save(const QList<PendingTranscription> &items)
     QSaveFile file(m_manifestPath);
     if (!file.open(QIODevice::WriteOnly))
         return;
+    file.setPermissions(platform::PrivateFiles::filePermissions);
     file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
     file.commit();
 }

@@ -2,6 +2,7 @@
 #include "engine/TranscriptionLogger.h"
 
 #include "platform/Paths.h"
+#include "platform/PrivateFiles.h"
 #include "platform/Scheduler.h"
 
 #include <QDir>
@@ -12,48 +13,55 @@
 namespace {
 
 // JSON string escaping as the log has always been written: "/" becomes "\/", control
-// characters are escaped, everything else (non-ASCII included) stays as UTF-8.
+// characters are escaped, everything else (non-ASCII included) stays as UTF-8. DEL, the C1
+// controls and the line and paragraph separators are escaped too: a reader that shows the log
+// in a terminal or splits it into lines must not meet them raw.
+bool needsUnicodeEscape(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029;
+}
+
 void appendString(QByteArray &out, const QString &text)
 {
-    static const char hex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : text.toUtf8()) {
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += QLatin1Char('"');
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
         switch (c) {
-        case '"':
-            out += "\\\"";
+        case u'"':
+            escaped += QLatin1String("\\\"");
             break;
-        case '\\':
-            out += "\\\\";
+        case u'\\':
+            escaped += QLatin1String("\\\\");
             break;
-        case '/':
-            out += "\\/";
+        case u'/':
+            escaped += QLatin1String("\\/");
             break;
-        case '\b':
-            out += "\\b";
+        case u'\b':
+            escaped += QLatin1String("\\b");
             break;
-        case '\f':
-            out += "\\f";
+        case u'\f':
+            escaped += QLatin1String("\\f");
             break;
-        case '\n':
-            out += "\\n";
+        case u'\n':
+            escaped += QLatin1String("\\n");
             break;
-        case '\r':
-            out += "\\r";
+        case u'\r':
+            escaped += QLatin1String("\\r");
             break;
-        case '\t':
-            out += "\\t";
+        case u'\t':
+            escaped += QLatin1String("\\t");
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += "\\u00";
-                out += hex[(c >> 4) & 0xf];
-                out += hex[c & 0xf];
-            } else {
-                out += c;
-            }
+            if (needsUnicodeEscape(c))
+                escaped += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+            else
+                escaped += qc;
         }
     }
-    out += '"';
+    escaped += QLatin1Char('"');
+    out += escaped.toUtf8();
 }
 
 // The records hold integers, booleans and strings only; anything else is not written.
@@ -99,7 +107,7 @@ TranscriptionLogger::TranscriptionLogger(const platform::Paths &paths,
     : m_clock(clock)
 {
     const QString folder = paths.applicationSupportDirectory() + QStringLiteral("/Parlovox");
-    QDir().mkpath(folder);
+    platform::PrivateFiles::makeFolder(folder);
     m_logPath = folder + QStringLiteral("/transcriptions.jsonl");
 }
 
@@ -128,7 +136,8 @@ void TranscriptionLogger::append(const QJsonObject &fields)
     // Each record opens, writes and closes the file; a failure loses this record only.
     // Appending creates the file when it does not exist yet.
     QFile file(m_logPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
+                   platform::PrivateFiles::filePermissions))
         return;
     file.write(line);
     file.close();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TranscriptionService.h"
 
+#include "engine/ControlCharacters.h"
 #include "engine/DescribedError.h"
 #include "engine/FileReadError.h"
 #include "engine/HttpClient.h"
@@ -37,7 +38,7 @@ QString serverMessage(const QByteArray &body)
     const qsizetype prefix = (DescribedError::maximumTextLength + 1) * 4;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(QByteArrayView(body).first(std::min(prefix, body.size())));
-    return DescribedError::limited(text);
+    return DescribedError::limited(withoutControlCharacters(text));
 }
 
 // A line break in a stored value (the device id comes from a hand-editable settings file) would
@@ -74,10 +75,11 @@ bool mayFollow(const QUrl &from, const QUrl &to)
 
 TransportError redirectedTo(const QString &address)
 {
-    return TransportError(TransportError::Kind::redirected,
-                          QStringLiteral("Server redirected the upload to %1; change the server "
-                                         "URL")
-                              .arg(address));
+    return TransportError(
+        TransportError::Kind::redirected,
+        QStringLiteral("Server redirected the upload to %1; change the server "
+                       "URL")
+            .arg(ServerEndpoint::redacted(address, ServerEndpoint::Redaction::forDisplay)));
 }
 
 // The outcome of a transfer that did not bring a whole reply, as the error it is.
@@ -119,9 +121,7 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
                                                       QString appSecret, double timeoutSeconds)
 {
     const ServerEndpoint endpoint = ServerEndpoint::of(serverURL, QStringLiteral("/inference"));
-    if (endpoint.problem() == ServerEndpoint::Problem::unparsable)
-        throw TranscriptionError::invalidURL();
-    if (endpoint.problem() == ServerEndpoint::Problem::notAServer)
+    if (!endpoint.isUsable())
         throw TransportError(TransportError::Kind::notAServer, kInvalidServerURL);
     const QByteArray wav = readRecording(filePath);
     const QByteArray boundary =
@@ -166,7 +166,9 @@ QCoro::Task<QString> TranscriptionService::transcribe(QString filePath, QString 
         }
         if (status != 200)
             throw TranscriptionError::serverError(status, serverMessage(response.body));
-        co_return TranscriptionResponse::decode(response.body).text.trimmed();
+        // Cleaned here, once, so no copy that is stored, shown or pasted carries them.
+        co_return withoutControlCharacters(TranscriptionResponse::decode(response.body).text)
+            .trimmed();
     }
 }
 

@@ -33,15 +33,16 @@ public:
     TranscriptionService(HttpClient &http, const platform::Scheduler &scheduler,
                          const platform::UserDefaults &defaults, const platform::Bundle &bundle);
 
-    // Uploads the WAV at `filePath` and returns the recognised text, trimmed.
+    // Uploads the WAV at `filePath` and returns the recognised text without control characters
+    // (withoutControlCharacters), trimmed.
     // Empty `language`, `prompt` or `appSecret` are left out of the request. `timeoutSeconds`
     // bounds each wait for the server (60 s when it is not positive, rather than no bound); the
     // whole upload also ends at deadlineSeconds(). A 307 or 308 redirect is followed with the
     // same request; any other redirect fails, naming the new address, so the recording is kept.
-    // Throws, in order of checking: TranscriptionError::invalidURL (a text that is no URL,
-    // before the file is read), TransportError::notAServer (a URL without http(s) and a host,
-    // also before), FileReadError, TransportError, TranscriptionError::invalidResponse,
-    // TranscriptionError::serverError (status other than 200), DecodingError.
+    // Throws, in order of checking: TransportError::notAServer (a server URL that cannot be
+    // used, before the file is read), FileReadError, TransportError,
+    // TranscriptionError::invalidResponse, TranscriptionError::serverError (status other than 200),
+    // DecodingError.
     QCoro::Task<QString> transcribe(QString filePath, QString serverURL, QString language,
                                     QString prompt, QString appSecret, double timeoutSeconds);
 

@@ -4,7 +4,7 @@
 #include "engine/DescribedError.h"
 
 // The upload did not get a usable answer from the server: no connection, a timeout, a reply cut
-// short, a redirect away from the server URL, or a server URL that names no HTTP server. Always
+// short, a redirect away from the server URL, or a server URL that cannot be used. Always
 // worth retrying: the recording waits until the server (or its URL) is right.
 class TransportError final : public DescribedError
 {
@@ -14,7 +14,7 @@ public:
         timedOut,   // idle too long or past the upload's deadline
         cancelled,  // the program stopped the upload (it is quitting)
         redirected, // the server sent the upload elsewhere in a way it cannot follow
-        notAServer, // the server URL has no http or https scheme and host
+        notAServer, // the server URL is no URL, or has no http or https scheme and host
     };
 
     TransportError(Kind kind, const QString &text) : m_kind(kind), m_text(text) {}

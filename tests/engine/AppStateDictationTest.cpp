@@ -6,7 +6,10 @@
 #include "engine/TranscriptionError.h"
 #include "engine/TransportError.h"
 
+#include <QDirIterator>
 #include <QSignalSpy>
+
+#include <sys/stat.h>
 
 #include <stdexcept>
 
@@ -167,30 +170,21 @@ TEST_F(AppStateDictation, ARejectedUploadShowsItsOwnTextAndDeletesTheFile)
     EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Server error 400: bad audio")));
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
     EXPECT_FALSE(QFile::exists(audio->createdPaths().first()));
-
-    // A URL with a scheme that does not parse: the same, without a request.
-    server.clearRequests();
-    app->setServerURL(QStringLiteral("http://exa mple.com"));
-    app->startRecording();
-    const QString second = audio->recordingPath();
-    scheduler->advance(1.0);
-    app->stopRecording();
-    ASSERT_TRUE(waitUntilSettled());
-    EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Invalid server URL")));
-    EXPECT_EQ(server.requestCount(), 0);
-    EXPECT_FALSE(crashReporter->events().last().context.value("is_retryable").toBool());
-    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
-    EXPECT_FALSE(QFile::exists(second));
 }
 
-TEST_F(AppStateDictation, AServerURLWithoutSchemeOrHostKeepsTheRecordingsUntilItIsFixed)
+TEST_F(AppStateDictation, EveryServerURLTypoKeepsTheRecordingsUntilItIsFixed)
 {
     server.setHandler("/inference",
                       [](const auto &) { return HttpReply::json(200, R"({"text":"kept"})"); });
     createDictating();
-    const QStringList urls = {QString(), QStringLiteral("localhost:8080"),
-                              QStringLiteral("127.0.0.1:8080"), QStringLiteral("ftp://127.0.0.1"),
-                              QStringLiteral("http:///x")};
+    const QStringList urls = {QString(),
+                              QStringLiteral("localhost:8080"),
+                              QStringLiteral("127.0.0.1:8080"),
+                              QStringLiteral("ftp://127.0.0.1"),
+                              QStringLiteral("http:///x"),
+                              QStringLiteral("http://127.0.0.1:80800"),
+                              QStringLiteral("http://my server:8080"),
+                              QStringLiteral("http://[::1")};
     for (const QString &url : urls) {
         app->setServerURL(url);
         dictate(1.0);
@@ -203,13 +197,108 @@ TEST_F(AppStateDictation, AServerURLWithoutSchemeOrHostKeepsTheRecordingsUntilIt
     EXPECT_EQ(server.requestCount(), 0);
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), urls.size());
 
-    app->setServerURL(server.url());
+    // Blanks around the address are no part of it: fixed with a space too many, it works.
+    app->setServerURL(QStringLiteral(" ") + server.url() + QStringLiteral(" \t"));
     app->retryQueueManager()->processQueue();
     ASSERT_TRUE(testsupport::waitUntil([this] { return !app->retryQueueManager()->isProcessing(); },
                                        10000));
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
     EXPECT_EQ(server.requestsTo("/inference").size(), urls.size());
     EXPECT_EQ(app->currentTranscription(), QStringLiteral("kept"));
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->state(), RecordingState::idle());
+    EXPECT_EQ(server.requestsTo("/inference").size(), urls.size() + 1);
+}
+
+TEST_F(AppStateDictation, APasswordInTheServerURLReachesNoFileLogLineWindowOrReport)
+{
+    testsupport::LogCapture everything;
+    server.setHandler("/inference",
+                      [](const auto &) { return HttpReply::redirect(302, "/elsewhere"); });
+    createDictating();
+    app->setServerURL(
+        server.url().replace(QStringLiteral("http://"), QStringLiteral("http://alice:secret@")) +
+        QStringLiteral("/?k=1"));
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->retryQueueManager()->pendingCount(), 1);
+    // Who the user is on the server still shows where the upload was sent.
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines().first().contains(QStringLiteral("http:\\/\\/alice:***@127.0.0.1:")))
+        << logLines().first().toStdString();
+    // The report names the server, not who uses it or how.
+    EXPECT_EQ(crashReporter->events().last().context.value("server_url").toString(),
+              server.url() + QLatin1Char('/'));
+    app->retryQueueManager()->processQueue();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !app->retryQueueManager()->isProcessing(); },
+                                       10000));
+    ASSERT_EQ(server.requestsTo("/inference").size(), 2);
+
+    QStringList written;
+    QDirIterator files(paths->root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(file.readAll().contains("secret")) << file.fileName().toStdString();
+        written.append(QFileInfo(file).fileName());
+    }
+    EXPECT_TRUE(written.contains(QStringLiteral("transcriptions.jsonl")))
+        << written.join(' ').toStdString();
+    EXPECT_TRUE(written.contains(QStringLiteral("queue.json")));
+    EXPECT_FALSE(everything.lines().isEmpty());
+    for (const QString &line : everything.lines() + log.lines())
+        EXPECT_FALSE(line.contains(QStringLiteral("secret"))) << line.toStdString();
+    for (const auto &event : crashReporter->events())
+        EXPECT_FALSE(event.text.contains(QStringLiteral("secret")));
+}
+
+TEST_F(AppStateDictation, ControlCharactersOfATranscriptReachNeitherClipboardNorHistoryNorLog)
+{
+    // An escape sequence that ends a terminal's bracketed paste, BEL, NUL, a C1 control, DEL and
+    // bidirectional overrides and isolates around the words; a line separator that stays.
+    server.enqueue(HttpReply::json(200,
+                                   R"({"text":"\u001b[201~echo hi\u0007\u0000\r\n)"
+                                   R"(\u0085x\u007f\u202Ey\u202C\u2066z\u2069\tw\u2028v\u009b"})"),
+                   "/inference");
+    createDictating();
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    const QString clean = QStringLiteral("[201~echo hi\nxyz\tw\u2028v");
+    EXPECT_EQ(pasteboard->string(), clean);
+    EXPECT_EQ(app->currentTranscription(), clean);
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(
+        logLines().first().contains(QStringLiteral(R"("text":"[201~echo hi\nxyz\tw\u2028v")")))
+        << logLines().first().toStdString();
+}
+
+TEST_F(AppStateDictation, TheLogTheQueueAndTheirFoldersAreTheOwnersAlone)
+{
+    const mode_t previousMask = ::umask(022);
+    const QString folder = paths->applicationSupportDirectory() + QStringLiteral("/Parlovox");
+    // Left readable by everyone by an earlier version.
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    server.enqueue(HttpReply::text(503, "busy"), "/inference");
+    createDictating();
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    ::umask(previousMask);
+
+    const auto mode = [](const QString &path) {
+        struct stat info = {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777
+                                                                       : 01000u;
+    };
+    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(mode(pendingDirectory()), 0700u);
+    EXPECT_EQ(mode(folder + QStringLiteral("/transcriptions.jsonl")), 0600u);
+    EXPECT_EQ(mode(pendingDirectory() + QStringLiteral("/queue.json")), 0600u);
+    ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
+    EXPECT_EQ(mode(pendingDirectory() + QLatin1Char('/') +
+                   app->retryQueueManager()->items().first().wavFilename),
+              0600u);
 }
 
 TEST_F(AppStateDictation, QuittingDuringAnUploadHandsTheRecordingToTheQueue)
@@ -353,7 +442,7 @@ TEST_F(AppStateDictation, AShortLimitArmsNoWarning)
     ASSERT_TRUE(waitUntilSettled());
 }
 
-TEST(AppStateErrors, OnlyABadURLAndClientStatusesAreNotWorthRetrying)
+TEST(AppStateErrors, OnlyClientStatusesAreNotWorthRetrying)
 {
     const auto retryable = [](auto error) {
         return AppState::isRetryableError(std::make_exception_ptr(error));
@@ -361,7 +450,7 @@ TEST(AppStateErrors, OnlyABadURLAndClientStatusesAreNotWorthRetrying)
     EXPECT_TRUE(retryable(TransportError(TransportError::Kind::failed, "refused")));
     EXPECT_TRUE(retryable(TransportError(TransportError::Kind::notAServer, "Invalid server URL")));
     EXPECT_TRUE(retryable(TransportError(TransportError::Kind::redirected, "moved")));
-    EXPECT_FALSE(retryable(TranscriptionError::invalidURL()));
+    EXPECT_TRUE(retryable(TranscriptionError::invalidURL()));
     EXPECT_TRUE(retryable(TranscriptionError::invalidResponse()));
     EXPECT_TRUE(retryable(TranscriptionError::serverError(500, "x")));
     EXPECT_FALSE(retryable(TranscriptionError::serverError(499, "x")));

@@ -248,10 +248,20 @@ TEST_F(AppStateMonitoring, AServerURLThatNamesNoServerIsUnreachableWithoutAReque
     }
     EXPECT_EQ(server.requestCount(), 1);
 
-    // A trailing slash is no reason to refuse the probe; it asks "//health" as typed.
-    app->setServerURL(server.url() + QLatin1Char('/'));
-    probe();
-    EXPECT_EQ(server.requestCount(), 2);
+    // The path joins the URL's own with one slash, before its query; blanks around are dropped.
+    server.setHandler("/api/health", [](const auto &) { return HttpReply::text(200, "ok"); });
+    const QList<QPair<QString, QByteArray>> probes = {
+        {server.url() + QLatin1Char('/'), "/health"},
+        {server.url() + QStringLiteral("/?k=1"), "/health?k=1"},
+        {QStringLiteral(" ") + server.url() + QStringLiteral("/api/?k=1#top\n"), "/api/health?k=1"},
+    };
+    for (const auto &[url, target] : probes) {
+        app->setServerReachable(false);
+        app->setServerURL(url);
+        probe();
+        EXPECT_TRUE(app->serverReachable()) << qPrintable(url);
+        EXPECT_EQ(server.requests().last().target, target);
+    }
 }
 
 TEST_F(AppStateMonitoring, RecorderLevelsAreSmoothedAndResetAtEachStart)

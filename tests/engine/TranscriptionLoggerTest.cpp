@@ -60,18 +60,21 @@ TEST_F(TranscriptionLoggerTest, StampsInUtcWithWholeSecondsWhateverTheClocksZone
 TEST_F(TranscriptionLoggerTest, EscapesSoEveryRecordStaysOneValidLine)
 {
     TranscriptionLogger logger(m_paths, m_clock);
-    logger.logSuccess(QStringLiteral("a/b \"q\" \\ line\nbreak\ttab\r\x01 Zoë 日本 🎤"), -5);
+    // DEL, C1 controls and the line and paragraph separators are escaped too: a terminal or a
+    // line-splitting reader must not meet them raw.
+    const QString text =
+        QStringLiteral("a/b \"q\" \\ line\nbreak\ttab\r\x01 Zoë 日本 🎤\x7f\x85\u009b\u2028\u2029");
+    logger.logSuccess(text, -5);
     const QByteArray line = contents(logger.logPath());
     EXPECT_EQ(
         line,
         QByteArray(
             R"({"duration_ms":-5,"ok":true,"text":"a\/b \"q\" \\ line\nbreak\ttab\r\u0001 )") +
             "Zo\xc3\xab \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x8e\xa4" +
-            R"(","ts":"2025-01-15T10:20:30Z"})" + "\n");
+            R"(\u007f\u0085\u009b\u2028\u2029","ts":"2025-01-15T10:20:30Z"})" + "\n");
     EXPECT_EQ(line.count('\n'), 1);
     const QJsonDocument parsed = QJsonDocument::fromJson(line);
-    EXPECT_EQ(parsed[QStringLiteral("text")].toString(),
-              QStringLiteral("a/b \"q\" \\ line\nbreak\ttab\r\x01 Zoë 日本 🎤"));
+    EXPECT_EQ(parsed[QStringLiteral("text")].toString(), text);
 }
 
 TEST_F(TranscriptionLoggerTest, AppendsToAnExistingFileAndCreatesMissingFolders)

@@ -141,9 +141,9 @@ TEST_F(TranscriptionServiceTest, ACompressedReplyIsNeitherAskedForNorInflated)
 TEST_F(TranscriptionServiceTest, CheckOrderUrlThenFile)
 {
     const QString missing = m_dir.filePath(QStringLiteral("missing.wav"));
-    const TranscriptionError badUrl = errorOf<TranscriptionError>(
+    const TransportError badUrl = errorOf<TransportError>(
         transcribe(QStringLiteral("http://exa mple.com"), {}, {}, {}, 10, missing));
-    EXPECT_EQ(badUrl.kind(), TranscriptionError::Kind::invalidURL);
+    EXPECT_EQ(badUrl.kind(), TransportError::Kind::notAServer);
     EXPECT_EQ(badUrl.description(), QStringLiteral("Invalid server URL"));
 
     const FileReadError unreadable =

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/JsonFileUserDefaults.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using platform::linux_impl::JsonFileUserDefaults;
 
@@ -50,6 +54,31 @@ TEST_F(JsonFileUserDefaultsTest, ValuesKeepTheirTypeAcrossInstances)
     EXPECT_FALSE(reread.boolean(QStringLiteral("serverURL")));
     EXPECT_FALSE(reread.string(QStringLiteral("autoPaste")));
     EXPECT_FALSE(reread.number(QStringLiteral("enabledPresets")));
+}
+
+TEST_F(JsonFileUserDefaultsTest, TheSettingsAndTheirFolderAreTheOwnersAlone)
+{
+    const auto mode = [](const QString &file) {
+        struct stat info = {};
+        return ::stat(QFile::encodeName(file).constData(), &info) == 0 ? info.st_mode & 0777
+                                                                       : 01000u;
+    };
+    const mode_t previousMask = ::umask(022);
+    // A new file in a new folder, and one an earlier version left readable by everyone.
+    const QString created = dir.path() + QStringLiteral("/new/Parlovox/defaults.json");
+    JsonFileUserDefaults(created).setBool(QStringLiteral("autoPaste"), true);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path()).path()));
+    writeFile(path(), "{}");
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0644), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(QFileInfo(path()).path()).constData(), 0755), 0);
+    JsonFileUserDefaults(path()).setBool(QStringLiteral("autoPaste"), true);
+    ::umask(previousMask);
+
+    for (const QString &file : {created, path()}) {
+        EXPECT_EQ(mode(file), 0600u) << file.toStdString();
+        EXPECT_EQ(mode(QFileInfo(file).path()), 0700u) << file.toStdString();
+    }
+    EXPECT_EQ(mode(dir.path() + QStringLiteral("/new")), 0700u);
 }
 
 TEST_F(JsonFileUserDefaultsTest, MixedArrayIsNoStringList)

@@ -2,6 +2,7 @@
 #include "JsonFileUserDefaults.h"
 
 #include "platform/FileRecovery.h"
+#include "platform/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,7 +95,7 @@ void JsonFileUserDefaults::keepUnreadableFile()
 
 void JsonFileUserDefaults::save()
 {
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
     if (m_fileUnreadable)
         keepUnreadableFile();
     QSaveFile file(m_filePath);
@@ -103,6 +104,7 @@ void JsonFileUserDefaults::save()
                    qPrintable(file.errorString()));
         return;
     }
+    file.setPermissions(PrivateFiles::filePermissions);
     file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
     if (!file.commit())
         qCCritical(lcDefaults, "[Defaults] Cannot write %s: %s", qPrintable(m_filePath),

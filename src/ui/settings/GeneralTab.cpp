@@ -94,6 +94,10 @@ QLayout *GeneralTab::makeServerGroup()
     row->setSpacing(6);
     m_serverField = textField(tr("Server URL"), this);
     connect(m_serverField, &QLineEdit::textEdited, &m_appState, &AppState::setServerURL);
+    // Blanks around an address are no part of it; they go once the user is done typing, not
+    // while a space may still be followed by more.
+    connect(m_serverField, &QLineEdit::editingFinished, this,
+            [this] { m_appState.setServerURL(m_appState.serverURL().trimmed()); });
     row->addWidget(m_serverField, 1);
     m_reset = new QPushButton(tr("Reset to Default"), this);
     m_reset->setFont(Theme::font(TextStyle::Subheadline));

@@ -6,6 +6,7 @@
 #include "ui/kit/Theme.h"
 
 #include "engine/AppState.h"
+#include "engine/ServerEndpoint.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -86,7 +87,9 @@ void ServerStatusCard::refresh()
 
 void ServerStatusCard::showURL()
 {
-    const QString url = m_appState.serverURL();
+    // The password of a URL that carries one stays in the settings field only.
+    const QString url =
+        ServerEndpoint::redacted(m_appState.serverURL(), ServerEndpoint::Redaction::forDisplay);
     // Only what fits is laid out: a URL of any length costs one line of text.
     m_url->setText(m_url->fontMetrics().elidedText(url, Qt::ElideRight, qMax(0, m_url->width())));
 }
