@@ -45,7 +45,7 @@ bool isNotAServer(const std::exception_ptr &error)
 
 void deleteRecording(const QString &filePath)
 {
-    // A recording that cannot be deleted is removed by the stale-file cleanup at the next start.
+    // A failure is ignored: the next start would find the file and queue it once more.
     QFile::remove(filePath);
 }
 
