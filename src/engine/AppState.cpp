@@ -106,7 +106,7 @@ AppState::AppState(platform::Services &services, HttpClient *http, QObject *pare
 
 AppState::~AppState()
 {
-    // The stale-file cleanup of the next start would delete it otherwise.
+    // Queued now with the reason it has, rather than recovered at the next start.
     if (m_uploadingRecording && m_retryQueueManager)
         m_retryQueueManager->enqueue(*m_uploadingRecording,
                                      QStringLiteral("Upload interrupted when Parlovox quit"));

@@ -212,6 +212,9 @@ private:
     void loadSeedDefaults();
     void createRetryQueue();
     void setHistoryIndex(qint64 index);
+    // Hands the temporary recordings of earlier runs that hold audio to the retry queue and
+    // removes the others.
+    void recoverStaleRecordings();
     // Creates the onboarding window (or the permissions-only one) through its factory and shows it.
     void openOnboardingWindow(bool permissionsOnly);
     void applyLaunchAtLogin(bool enabled, bool mayRevert);

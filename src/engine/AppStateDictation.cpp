@@ -28,6 +28,7 @@ const QString kMicrophoneRequired =
     QStringLiteral("Microphone access required — open System Settings to grant");
 const QString kPasteFailed =
     QStringLiteral("Paste failed — grant Accessibility in System Settings");
+const QString kNotQueued = QStringLiteral("Recording could not be queued for retry: %1");
 
 // A server URL that cannot be used: the upload never left, and only the user can help.
 bool isNotAServer(const std::exception_ptr &error)
@@ -45,7 +46,7 @@ bool isNotAServer(const std::exception_ptr &error)
 
 void deleteRecording(const QString &filePath)
 {
-    // A recording that cannot be deleted is removed by the stale-file cleanup at the next start.
+    // A failure is ignored: the next start would find the file and queue it once more.
     QFile::remove(filePath);
 }
 
@@ -193,13 +194,15 @@ void AppState::finishWithFailure(const QString &filePath, const std::exception_p
     if (retryable) {
         const qsizetype queuedBefore = m_retryQueueManager->items().size();
         m_retryQueueManager->enqueue(filePath, reason);
-        if (m_retryQueueManager->items().size() > queuedBefore && !isNotAServer(error)) {
+        if (m_retryQueueManager->items().size() <= queuedBefore) {
+            // The queue could not keep the file (it logged why): the recording is left in place
+            // for the next start to recover, and the user must hear that it is not safe yet.
+            setState(RecordingState::error(kNotQueued.arg(reason)));
+        } else if (!isNotAServer(error)) {
             setState(RecordingState::error(QStringLiteral("Queued for retry (%1 pending)")
                                                .arg(m_retryQueueManager->pendingCount())));
         } else {
-            // Kept for when the server URL is fixed, but the user must hear that it is wrong;
-            // or the queue could not keep the file (it logged why) and "queued" would be a lie.
-            // The recording is left in place rather than deleted.
+            // Kept for when the server URL is fixed, but the user must hear that it is wrong.
             setState(RecordingState::error(reason));
         }
     } else {

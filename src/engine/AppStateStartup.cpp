@@ -7,6 +7,7 @@
 #include "engine/FloatingIndicator.h"
 #include "engine/HotkeyManager.h"
 #include "engine/OnboardingPresenter.h"
+#include "engine/RetryQueueManager.h"
 #include "platform/Bundle.h"
 #include "platform/Permissions.h"
 #include "platform/Scheduler.h"
@@ -30,7 +31,7 @@ void AppState::lateInit()
         return;
     m_didLateInit = true;
 
-    AudioRecorder::cleanupStaleRecordings(*m_services.paths);
+    recoverStaleRecordings();
 
     platform::Permissions &permissions = *m_services.permissions;
     qCInfo(lcAppState, "[AppState] Bundle: %s", qUtf8Printable(m_services.bundle->bundlePath()));
@@ -91,6 +92,18 @@ void AppState::lateInit()
         openOnboardingWindow(false);
         qCInfo(lcAppState, "[AppState] Onboarding window controller retained: %s",
                boolText(m_onboardingWindow != nullptr));
+    }
+}
+
+void AppState::recoverStaleRecordings()
+{
+    // A recording that holds audio was never delivered: an earlier run was killed while it
+    // recorded or uploaded, or the queue could not keep it then.
+    const QStringList recordings = AudioRecorder::cleanupStaleRecordings(*m_services.paths);
+    for (const QString &path : recordings) {
+        if (!m_retryQueueManager->enqueue(path, RetryQueueStore::recoveredReason))
+            qCCritical(lcAppState, "[AppState] Left %s in place: the retry queue cannot keep it",
+                       qUtf8Printable(path));
     }
 }
 

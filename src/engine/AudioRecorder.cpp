@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,14 @@ AudioRecorder::AudioRecorder(platform::AudioInput &audioInput, platform::Schedul
     : m_audioInput(audioInput), m_scheduler(scheduler), m_paths(paths)
 {}
 
-AudioRecorder::~AudioRecorder() = default;
+AudioRecorder::~AudioRecorder()
+{
+    if (isRecordingInProgress() || !m_currentPath)
+        return;
+    // Closed first, so nothing writes to the file after it is gone.
+    m_recorder.reset();
+    QFile::remove(*m_currentPath);
+}
 
 void AudioRecorder::prepareRecorder()
 {
@@ -132,11 +140,36 @@ float AudioRecorder::levelForPower(float decibels)
     return normalised < 0.05f ? 0.0f : std::sqrt(normalised);
 }
 
-void AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths)
+void AudioRecorder::completeHeader(const QString &path)
+{
+    // A run killed while recording never wrote the final sizes: the header says there is no
+    // audio, and the server would hear none.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    const QByteArray header = file.read(wavHeaderBytes);
+    if (header.size() < wavHeaderBytes || !header.startsWith("RIFF") || header.mid(36, 4) != "data")
+        return;
+    // Whole 16-bit samples only; a 32-bit size is all a WAV header can hold.
+    const qint64 dataBytes = (file.size() - wavHeaderBytes) & ~qint64(1);
+    if (dataBytes > 0xFFFFFFFFLL - 36 ||
+        qFromLittleEndian<quint32>(header.constData() + 40) == quint32(dataBytes))
+        return;
+    char size[4];
+    qToLittleEndian(quint32(36 + dataBytes), size);
+    file.seek(4);
+    file.write(size, 4);
+    qToLittleEndian(quint32(dataBytes), size);
+    file.seek(40);
+    file.write(size, 4);
+}
+
+QStringList AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths)
 {
     const QDir directory(paths.temporaryDirectory());
+    QStringList withAudio;
     if (!directory.exists())
-        return;
+        return withAudio;
     const QStringList names =
         directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
@@ -147,9 +180,13 @@ void AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths)
         const QString path = directory.filePath(name);
         // A link is removed itself: following it would empty whatever it points at.
         const QFileInfo entry(path);
-        if (entry.isDir() && !entry.isSymLink())
+        if (entry.isFile() && !entry.isSymLink() && entry.size() > wavHeaderBytes) {
+            completeHeader(path);
+            withAudio.append(path);
+        } else if (entry.isDir() && !entry.isSymLink())
             QDir(path).removeRecursively();
         else
             QFile::remove(path);
     }
+    return withAudio;
 }

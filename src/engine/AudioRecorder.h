@@ -4,6 +4,7 @@
 #include "platform/AudioInput.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -28,11 +29,14 @@ public:
     static constexpr double warmUpDuration = 0.3;
     // Interval of the level meter while recording.
     static constexpr double meteringInterval = 1.0 / 30.0;
+    // The size of a WAV header: a recording no longer than this holds no audio.
+    static constexpr qint64 wavHeaderBytes = 44;
 
     // Prepares nothing yet: the first preparation happens in warmUp() or startRecording().
     AudioRecorder(platform::AudioInput &audioInput, platform::Scheduler &scheduler,
                   platform::Paths &paths);
-    // Releases the recorder, the meter and the callback without stopping or deleting anything.
+    // Releases the recorder, the meter and the callback. The prepared next recording holds no
+    // audio and is deleted; a recording still running is kept for the next start to recover.
     ~AudioRecorder();
     AudioRecorder(const AudioRecorder &) = delete;
     AudioRecorder &operator=(const AudioRecorder &) = delete;
@@ -48,8 +52,11 @@ public:
     // Called on the main thread with each level (0 to 1) while recording.
     void setOnAudioLevel(std::function<void(float)> onAudioLevel);
 
-    // Deletes the temporary recordings ("parlovox-*.wav") left behind in the temporary directory.
-    static void cleanupStaleRecordings(const platform::Paths &paths);
+    // Deletes the temporary recordings ("parlovox-*.wav") left behind in the temporary directory
+    // that hold no audio (a recording prepared but never used). Those that hold audio (a run
+    // killed while recording or uploading) are left in place, their header made to count their
+    // audio, and returned for the retry queue.
+    static QStringList cleanupStaleRecordings(const platform::Paths &paths);
     // The level shown for an average power of `decibels` dBFS.
     static float levelForPower(float decibels);
 
@@ -58,6 +65,8 @@ public:
     std::optional<QString> currentPath() const { return m_currentPath; }
 
 private:
+    // Makes the header of a recording that was never finished count the audio it holds.
+    static void completeHeader(const QString &path);
     void prepareRecorder();
     void endWarmUp();
     void startMetering();

@@ -61,7 +61,7 @@ void RetryQueueManager::saveManifest()
     m_store.save(m_items);
 }
 
-void RetryQueueManager::enqueue(const QString &filePath, const QString &failureReason)
+bool RetryQueueManager::enqueue(const QString &filePath, const QString &failureReason)
 {
     const QDateTime now = m_scheduler.now();
     PendingTranscription entry{
@@ -70,25 +70,15 @@ void RetryQueueManager::enqueue(const QString &filePath, const QString &failureR
         qCCritical(lcRetryQueue).noquote()
             << QStringLiteral("[RetryQueue] Failed to preserve WAV: %1")
                    .arg(QStringLiteral("Invalid file name \"%1\"").arg(entry.wavFilename));
-        return;
+        return false;
     }
 
     // The directory may have been removed since start-up; recreating it keeps the recording.
     platform::PrivateFiles::makeFolder(m_store.pendingDirectory());
-    const QString destination = wavPath(entry);
-    const bool destinationExisted = QFileInfo::exists(destination);
-    if (!QFile::rename(filePath, destination)) {
-        QFile source(filePath);
-        if (!source.copy(destination)) {
-            qCCritical(lcRetryQueue).noquote()
-                << QStringLiteral("[RetryQueue] Failed to preserve WAV: %1")
-                       .arg(source.errorString());
-            // Never leave a partial copy behind, and never touch a file that was there before.
-            if (!destinationExisted)
-                QFile::remove(destination);
-            return;
-        }
-        QFile::remove(filePath);
+    if (const std::optional<QString> failure = m_store.moveIn(filePath, entry.wavFilename)) {
+        qCCritical(lcRetryQueue).noquote()
+            << QStringLiteral("[RetryQueue] Failed to preserve WAV: %1").arg(*failure);
+        return false;
     }
 
     m_items.append(entry);
@@ -96,6 +86,7 @@ void RetryQueueManager::enqueue(const QString &filePath, const QString &failureR
     setPendingCount(static_cast<int>(m_items.size()));
     qCInfo(lcRetryQueue).noquote() << QStringLiteral("[RetryQueue] Enqueued %1 (%2 pending)")
                                           .arg(entry.wavFilename, QString::number(m_pendingCount));
+    return true;
 }
 
 void RetryQueueManager::processQueue()

@@ -73,8 +73,9 @@ public:
     const std::optional<QCoro::Task<>> &retryTask() const { return m_retryTask; }
 
     // Moves (or copies) the failed recording into the pending directory and appends an entry.
-    // When the file cannot be kept, logs it and leaves the queue and the file as they were.
-    void enqueue(const QString &filePath, const QString &failureReason);
+    // When the file cannot be kept, logs it, leaves the queue and the file as they were and
+    // returns false.
+    bool enqueue(const QString &filePath, const QString &failureReason);
     // Starts one run unless one is going or the queue is empty.
     void processQueue();
     // Whether a run would do something for an entry now: one is due or retried too often.

@@ -10,15 +10,18 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTimeZone>
 
 #include <algorithm>
+#include <cstdio>
 
-RetryQueueStore::RetryQueueStore(QString pendingDirectory)
+RetryQueueStore::RetryQueueStore(QString pendingDirectory,
+                                 std::unique_ptr<platform::AtomicFileWriter> writer)
     : m_pendingDirectory(std::move(pendingDirectory)),
-      m_manifestPath(m_pendingDirectory + QStringLiteral("/queue.json"))
+      m_manifestPath(m_pendingDirectory + QStringLiteral("/queue.json")),
+      m_writer(std::move(writer))
 {
     platform::PrivateFiles::makeFolder(m_pendingDirectory);
 }
@@ -56,6 +59,7 @@ RetryQueueStore::Loaded RetryQueueStore::load()
     for (const QString &name : platform::FileRecovery::removeWriteLeftovers(m_manifestPath))
         qCInfo(lcRetryQueue).noquote()
             << QStringLiteral("[RetryQueue] Removed %1 left by an interrupted write").arg(name);
+    removeInterruptedMoves();
 
     Loaded loaded;
     // A bad file stays until the next save, which keeps a copy of it first.
@@ -129,18 +133,55 @@ void RetryQueueStore::save(const QList<PendingTranscription> &items)
                     : QStringLiteral("[RetryQueue] Kept the unreadable manifest as %1")
                           .arg(QFileInfo(copy).fileName()));
         // Without a copy the file is overwritten all the same: the queue must go on working.
+        m_keepBadManifest = copy.isEmpty();
     }
-    m_keepBadManifest = false;
 
     QJsonArray array;
     for (const PendingTranscription &entry : items)
         array.append(entry.toJson());
     // Written beside the old file and renamed over it, so a full disk or a crash leaves the
     // previous manifest whole.
-    QSaveFile file(m_manifestPath);
-    if (!file.open(QIODevice::WriteOnly))
+    if (const std::optional<QString> failure = m_writer->replace(
+            m_manifestPath, QJsonDocument(array).toJson(QJsonDocument::Compact))) {
+        qCCritical(lcRetryQueue).noquote()
+            << QStringLiteral("[RetryQueue] Failed to save the manifest: %1").arg(*failure);
         return;
-    file.setPermissions(platform::PrivateFiles::filePermissions);
-    file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
-    file.commit();
+    }
+    m_keepBadManifest = false;
+}
+
+std::optional<QString> RetryQueueStore::moveIn(const QString &filePath, const QString &wavFilename)
+{
+    const QString destination = wavPath(wavFilename);
+    if (QFileInfo::exists(destination))
+        return QStringLiteral("Destination file exists");
+    // Not QFile::rename: across filesystems it copies straight onto the final name, so a kill
+    // midway would leave a truncated recording there.
+    if (std::rename(QFile::encodeName(filePath).constData(),
+                    QFile::encodeName(destination).constData()) == 0)
+        return std::nullopt;
+    QFile source(filePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return source.errorString();
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return source.errorString();
+    source.close();
+    if (std::optional<QString> failure = m_writer->create(destination, bytes))
+        return failure;
+    QFile::remove(filePath);
+    return std::nullopt;
+}
+
+void RetryQueueStore::removeInterruptedMoves()
+{
+    // The temporary name of a copy: the recording's name and six letters or digits.
+    static const QRegularExpression copyName(QStringLiteral("^.+\\.wav\\.[A-Za-z0-9]{6}$"));
+    QDir folder(m_pendingDirectory);
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (copyName.match(name).hasMatch() && folder.remove(name))
+            qCInfo(lcRetryQueue).noquote()
+                << QStringLiteral("[RetryQueue] Removed %1 left by an interrupted move").arg(name);
+    }
 }

@@ -2,9 +2,13 @@
 #pragma once
 
 #include "engine/PendingTranscription.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <QList>
 #include <QString>
+
+#include <memory>
+#include <optional>
 
 // The retry queue's files: the pending folder with the kept recordings and its manifest
 // "queue.json". Reading it repairs what a crash or a kill can leave behind; nothing recorded is
@@ -16,7 +20,9 @@ public:
         QStringLiteral("Recovered after an interrupted save");
 
     // Creates the folder (a failure is ignored: later moves fail and are logged there).
-    explicit RetryQueueStore(QString pendingDirectory);
+    explicit RetryQueueStore(QString pendingDirectory,
+                             std::unique_ptr<platform::AtomicFileWriter> writer =
+                                 std::make_unique<platform::AtomicFileWriter>());
 
     QString pendingDirectory() const { return m_pendingDirectory; }
     QString manifestPath() const { return m_manifestPath; }
@@ -36,8 +42,14 @@ public:
     // files of an interrupted write. A manifest that does not decode counts as empty and is
     // kept as "queue.json.bad" before the first save replaces it.
     Loaded load();
-    // Writes the manifest atomically; a failure is ignored (the queue in memory is unaffected).
+    // Writes the manifest atomically; a failure is logged and leaves the old manifest whole (the
+    // queue in memory is unaffected and the next save writes it all).
     void save(const QList<PendingTranscription> &items);
+    // Moves the recording at `filePath` into the folder as `wavFilename`, never over an existing
+    // file. Across filesystems it is copied whole under a temporary name, synced and renamed
+    // before the original is removed, so a kill at any moment leaves one complete recording.
+    // Returns nothing on success, else why the recording stayed where it was.
+    std::optional<QString> moveIn(const QString &filePath, const QString &wavFilename);
 
 private:
     // The manifest's entries; empty and not decoded when it is absent or does not decode, and
@@ -45,7 +57,12 @@ private:
     std::optional<QList<PendingTranscription>> readManifest(bool *bad) const;
     QList<PendingTranscription> unlistedRecordings(const QList<PendingTranscription> &listed) const;
 
+    // Removes the temporary copies of recordings whose move into the folder was interrupted; their
+    // originals are still where they were.
+    void removeInterruptedMoves();
+
     QString m_pendingDirectory;
     QString m_manifestPath;
+    std::unique_ptr<platform::AtomicFileWriter> m_writer;
     bool m_keepBadManifest = false;
 };

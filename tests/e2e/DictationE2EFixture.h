@@ -75,6 +75,12 @@ protected:
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), home(QStringLiteral(".cache")));
         environment.insert(QStringLiteral("XDG_STATE_HOME"), home(QStringLiteral(".local/state")));
         environment.insert(QStringLiteral("TMPDIR"), home(QStringLiteral("tmp")));
+        // The single-copy lock lives there: each test's program is the only one of its session.
+        QDir().mkpath(home(QStringLiteral("runtime")));
+        QFile::setPermissions(home(QStringLiteral("runtime")), QFileDevice::ReadOwner |
+                                                                   QFileDevice::WriteOwner |
+                                                                   QFileDevice::ExeOwner);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home(QStringLiteral("runtime")));
         environment.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         return environment;

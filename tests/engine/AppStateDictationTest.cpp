@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppStateFixture.h"
+#include "support/FakeEventMonitors.h"
 
 #include "engine/DecodingError.h"
 #include "engine/DescribedError.h"
@@ -353,9 +354,31 @@ TEST_F(AppStateDictation, ARecordingTheQueueCannotKeepIsNeitherClaimedQueuedNorD
     dictate(1.0);
     const QString recording = audio->createdPaths().first();
     ASSERT_TRUE(waitUntilSettled());
-    EXPECT_EQ(app->state(), RecordingState::error(QStringLiteral("Server error 502: gateway")));
+    EXPECT_EQ(app->state(),
+              RecordingState::error(QStringLiteral(
+                  "Recording could not be queued for retry: Server error 502: gateway")));
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), 0);
     EXPECT_TRUE(QFile::exists(recording));
+
+    // The next start cannot queue it either: it stays where it is and the log says so.
+    install<testsupport::FakeEventMonitors>(services.eventMonitors);
+    const auto restart = [this] {
+        app.reset();
+        log.clear();
+        create();
+        app->lateInit();
+    };
+    restart();
+    EXPECT_TRUE(QFile::exists(recording));
+    ASSERT_EQ(log.lines(QStringLiteral("critical")).size(), 1);
+    EXPECT_TRUE(log.lines(QStringLiteral("critical"))[0].startsWith("[AppState] Left "));
+
+    // Once the folder can take it, the start after that queues it.
+    QFile::remove(pendingDirectory());
+    restart();
+    EXPECT_FALSE(QFile::exists(recording));
+    ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
+    EXPECT_EQ(app->retryQueueManager()->items()[0].wavFilename, QFileInfo(recording).fileName());
 }
 
 TEST_F(AppStateDictation, WithoutTheMicrophoneEveryPressShowsTheError)

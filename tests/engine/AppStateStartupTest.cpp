@@ -4,7 +4,15 @@
 #include "engine/FloatingIndicator.h"
 #include "engine/HotkeyManager.h"
 #include "engine/OnboardingPresenter.h"
+#include "engine/RetryQueueStore.h"
 #include "support/FakeEventMonitors.h"
+#include "support/FullDiskWriter.h"
+
+#include <QDataStream>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
 
 using testsupport::HttpReply;
 
@@ -89,6 +97,22 @@ protected:
 
     QStringList journal;
 };
+
+// The header the recorder writes for 16 kHz mono 16-bit audio of `dataBytes`.
+QByteArray wavHeader(qint64 dataBytes)
+{
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + dataBytes);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(16000) << quint32(32000) << quint16(2)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(dataBytes);
+    return header;
+}
 
 } // namespace
 
@@ -189,4 +213,53 @@ TEST_F(AppStateStartup, LostAccessibilityOpensThePermissionsWindowAndDefersTheMi
     scheduler->advance(10.0);
     EXPECT_EQ(permissions->pendingMicrophoneRequests(), 0);
     EXPECT_NEAR(pollInterval(), 3.0, 0.25);
+}
+
+TEST_F(AppStateStartup, RecordingsLeftInTheTemporaryFolderAreQueuedOnceAndEmptyOnesRemoved)
+{
+    // On another filesystem than the queue (where one is at hand) a move is a copy, and the
+    // copy of a run killed midway must not cost the recording.
+    QTemporaryDir otherFilesystem(QStringLiteral("/dev/shm/parlovox-test-XXXXXX"));
+    const bool crossFilesystem =
+        otherFilesystem.isValid() &&
+        QStorageInfo(otherFilesystem.path()).device() != QStorageInfo(paths->root()).device();
+    if (crossFilesystem)
+        paths->setTemporaryDirectory(otherFilesystem.path());
+    const QString temporary = paths->temporaryDirectory();
+    const QString withAudio = QStringLiteral("parlovox-0A1B2C3D-0000-4000-8000-000000000001.wav");
+    // A run killed while recording: the header still counts no audio.
+    const QByteArray audio(64000, 'a');
+    const QByteArray recording = wavHeader(0) + audio;
+    writeFile(temporary + QLatin1Char('/') + withAudio, recording);
+    // The prepared next recording of a run that quit: a header and nothing else.
+    writeFile(temporary + QStringLiteral("/parlovox-0A1B2C3D-0000-4000-8000-000000000002.wav"),
+              wavHeader(0));
+
+    if (crossFilesystem) {
+        QDir().mkpath(pendingDirectory());
+        EXPECT_EXIT(
+            {
+                auto disk = std::make_unique<testsupport::FullDiskWriter>();
+                disk->failing = testsupport::FullDiskWriter::Failing::killedDuringWrite;
+                RetryQueueStore(pendingDirectory(), std::move(disk))
+                    .moveIn(temporary + QLatin1Char('/') + withAudio, withAudio);
+            },
+            ::testing::KilledBySignal(SIGKILL), "");
+    }
+
+    defaults->setBool(QStringLiteral("onboardingComplete"), true);
+    createWithWindows();
+    app->lateInit();
+
+    const QList<PendingTranscription> &items = app->retryQueueManager()->items();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].wavFilename, withAudio);
+    EXPECT_EQ(items[0].failureReason, QStringLiteral("Recovered after an interrupted save"));
+    QFile kept(pendingDirectory() + QLatin1Char('/') + withAudio);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kept.readAll() == wavHeader(audio.size()) + audio)
+        << "the whole recording, its header counting its audio";
+    EXPECT_EQ(QDir(pendingDirectory()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({withAudio, QStringLiteral("queue.json")}));
+    EXPECT_EQ(QDir(temporary).entryList(QDir::Files | QDir::Hidden), QStringList());
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The queue's files: manifest format, load rules, enqueue and what bad input or a bad disk does.
 #include "RetryQueueFixture.h"
+#include "support/FullDiskWriter.h"
 
 #include <QSignalSpy>
 
@@ -227,6 +228,33 @@ TEST_F(Store, AnExistingFileOfTheSameNameIsNeverOverwritten)
     EXPECT_EQ(q.pendingCount(), 0);
     EXPECT_TRUE(QFile::exists(recording));
     EXPECT_EQ(readFile(pendingDir() + "/parlovox-S.wav"), "older recording");
+}
+
+TEST_F(Store, AManifestSaveOnAFullDiskKeepsTheOldManifestWholeAndTheNextSaveWritesEverything)
+{
+    auto disk = std::make_unique<testsupport::FullDiskWriter>();
+    testsupport::FullDiskWriter &writer = *disk;
+    RetryQueueStore store(pendingDir(), std::move(disk));
+    const PendingTranscription a = entry(QStringLiteral("parlovox-A.wav"), 0, 0);
+    const PendingTranscription b = entry(QStringLiteral("parlovox-B.wav"), 0, 0);
+    store.save({a});
+    const QByteArray saved = readFile(manifestPath());
+    const QStringList files = QDir(pendingDir()).entryList(QDir::Files | QDir::Hidden);
+
+    for (const auto failing : {testsupport::FullDiskWriter::Failing::write,
+                               testsupport::FullDiskWriter::Failing::sync}) {
+        writer.failing = failing;
+        log.clear();
+        store.save({a, b});
+        EXPECT_EQ(readFile(manifestPath()), saved) << int(failing);
+        EXPECT_EQ(QDir(pendingDir()).entryList(QDir::Files | QDir::Hidden), files);
+        EXPECT_EQ(log.lines(), QStringList{"critical: [RetryQueue] Failed to save the manifest: " +
+                                           testsupport::FullDiskWriter::noSpace});
+    }
+
+    writer.failing = testsupport::FullDiskWriter::Failing::nothing;
+    store.save({a, b});
+    EXPECT_EQ(RetryQueueStore(pendingDir()).load().items, QList<PendingTranscription>({a, b}));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/JsonFileUserDefaults.h"
+#include "support/FullDiskWriter.h"
+#include "support/LogCapture.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <sys/stat.h>
 
 using platform::linux_impl::JsonFileUserDefaults;
+using testsupport::FullDiskWriter;
 
 namespace {
 
@@ -124,6 +127,43 @@ TEST_F(JsonFileUserDefaultsTest, BrokenFileReadsEmptyAndIsKeptBeforeFirstWrite)
     again.setBool(QStringLiteral("autoPaste"), true);
     EXPECT_EQ(readFile(path() + QStringLiteral(".bad")), handEdited);
     EXPECT_EQ(readFile(path() + QStringLiteral(".bad.1")), brokenAgain);
+}
+
+TEST_F(JsonFileUserDefaultsTest, AFullDiskKeepsTheOldFileWholeAndTheNextChangeWritesEverything)
+{
+    JsonFileUserDefaults(path()).setString(QStringLiteral("serverURL"), QStringLiteral("http://a"));
+    const QByteArray saved = readFile(path());
+    // What a save killed on an earlier run leaves beside the file.
+    writeFile(path() + QStringLiteral(".Ab12Cd"), "{ \"serverURL\": \"http://half");
+
+    testsupport::LogCapture log(QStringLiteral("parlovox.defaults"));
+    auto disk = std::make_unique<FullDiskWriter>();
+    FullDiskWriter &writer = *disk;
+    JsonFileUserDefaults defaults(path(), std::move(disk));
+    const QDir folder(QFileInfo(path()).absolutePath());
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), QStringList{"defaults.json"});
+
+    for (const FullDiskWriter::Failing failing :
+         {FullDiskWriter::Failing::write, FullDiskWriter::Failing::sync}) {
+        writer.failing = failing;
+        log.clear();
+        defaults.setString(QStringLiteral("serverURL"),
+                           QStringLiteral("http://b%1").arg(int(failing)));
+        EXPECT_EQ(readFile(path()), saved) << int(failing);
+        EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), QStringList{"defaults.json"});
+        ASSERT_EQ(log.lines(QStringLiteral("critical")).size(), 1);
+        EXPECT_TRUE(log.lines(QStringLiteral("critical"))[0].endsWith(FullDiskWriter::noSpace));
+        // The program goes on with what it holds.
+        EXPECT_EQ(defaults.string(QStringLiteral("serverURL")),
+                  QStringLiteral("http://b%1").arg(int(failing)));
+    }
+
+    writer.failing = FullDiskWriter::Failing::nothing;
+    defaults.setBool(QStringLiteral("autoPaste"), false);
+    JsonFileUserDefaults reread(path());
+    EXPECT_EQ(reread.string(QStringLiteral("serverURL")),
+              QStringLiteral("http://b%1").arg(int(FullDiskWriter::Failing::sync)));
+    EXPECT_EQ(reread.boolean(QStringLiteral("autoPaste")), false);
 }
 
 TEST_F(JsonFileUserDefaultsTest, TopLevelArrayIsNotSettings)

@@ -9,15 +9,18 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 Q_LOGGING_CATEGORY(lcDefaults, "parlovox.defaults")
 
 namespace platform::linux_impl {
 
-JsonFileUserDefaults::JsonFileUserDefaults(QString filePath) : m_filePath(std::move(filePath))
+JsonFileUserDefaults::JsonFileUserDefaults(QString filePath,
+                                           std::unique_ptr<AtomicFileWriter> writer)
+    : m_filePath(std::move(filePath)), m_writer(std::move(writer))
 {
+    for (const QString &name : FileRecovery::removeWriteLeftovers(m_filePath))
+        qCInfo(lcDefaults, "[Defaults] Removed %s left by an interrupted write", qPrintable(name));
     load();
 }
 
@@ -90,7 +93,8 @@ void JsonFileUserDefaults::keepUnreadableFile()
     if (FileRecovery::keepBadCopy(m_filePath).isEmpty())
         qCCritical(lcDefaults, "[Defaults] Could not keep %s as %s.bad", qPrintable(m_filePath),
                    qPrintable(m_filePath));
-    m_fileUnreadable = false;
+    else
+        m_fileUnreadable = false;
 }
 
 void JsonFileUserDefaults::save()
@@ -98,17 +102,16 @@ void JsonFileUserDefaults::save()
     PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
     if (m_fileUnreadable)
         keepUnreadableFile();
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // On a full disk the old file stays whole and the values stay in memory; the next change
+    // writes them all again.
+    if (const std::optional<QString> failure = m_writer->replace(
+            m_filePath, QJsonDocument(m_values).toJson(QJsonDocument::Indented))) {
         qCCritical(lcDefaults, "[Defaults] Cannot write %s: %s", qPrintable(m_filePath),
-                   qPrintable(file.errorString()));
+                   qPrintable(*failure));
         return;
     }
-    file.setPermissions(PrivateFiles::filePermissions);
-    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        qCCritical(lcDefaults, "[Defaults] Cannot write %s: %s", qPrintable(m_filePath),
-                   qPrintable(file.errorString()));
+    // Without a copy the unreadable file is gone once replaced; until then it is kept next time.
+    m_fileUnreadable = false;
 }
 
 } // namespace platform::linux_impl

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/AtomicFileWriter.h"
 #include "platform/UserDefaults.h"
+
+#include <memory>
 
 namespace platform::linux_impl {
 
@@ -9,8 +12,10 @@ namespace platform::linux_impl {
 class JsonFileUserDefaults final : public UserDefaults
 {
 public:
-    // `filePath` is usually ~/.config/Parlovox/defaults.json.
-    explicit JsonFileUserDefaults(QString filePath);
+    // `filePath` is usually ~/.config/Parlovox/defaults.json. The temporary files of saves that
+    // were interrupted are removed here.
+    explicit JsonFileUserDefaults(QString filePath, std::unique_ptr<AtomicFileWriter> writer =
+                                                        std::make_unique<AtomicFileWriter>());
 
     static QString defaultFilePath();
 
@@ -26,6 +31,7 @@ private:
     void keepUnreadableFile();
 
     QString m_filePath;
+    std::unique_ptr<AtomicFileWriter> m_writer;
     QJsonObject m_values;
     // The file on disk could not be read as settings; it is set aside before the first write.
     bool m_fileUnreadable = false;
