@@ -5,8 +5,12 @@
 #include "GlobalShortcuts/ModuleContext.h"
 #include "platform/HotKeyService.h"
 
+#include <QLoggingCategory>
+
 #include <cstdio>
 #include <limits>
+
+Q_LOGGING_CATEGORY(lcGlobalShortcuts, "parlovox.globalshortcuts", QtInfoMsg)
 
 namespace GlobalShortcuts {
 
@@ -17,9 +21,13 @@ namespace {
 
 void reportRegistrationError(const Shortcut &shortcut, int status)
 {
-    std::printf("Error registering hotkey %s: %d\n", shortcut.description().toUtf8().constData(),
-                status);
+    const QByteArray description = shortcut.description().toUtf8();
+    std::printf("Error registering hotkey %s: %d\n", description.constData(), status);
     std::fflush(stdout);
+    // The shortcut stays stored and shown, yet nothing will ever trigger it.
+    qCCritical(lcGlobalShortcuts,
+               "[GlobalShortcuts] Hotkey %s is not active: the desktop refused it (%d)",
+               description.constData(), status);
 }
 
 bool fitsUnsigned32(qint64 value)
@@ -62,10 +70,12 @@ void CarbonGlobalShortcuts::registerHotKey(const Shortcut &shortcut, Action onKe
     }
     if (registration.status != HotKeyService::noErr || !registration.hotKey) {
         reportRegistrationError(shortcut, registration.status);
+        m_context.setRegistrationRefused(shortcut, true);
         return;
     }
     m_hotKeys.emplace(id, HotKey{shortcut, id, std::move(registration.hotKey), std::move(onKeyDown),
                                  std::move(onKeyUp)});
+    m_context.setRegistrationRefused(shortcut, false);
     installHandlerIfNeeded();
 }
 
@@ -91,6 +101,7 @@ void CarbonGlobalShortcuts::unregisterHotKey(const Shortcut &shortcut)
         else
             ++it;
     }
+    m_context.setRegistrationRefused(shortcut, false); // no longer wanted
 }
 
 void CarbonGlobalShortcuts::unregisterAll()
@@ -118,6 +129,7 @@ void CarbonGlobalShortcuts::registerUnregisteredHotKeys()
         } else {
             // The shortcut stays in registeredShortcuts: the module still counts it as enabled.
             reportRegistrationError(hotKey.shortcut, registration.status);
+            m_context.setRegistrationRefused(hotKey.shortcut, true);
             it = m_hotKeys.erase(it);
         }
     }

@@ -38,7 +38,9 @@ public:
     CarbonGlobalShortcuts &operator=(const CarbonGlobalShortcuts &) = delete;
 
     // Registers the combination under a new id and keeps the record. A refusal writes "Error
-    // registering hotkey <description>: <status>" on standard output and keeps nothing.
+    // registering hotkey <description>: <status>" on standard output, logs it as an error, keeps
+    // nothing and marks the combination refused in the context until it is registered or
+    // given up.
     void registerHotKey(const Shortcut &shortcut, Action onKeyDown, Action onKeyUp);
     // Gives back and forgets every record with this key code and modifier mask.
     void unregisterHotKey(const Shortcut &shortcut);

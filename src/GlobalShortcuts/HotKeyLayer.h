@@ -14,7 +14,8 @@ public:
     virtual ~HotKeyLayer() = default;
 
     // Registers the system-wide hot key with the module's key-down and key-up dispatch. A refused
-    // registration is reported by the layer itself ("Error registering hotkey ...").
+    // registration is reported by the layer itself ("Error registering hotkey ...") and marked
+    // with ModuleContext::setRegistrationRefused.
     virtual void registerShortcut(const Shortcut &shortcut) = 0;
     // Releases every hot key with this key code and modifier mask.
     virtual void unregisterShortcut(const Shortcut &shortcut) = 0;

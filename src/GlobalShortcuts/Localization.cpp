@@ -23,6 +23,10 @@ constexpr Entry table[] = {
     {"keyboard_shortcut_used_by_menu_item",
      QT_TRANSLATE_NOOP("GlobalShortcuts", "This keyboard shortcut cannot be used as it's already "
                                           "used by the “%1” menu item.")},
+    {"keyboard_shortcut_used_by_program",
+     QT_TRANSLATE_NOOP("GlobalShortcuts",
+                       "This keyboard shortcut cannot be used as it's already used by %1.")},
+    {"shortcut_not_active", QT_TRANSLATE_NOOP("GlobalShortcuts", "%1 — not active")},
     {"keyboard_shortcut_disallowed",
      QT_TRANSLATE_NOOP("GlobalShortcuts", "Keyboard shortcuts with only Option (and optionally "
                                           "Shift) cannot be used.")},

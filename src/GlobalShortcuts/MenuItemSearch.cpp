@@ -3,6 +3,7 @@
 
 #include "GlobalShortcuts/Shortcut.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -53,9 +54,39 @@ QList<QAction *> MenuItemSearch::applicationMenuItems()
     return items;
 }
 
+std::optional<QString>
+MenuItemSearch::applicationCommandWithMatchingShortcut(const Shortcut &shortcut)
+{
+    if (const QAction *item = menuItemWithMatchingShortcut(applicationMenuItems(), shortcut))
+        return title(item);
+    const auto wanted = shortcut.toKeySequence();
+    if (!wanted)
+        return std::nullopt;
+    const auto matches = [&wanted](const QKeySequence &sequence) {
+        return sequence.count() == 1 && sequence[0] == (*wanted)[0];
+    };
+    // Hidden ones too: the tray window's commands answer whenever it is open.
+    for (QWidget *widget : QApplication::allWidgets()) {
+        if (auto *button = qobject_cast<QAbstractButton *>(widget);
+            button && matches(button->shortcut()) &&
+            button->shortcut() != QKeySequence::mnemonic(button->text()))
+            return title(button->text());
+        for (const QAction *action : widget->actions())
+            for (const QKeySequence &sequence : action->shortcuts())
+                if (matches(sequence))
+                    return title(action);
+    }
+    return std::nullopt;
+}
+
 QString MenuItemSearch::title(const QAction *item)
 {
-    QString text = item->text();
+    return title(item->text());
+}
+
+QString MenuItemSearch::title(const QString &itemText)
+{
+    QString text = itemText;
     text = text.section(QLatin1Char('\t'), 0, 0);
     text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
     text.remove(QLatin1Char('&'));

@@ -73,6 +73,30 @@ void ModuleContext::releaseUnlessShared(const Shortcut &shortcut, const QSet<Nam
     unregister(shortcut);
 }
 
+void ModuleContext::setRegistrationRefused(const Shortcut &shortcut, bool refused)
+{
+    if (m_refusedShortcuts.contains(shortcut) == refused)
+        return;
+    if (refused)
+        m_refusedShortcuts.insert(shortcut);
+    else
+        m_refusedShortcuts.remove(shortcut);
+    emit m_notifier->registrationRefusalDidChange();
+}
+
+void ModuleContext::reserveShortcut(const Shortcut &shortcut, const QString &usedBy)
+{
+    m_reservedShortcuts.insert(shortcut, usedBy);
+}
+
+std::optional<QString> ModuleContext::reservation(const Shortcut &shortcut) const
+{
+    const auto it = m_reservedShortcuts.constFind(shortcut);
+    if (it == m_reservedShortcuts.cend())
+        return std::nullopt;
+    return *it;
+}
+
 void ModuleContext::setDisabled(const Name &name, bool disabled)
 {
     if (disabled)

@@ -6,9 +6,12 @@
 #include "GlobalShortcuts/RecorderAlert.h"
 #include "GlobalShortcuts/Shortcut.h"
 
+#include <QHash>
 #include <QSet>
+#include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace platform {
 class EventMonitors;
@@ -67,6 +70,19 @@ public:
     // for the same combination, so that name keeps working.
     void releaseUnlessShared(const Shortcut &shortcut, const QSet<Name> &lettingGo);
 
+    // Combinations whose hot key the desktop refused at their last registration (another
+    // program holds them): stored, but they trigger nothing. Set by the hot-key layer.
+    bool isRegistrationRefused(const Shortcut &shortcut) const
+    {
+        return m_refusedShortcuts.contains(shortcut);
+    }
+    void setRegistrationRefused(const Shortcut &shortcut, bool refused);
+
+    // Combinations the program itself needs free, with what uses them (for example the keystroke
+    // it posts to paste, which a hot key of ours would catch): the recorder refuses them.
+    void reserveShortcut(const Shortcut &shortcut, const QString &usedBy);
+    std::optional<QString> reservation(const Shortcut &shortcut) const;
+
     // Names switched off with GlobalShortcuts::disable until enabled or given actions again:
     // their actions and streams are not called, also while another name keeps the hot key.
     bool isDisabled(const Name &name) const { return m_disabledNames.contains(name); }
@@ -95,6 +111,8 @@ private:
     std::unique_ptr<Notifier> m_notifier;
     HotKeyLayer *m_hotKeys = nullptr;
     QSet<Shortcut> m_registeredShortcuts;
+    QSet<Shortcut> m_refusedShortcuts;
+    QHash<Shortcut, QString> m_reservedShortcuts;
     QSet<Name> m_disabledNames;
     bool m_isEnabled = true;
     bool m_isMenuOpen = false;

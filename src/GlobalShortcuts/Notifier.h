@@ -23,6 +23,9 @@ signals:
     // "GlobalShortcuts_recorderActiveStatusDidChange": a recorder control started or stopped
     // recording.
     void recorderActiveStatusDidChange(bool isActive);
+    // The desktop refused a combination's hot key, or a refused one was registered or given up
+    // since (ModuleContext::isRegistrationRefused).
+    void registrationRefusalDidChange();
 };
 
 } // namespace GlobalShortcuts

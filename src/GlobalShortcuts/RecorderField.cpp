@@ -16,6 +16,8 @@
 #include <QStyleOptionFrame>
 #include <QTimer>
 
+#include <utility>
+
 namespace GlobalShortcuts {
 
 namespace {
@@ -48,6 +50,8 @@ RecorderField::RecorderField(const Name &name, OnChange onChange, QWidget *paren
                 if (changed == m_shortcutName)
                     refreshText();
             });
+    connect(&ModuleContext::current().notifier(), &Notifier::registrationRefusalDidChange, this,
+            &RecorderField::refreshText);
     watchWindow();
 }
 
@@ -83,7 +87,8 @@ QSize RecorderField::minimumSizeHint() const
 void RecorderField::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    if (!m_canBecomeKey && event->reason() == Qt::ActiveWindowFocusReason) {
+    const bool resuming = std::exchange(m_resumeOnActivation, false);
+    if (!resuming && !m_canBecomeKey && event->reason() == Qt::ActiveWindowFocusReason) {
         // The window handed focus back on its own activation: not a request to record.
         QTimer::singleShot(0, this, [this] {
             if (!isRecording())
@@ -97,6 +102,7 @@ void RecorderField::focusInEvent(QFocusEvent *event)
 void RecorderField::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
+    m_resumeOnActivation = false;
     if (!m_inAlert)
         endRecording();
 }
@@ -104,6 +110,7 @@ void RecorderField::focusOutEvent(QFocusEvent *event)
 void RecorderField::hideEvent(QHideEvent *event)
 {
     QLineEdit::hideEvent(event);
+    m_resumeOnActivation = false;
     if (!m_inAlert)
         endRecording();
 }
@@ -148,7 +155,8 @@ bool RecorderField::eventFilter(QObject *watched, QEvent *event)
         switch (event->type()) {
         case QEvent::Show:
         case QEvent::WindowActivate:
-            deferKeyViewEligibility();
+            if (!m_resumeOnActivation)
+                deferKeyViewEligibility();
             break;
         case QEvent::WindowDeactivate:
             if (!m_inAlert) {
@@ -227,6 +235,7 @@ void RecorderField::setRecorderActive(bool active)
 
 void RecorderField::blur()
 {
+    m_resumeOnActivation = false;
     clearFocus();
     if (isRecording())
         endRecording();
@@ -235,7 +244,11 @@ void RecorderField::blur()
 void RecorderField::refreshText()
 {
     const auto shortcut = getShortcut(m_shortcutName);
-    setText(shortcut ? shortcut->description() : QString());
+    QString shown = shortcut ? shortcut->description() : QString();
+    // Stored all the same ("Use Anyway"), but pressing it does nothing: say so where it was set.
+    if (shortcut && isRefusedByDesktop(m_shortcutName))
+        shown = localized("shortcut_not_active").arg(shown);
+    setText(shown);
     updateClearButton();
     updateGeometry();
 }
@@ -276,12 +289,27 @@ int RecorderField::presentAlert(const RecorderAlert &alert)
     if (!self)
         return answer;
     m_inAlert = false;
-    setFocus(Qt::OtherFocusReason);
-    if (hasFocus())
-        startRecording();
-    else
-        endRecording();
+    resumeAfterAlert();
     return answer;
+}
+
+void RecorderField::resumeAfterAlert()
+{
+    if (window()->isActiveWindow()) {
+        setFocus(Qt::OtherFocusReason);
+        if (hasFocus())
+            startRecording();
+        else
+            endRecording();
+        return;
+    }
+    // Under a window manager the alert's window gives the activation back only after it has
+    // gone, later than this. Until then the hot keys work again; the field becomes the window's
+    // focus, which the activation hands it and so resumes the recording.
+    endRecording();
+    m_resumeOnActivation = true;
+    setFocus(Qt::OtherFocusReason);
+    window()->activateWindow();
 }
 
 } // namespace GlobalShortcuts

@@ -73,6 +73,7 @@ private:
     // Shows a refusal (or a question) with recording suspended but hot keys still paused, then
     // resumes recording; answers the button index.
     int presentAlert(const RecorderAlert &alert);
+    void resumeAfterAlert();
     void setRecorderActive(bool active);
 
     // The monitor callback and its validation steps (RecorderFieldEvents.cpp).
@@ -87,6 +88,9 @@ private:
     OnChange m_onChange;
     bool m_canBecomeKey = false;
     bool m_inAlert = false;
+    // The alert has gone but its window is not active again yet: the focus its activation
+    // brings back is the recording's resumption, not the window's first focus.
+    bool m_resumeOnActivation = false;
     std::unique_ptr<LocalEventMonitor> m_eventMonitor;
     QAction *m_clearAction = nullptr;
     QPointer<QWidget> m_watchedWindow;

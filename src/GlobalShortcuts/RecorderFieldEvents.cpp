@@ -7,6 +7,7 @@
 #include "GlobalShortcuts/KeyToCharacter.h"
 #include "GlobalShortcuts/Localization.h"
 #include "GlobalShortcuts/MenuItemSearch.h"
+#include "GlobalShortcuts/ModuleContext.h"
 #include "GlobalShortcuts/RecorderAlert.h"
 #include "GlobalShortcuts/SpecialKey.h"
 #include "GlobalShortcuts/Storage.h"
@@ -105,13 +106,14 @@ bool RecorderField::isOutside(const Event &mouseEvent) const
 
 bool RecorderField::conflictsWithMenuItem(const Shortcut &shortcut)
 {
-    const QAction *item = MenuItemSearch::menuItemWithMatchingShortcut(
-        MenuItemSearch::applicationMenuItems(), shortcut);
-    if (!item)
+    QString message;
+    if (const auto command = MenuItemSearch::applicationCommandWithMatchingShortcut(shortcut))
+        message = localized("keyboard_shortcut_used_by_menu_item").arg(*command);
+    else if (const auto usedBy = ModuleContext::current().reservation(shortcut))
+        message = localized("keyboard_shortcut_used_by_program").arg(*usedBy);
+    else
         return false;
-    presentAlert({localized("keyboard_shortcut_used_by_menu_item").arg(MenuItemSearch::title(item)),
-                  QString(),
-                  {localized("ok")}});
+    presentAlert({message, QString(), {localized("ok")}});
     return true;
 }
 

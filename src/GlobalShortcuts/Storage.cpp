@@ -104,6 +104,12 @@ bool hasStoredValue(const Name &name)
     return store().contains(storageKey(name));
 }
 
+bool isRefusedByDesktop(const Name &name)
+{
+    const auto shortcut = getShortcut(name);
+    return shortcut && ModuleContext::current().isRegistrationRefused(*shortcut);
+}
+
 void postShortcutChange(const Name &name)
 {
     emit ModuleContext::current().notifier().shortcutByNameDidChange(name);

@@ -45,6 +45,9 @@ void resetAll();
 QSet<Name> storedNames();
 // Whether the store holds any value under the name's key.
 bool hasStoredValue(const Name &name);
+// Whether the name's stored shortcut is stored but triggers nothing, because the desktop
+// refused its hot key (ModuleContext::isRegistrationRefused).
+bool isRefusedByDesktop(const Name &name);
 // Emits the change signal of the module's notifier for the name.
 void postShortcutChange(const Name &name);
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParlovoxApp.h"
 
+#include "GlobalShortcuts/ModuleContext.h"
+#include "GlobalShortcuts/Shortcut.h"
+
 #include "engine/AppState.h"
 #include "engine/EngineLogging.h"
 #include "engine/UpdaterManager.h"
@@ -22,6 +25,7 @@ ParlovoxApp::ParlovoxApp(platform::Services &services, QObject *parent)
 {
     installWindowFactories();
     startCrashReporting();
+    reservePasteShortcut();
 
     // A zero timer fires once the event loop has started: the moment launching is finished.
     QTimer::singleShot(0, this, [this] {
@@ -63,6 +67,18 @@ void ParlovoxApp::installWindowFactories()
     };
     factories.onboardingWindow = &ui::createOnboardingWindow;
     m_appState->setWindowFactories(std::move(factories));
+}
+
+void ParlovoxApp::reservePasteShortcut()
+{
+    GlobalShortcuts::ModuleContext *shortcuts = GlobalShortcuts::ModuleContext::installed();
+    if (!shortcuts)
+        return;
+    // The paste chord is posted with the command flag, which this desktop's key poster presses
+    // as Control: as a trigger, Control+V would be caught by our own grab and never paste.
+    constexpr qint64 keyV = 9;
+    constexpr qint64 control = 0x1000;
+    shortcuts->reserveShortcut(GlobalShortcuts::Shortcut(keyV, control), tr("Parlovox to paste"));
 }
 
 void ParlovoxApp::startCrashReporting()

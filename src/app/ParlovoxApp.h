@@ -47,6 +47,8 @@ private:
     // Tells AppState how to make the floating indicator and the onboarding window.
     void installWindowFactories();
     void startCrashReporting();
+    // Keeps the recorder from taking the keystroke the program posts to paste.
+    static void reservePasteShortcut();
 
     platform::Services &m_services;
     std::unique_ptr<AppState> m_appState;

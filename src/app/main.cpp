@@ -41,13 +41,7 @@ int main(int argc, char *argv[])
     GlobalShortcuts::ModuleContext shortcuts(*services);
     GlobalShortcuts::HotKeyHandlers hotKeyHandlers(shortcuts, *services->hotKeys);
     // The recorder's alerts go through the windows' dialog seam like every other alert.
-    shortcuts.setAlertPresenter([](QWidget *parent, const GlobalShortcuts::RecorderAlert &alert) {
-        QString text = alert.messageText;
-        if (!alert.informativeText.isEmpty())
-            text += QStringLiteral("\n\n") + alert.informativeText;
-        return ui::DialogPresenter::present(
-            parent, {QStringLiteral("Parlovox"), text, alert.buttons, QMessageBox::NoIcon});
-    });
+    shortcuts.setAlertPresenter(&ui::DialogPresenter::presentRecorderAlert);
     ParlovoxApp parlovox(*services);
     parlovox.showScenes();
     platform::linux_impl::TerminationSignalQuitter quitOnSignal;

@@ -15,6 +15,7 @@
 #include "engine/TranscriptionService.h"
 #include "engine/VocabularyPreset.h"
 #include "platform/Bundle.h"
+#include "platform/EventMonitors.h"
 #include "platform/LoginItem.h"
 #include "platform/Permissions.h"
 #include "platform/Scheduler.h"
@@ -101,6 +102,7 @@ AppState::AppState(platform::Services &services, HttpClient *http, QObject *pare
     m_accessibilityGranted = services.permissions->isProcessTrusted();
     m_micPermissionGranted = services.permissions->microphoneAuthorized();
     checkFnKeyConflict();
+    followFnKeyAvailability();
     createRetryQueue();
 }
 
@@ -254,6 +256,16 @@ void AppState::saveSettings()
     defaults.setBool(kUseFnKey, m_useFnKey);
     defaults.setNumber(kMinimumRecordingDuration, m_minimumRecordingDuration);
     defaults.setNumber(kMaxRecordingDuration, m_maxRecordingDuration);
+}
+
+void AppState::followFnKeyAvailability()
+{
+    platform::EventMonitors *monitors = m_services.eventMonitors.get();
+    if (!monitors)
+        return; // nothing watches the keys, so Fn cannot work
+    m_fnKeyAvailable = monitors->canSeeFnKey();
+    connect(monitors, &platform::EventMonitors::canSeeFnKeyChanged, this,
+            [this, monitors] { setFnKeyAvailable(monitors->canSeeFnKey()); });
 }
 
 void AppState::checkFnKeyConflict()

@@ -104,6 +104,10 @@ public:
     void setMicPermissionGranted(bool granted);
     bool fnKeyConflict() const { return m_fnKeyConflict; }
     void setFnKeyConflict(bool conflict);
+    // Whether the Fn key can work here at all: some input device this user may read reports
+    // it. Followed for as long as AppState lives.
+    bool fnKeyAvailable() const { return m_fnKeyAvailable; }
+    void setFnKeyAvailable(bool available);
     bool showDiscardedFlash() const { return m_showDiscardedFlash; }
     void setShowDiscardedFlash(bool show);
     bool onboardingComplete() const { return m_onboardingComplete; }
@@ -154,6 +158,7 @@ public:
     // Writes the eight user settings.
     void saveSettings();
     void checkFnKeyConflict();
+    void followFnKeyAvailability();
 
     // --- dictation cycle ---
     void startRecording();
@@ -199,6 +204,7 @@ Q_SIGNALS:
     void accessibilityGrantedChanged();
     void micPermissionGrantedChanged();
     void fnKeyConflictChanged();
+    void fnKeyAvailableChanged();
     void showDiscardedFlashChanged();
     void onboardingCompleteChanged();
     void recordingStartTimeChanged();
@@ -247,6 +253,7 @@ private:
     bool m_accessibilityGranted = false;
     bool m_micPermissionGranted = false;
     bool m_fnKeyConflict = false;
+    bool m_fnKeyAvailable = false;
     bool m_showDiscardedFlash = false;
     bool m_onboardingComplete = false;
     std::optional<QDateTime> m_recordingStartTime;

@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ParlovoxApp.h"
+#include "GlobalShortcuts/HotKeyHandlers.h"
 #include "GlobalShortcuts/ModuleContext.h"
+#include "GlobalShortcuts/Recorder.h"
+#include "GlobalShortcuts/Storage.h"
 #include "engine/AppStateFixture.h"
+#include "engine/HotkeyManager.h"
 #include "engine/UpdaterManager.h"
 #include "platform/linux/SentryCrashReporter.h"
 #include "support/FakeEventMonitors.h"
+#include "support/FakeHotKeyService.h"
 #include "support/FakeUpdater.h"
 #include "support/FakeWorkspace.h"
+#include "support/FixedLayoutKeyboard.h"
 #include "ui/ApplicationScenes.h"
 #include "ui/menubar/MenuBarExtra.h"
 #include "ui/settings/InputTab.h"
@@ -15,9 +21,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <QRegularExpression>
 
@@ -176,6 +184,66 @@ TEST_F(ParlovoxAppTest, TheScenesStartTheUpdateCheckAndKeepOneSettingsWindow)
     scenes.openSettings();
     EXPECT_EQ(scenes.settingsWindow(), settings);
     EXPECT_TRUE(settings->isVisible());
+    parlovox.reset();
+}
+
+// The recorder refuses what the program itself answers to or presses: Control+Q, Quit in the
+// tray window, and Control+V, which it posts to paste (a hot key of ours would swallow it).
+TEST_F(ParlovoxAppTest, TheRecorderRefusesTheTrayWindowsQuitAndThePasteKeystroke)
+{
+    constexpr quint16 keyQ = 12, keyV = 9;
+    constexpr quint32 scanOffset = 1000; // scan codes the test keyboard maps back to key codes
+    install<testsupport::FakeWorkspace>(services.workspace);
+    auto *hotKeys = install<testsupport::FakeHotKeyService>(services.hotKeys);
+    services.keyboard = std::make_unique<testsupport::FixedLayoutKeyboard>(
+        testsupport::FixedLayoutKeyboard::usAnsi());
+    static_cast<testsupport::FakeEventMonitors *>(services.eventMonitors.get())
+        ->watchApplicationWindows([](quint32 scanCode) -> std::optional<quint16> {
+            if (scanCode < scanOffset || scanCode >= scanOffset + 128)
+                return std::nullopt;
+            return static_cast<quint16>(scanCode - scanOffset);
+        });
+    GlobalShortcuts::ModuleContext shortcuts(services);
+    GlobalShortcuts::HotKeyHandlers handlers(shortcuts, *hotKeys);
+    QStringList alerts;
+    shortcuts.setAlertPresenter([&alerts](QWidget *, const GlobalShortcuts::RecorderAlert &alert) {
+        alerts << alert.messageText;
+        return 0;
+    });
+    defaults->setBool(QStringLiteral("onboardingComplete"), true);
+    defaults->setBool(QStringLiteral("useFnKey"), false);
+    parlovox = std::make_unique<ParlovoxApp>(services);
+    parlovox->showScenes();
+    parlovox->scenes()->openSettings();
+    ui::SettingsView *settings = parlovox->scenes()->settingsWindow();
+    ASSERT_NE(settings, nullptr);
+    settings->tabs().setCurrentIndex(1);
+    settings->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(settings));
+    QCoreApplication::processEvents(); // the field may take focus from the next turn on
+    GlobalShortcuts::RecorderField *field =
+        qobject_cast<ui::InputTab *>(settings->tabs().widget(1))->recorder()->field();
+    field->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(field->isRecording());
+    const auto press = [settings](quint16 key, Qt::Key qtKey, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, scanOffset + key, 0, 0);
+        QApplication::sendEvent(settings->windowHandle(), &event);
+    };
+
+    press(keyQ, Qt::Key_Q, Qt::ControlModifier);
+    press(keyV, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(alerts, (QStringList{QStringLiteral("This keyboard shortcut cannot be used as it's "
+                                                  "already used by the “Quit Parlovox” menu item."),
+                                   QStringLiteral("This keyboard shortcut cannot be used as it's "
+                                                  "already used by Parlovox to paste.")}));
+    EXPECT_FALSE(GlobalShortcuts::getShortcut(HotkeyManager::shortcutName()));
+    EXPECT_TRUE(field->isRecording());
+
+    // With Option added, neither is ours.
+    press(keyV, Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(alerts.size(), 2);
+    EXPECT_EQ(GlobalShortcuts::getShortcut(HotkeyManager::shortcutName()),
+              GlobalShortcuts::Shortcut(keyV, 0x1000 | 0x800));
     parlovox.reset();
 }
 

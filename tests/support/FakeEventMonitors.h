@@ -22,6 +22,12 @@ public:
     std::unique_ptr<platform::EventMonitor> addLocalMonitor(platform::EventMask mask,
                                                             LocalHandler handler) override;
     bool isMenuTracking() const override { return m_menuTracking; }
+    bool canSeeFnKey() const override { return m_canSeeFnKey; }
+    void setCanSeeFnKey(bool canSee)
+    {
+        m_canSeeFnKey = canSee;
+        emit canSeeFnKeyChanged();
+    }
 
     // Without global monitoring (no display, no input devices) addGlobalMonitor gives nothing.
     void setGlobalMonitoringAvailable(bool available) { m_globalAvailable = available; }
@@ -67,6 +73,7 @@ private:
     int m_added = 0;
     bool m_globalAvailable = true;
     bool m_menuTracking = false;
+    bool m_canSeeFnKey = true;
     ScanCodeMap m_keyCodeForScanCode;
 };
 

@@ -93,6 +93,23 @@ void FnKeyWatcher::openDevice(const QString &path)
     connect(device->notifier.get(), &QSocketNotifier::activated, this,
             [this, path] { readDevice(path); });
     m_devices.emplace(path, std::move(device));
+    if (m_devices.size() == 1)
+        emit hasFnDeviceChanged();
+}
+
+bool FnKeyWatcher::anyDeviceReportsFnKey(const InputDeviceSource &source)
+{
+    for (const QString &path : source.devices()) {
+        const QByteArray name = QFile::encodeName(path);
+        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        const bool reports = source.reportsFnKey(fd);
+        ::close(fd);
+        if (reports)
+            return true;
+    }
+    return false;
 }
 
 void FnKeyWatcher::readDevice(const QString &path)
@@ -140,6 +157,8 @@ void FnKeyWatcher::readDevice(const QString &path)
             return;
         emit fnChanged(pressed);
     }
+    if (self && gone && m_devices.empty())
+        emit hasFnDeviceChanged();
 }
 
 void FnKeyWatcher::removeDevice(const QString &path)
@@ -159,6 +178,8 @@ void FnKeyWatcher::removeDevice(const QString &path)
     m_devices.erase(left);
     if (wasDown)
         emit fnChanged(false);
+    if (self && m_devices.empty())
+        emit hasFnDeviceChanged();
 }
 
 } // namespace platform::linux_impl

@@ -29,11 +29,16 @@ public:
     bool start();
     QString error() const;
     bool hasFnDevice() const { return !m_devices.empty(); }
+    // One look at the devices `source` lists now, without watching: whether one of them that
+    // this user may read reports the key.
+    static bool anyDeviceReportsFnKey(const InputDeviceSource &source);
 
 signals:
     // Fn went down (true) or up (false); auto-repeat is left out. A device that goes away while
     // its Fn key is down counts as a release.
     void fnChanged(bool pressed);
+    // hasFnDevice() changed.
+    void hasFnDeviceChanged();
 
 private:
     struct Device;

@@ -85,9 +85,20 @@ void LinuxEventMonitors::removeMonitor(bool global, std::uint64_t id)
     if (global && m_globalMonitors.empty()) {
         // Nobody listens: give the X connection, the thread and the devices back.
         m_rawKeys.reset();
+        const bool hadFnKey = m_fnKey != nullptr;
         m_fnKey.reset();
         m_heldModifiers.clear();
+        if (hadFnKey)
+            emit canSeeFnKeyChanged();
     }
+}
+
+bool LinuxEventMonitors::canSeeFnKey() const
+{
+    if (m_fnKey)
+        return m_fnKey->hasFnDevice();
+    const std::unique_ptr<InputDeviceSource> source = m_deviceSources();
+    return source && FnKeyWatcher::anyDeviceReportsFnKey(*source);
 }
 
 bool LinuxEventMonitors::startGlobalSources()
@@ -105,11 +116,14 @@ bool LinuxEventMonitors::startGlobalSources()
     auto fnKey = std::make_unique<FnKeyWatcher>(m_deviceSources());
     if (fnKey->start()) {
         connect(fnKey.get(), &FnKeyWatcher::fnChanged, this, &LinuxEventMonitors::onFnKey);
+        connect(fnKey.get(), &FnKeyWatcher::hasFnDeviceChanged, this,
+                &LinuxEventMonitors::canSeeFnKeyChanged);
         if (!fnKey->hasFnDevice())
             qCInfo(lcEventMonitors,
                    "[EventMonitors] The Fn key is seen once a keyboard that has it connects: %s",
                    qPrintable(fnKey->error()));
         m_fnKey = std::move(fnKey);
+        emit canSeeFnKeyChanged();
     } else {
         qCCritical(lcEventMonitors, "[EventMonitors] The Fn key is not seen: %s",
                    qPrintable(fnKey->error()));

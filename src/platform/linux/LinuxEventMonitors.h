@@ -36,6 +36,8 @@ public:
     std::unique_ptr<EventMonitor> addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
     std::unique_ptr<EventMonitor> addLocalMonitor(EventMask mask, LocalHandler handler) override;
     bool isMenuTracking() const override { return !m_openMenus.isEmpty(); }
+    // From the watched devices while global monitoring runs, else from one look at them.
+    bool canSeeFnKey() const override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

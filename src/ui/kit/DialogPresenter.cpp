@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/kit/DialogPresenter.h"
 
+#include "GlobalShortcuts/RecorderAlert.h"
+
 #include <QPushButton>
 
 namespace ui {
@@ -30,6 +32,15 @@ int DialogPresenter::present(QWidget *parent, const Alert &alert)
     }
     box.exec();
     return static_cast<int>(buttons.indexOf(box.clickedButton()));
+}
+
+int DialogPresenter::presentRecorderAlert(QWidget *parent,
+                                          const GlobalShortcuts::RecorderAlert &alert)
+{
+    QString text = alert.messageText;
+    if (!alert.informativeText.isEmpty())
+        text += QStringLiteral("\n\n") + alert.informativeText;
+    return present(parent, {QStringLiteral("Parlovox"), text, alert.buttons, QMessageBox::NoIcon});
 }
 
 void DialogPresenter::setAnswerer(Answerer newAnswerer)

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/menubar/MenuBarStateRow.h"
 
+#include "GlobalShortcuts/ModuleContext.h"
+#include "GlobalShortcuts/Storage.h"
 #include "engine/AppState.h"
+#include "engine/HotkeyManager.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/FadeAnimation.h"
 #include "ui/kit/IconLabel.h"
@@ -18,6 +21,9 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
     : QWidget(parent), m_appState(appState),
       m_idle(new IconLabel(QStringLiteral("waveform"), tr("Hold shortcut to talk"),
                            TextStyle::Callout, this)),
+      m_shortcutInactive(new IconLabel(QStringLiteral("exclamationmark.triangle.fill"),
+                                       tr("Shortcut not active — another program holds it"),
+                                       TextStyle::Callout, this)),
       m_recording(new IconLabel(QStringLiteral("waveform.circle.fill"), tr("Recording…"),
                                 TextStyle::Callout, this)),
       m_processing(new QWidget(this)),
@@ -32,6 +38,10 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
     m_idle->setObjectName(QStringLiteral("idleLabel"));
     m_idle->setColor(Emphasis::Secondary);
     layout->addWidget(m_idle);
+
+    m_shortcutInactive->setObjectName(QStringLiteral("shortcutInactiveLabel"));
+    m_shortcutInactive->setSymbolColor(Theme::color(NamedColor::Orange));
+    layout->addWidget(m_shortcutInactive);
 
     m_recording->setObjectName(QStringLiteral("recordingLabel"));
     m_recording->setColor(Theme::color(NamedColor::Red));
@@ -59,13 +69,24 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
         refresh();
         FadeAnimation::fadeIn(this, animationSeconds);
     });
+    connect(&m_appState, &AppState::useFnKeyChanged, this, &MenuBarStateRow::refresh);
+    if (auto *shortcuts = GlobalShortcuts::ModuleContext::installed()) {
+        connect(&shortcuts->notifier(), &GlobalShortcuts::Notifier::registrationRefusalDidChange,
+                this, &MenuBarStateRow::refresh);
+        connect(&shortcuts->notifier(), &GlobalShortcuts::Notifier::shortcutByNameDidChange, this,
+                &MenuBarStateRow::refresh);
+    }
     refresh();
 }
 
 void MenuBarStateRow::refresh()
 {
     const RecordingState state = m_appState.state();
-    m_idle->setVisible(state.isIdle());
+    const bool shortcutInactive =
+        !m_appState.useFnKey() && GlobalShortcuts::ModuleContext::installed() &&
+        GlobalShortcuts::isRefusedByDesktop(HotkeyManager::shortcutName());
+    m_idle->setVisible(state.isIdle() && !shortcutInactive);
+    m_shortcutInactive->setVisible(state.isIdle() && shortcutInactive);
     m_recording->setVisible(state.isRecording());
     m_processing->setVisible(state.isProcessing());
     m_error->setVisible(state.isError());

@@ -9,8 +9,9 @@ namespace ui {
 
 class IconLabel;
 
-// What dictation is doing now: waiting for the shortcut, recording, transcribing, or the last
-// error. A change of state fades the new row in.
+// What dictation is doing now: waiting for the shortcut (or unable to, when the desktop refused
+// the recorded one), recording, transcribing, or the last error. A change of state fades the new
+// row in.
 class MenuBarStateRow final : public QWidget
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ private:
 
     AppState &m_appState;
     IconLabel *m_idle;
+    IconLabel *m_shortcutInactive;
     IconLabel *m_recording;
     QWidget *m_processing;
     IconLabel *m_error;

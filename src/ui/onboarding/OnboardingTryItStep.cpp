@@ -63,7 +63,7 @@ OnboardingTryItStep::OnboardingTryItStep(AppState &appState, QWidget *parent)
             m_appState->completeOnboarding();
     });
     connect(&appState, &AppState::useFnKeyChanged, this, &OnboardingTryItStep::refresh);
-    connect(&appState, &AppState::fnKeyConflictChanged, this, &OnboardingTryItStep::refresh);
+    connect(&appState, &AppState::fnKeyAvailableChanged, this, &OnboardingTryItStep::refresh);
     refresh();
 }
 
@@ -74,7 +74,8 @@ void OnboardingTryItStep::refresh()
     const bool useFnKey = m_appState->useFnKey();
     m_subtitle->setText(OnboardingStyle::withBold(
         useFnKey ? tr("Hold **Fn** and say “hello”") : tr("Hold your shortcut and say “hello”")));
-    m_fnConflict->setVisible(useFnKey && m_appState->fnKeyConflict());
+    // Exactly when holding Fn cannot start anything here.
+    m_fnConflict->setVisible(useFnKey && !m_appState->fnKeyAvailable());
     m_recorder->setVisible(!useFnKey);
     m_recorderHint->setVisible(!useFnKey);
 }

@@ -82,6 +82,7 @@ InputTab::InputTab(AppState &appState, QWidget *parent) : QWidget(parent), m_app
     connect(m_minimumSlider, &QSlider::valueChanged, this, &InputTab::minimumMoved);
     connect(m_maximumSlider, &QSlider::valueChanged, this, &InputTab::maximumMoved);
     connect(&appState, &AppState::useFnKeyChanged, this, &InputTab::refresh);
+    connect(&appState, &AppState::fnKeyAvailableChanged, this, &InputTab::refresh);
     connect(&appState, &AppState::minimumRecordingDurationChanged, this, &InputTab::refresh);
     connect(&appState, &AppState::maxRecordingDurationChanged, this, &InputTab::refresh);
     refresh();
@@ -109,7 +110,9 @@ void InputTab::refresh()
     if (!m_appState)
         return;
     const bool useFnKey = m_appState->useFnKey();
-    m_fnHint->setVisible(useFnKey);
+    // Only where Fn cannot work: elsewhere the hint would send the user after a fault there is
+    // not.
+    m_fnHint->setVisible(useFnKey && !m_appState->fnKeyAvailable());
     m_recorder->setVisible(!useFnKey);
     m_recorderHint->setVisible(!useFnKey);
 
