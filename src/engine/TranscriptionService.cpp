@@ -75,11 +75,13 @@ bool mayFollow(const QUrl &from, const QUrl &to)
 
 TransportError redirectedTo(const QString &address)
 {
+    // The text goes into the log, the queue and crash reports as well as the window: the address
+    // without its user, password and query says all the user needs to mend the URL.
     return TransportError(
         TransportError::Kind::redirected,
         QStringLiteral("Server redirected the upload to %1; change the server "
                        "URL")
-            .arg(ServerEndpoint::redacted(address, ServerEndpoint::Redaction::forDisplay)));
+            .arg(ServerEndpoint::redacted(address, ServerEndpoint::Redaction::forReport)));
 }
 
 // The outcome of a transfer that did not bring a whole reply, as the error it is.
