@@ -2,6 +2,7 @@
 #include "ui/kit/ShortcutModePicker.h"
 
 #include "engine/AppState.h"
+#include "ui/kit/Theme.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -25,11 +26,21 @@ ShortcutModePicker::ShortcutModePicker(AppState &appState, const QString &label,
     segmentRow->setContentsMargins(0, 0, 0, 0);
     // Touching segments read as one control; the chosen one in the selection colour.
     segmentRow->setSpacing(0);
-    segmentBox->setStyleSheet(
-        QStringLiteral("QPushButton { border: 1px solid palette(mid); background: palette(button);"
-                       " padding: 3px 8px; }"
-                       "QPushButton:checked { background: palette(highlight);"
-                       " color: palette(highlighted-text); border-color: palette(highlight); }"));
+    // A style sheet takes the palette's colours once: they are written out, and the sheet is
+    // written again when the palette changes.
+    Theme::follow(this, QStringLiteral("ui.ShortcutModePicker.segments"), [this, segmentBox] {
+        const QPalette colors = palette();
+        const QString sheet =
+            QStringLiteral("QPushButton { border: 1px solid %1; background: %2;"
+                           " padding: 3px 8px; }"
+                           "QPushButton:checked { background: %3;"
+                           " color: %4; border-color: %3; }")
+                .arg(colors.color(QPalette::Mid).name(), colors.color(QPalette::Button).name(),
+                     colors.color(QPalette::Highlight).name(),
+                     colors.color(QPalette::HighlightedText).name());
+        if (segmentBox->styleSheet() != sheet)
+            segmentBox->setStyleSheet(sheet);
+    });
     for (std::size_t i = 0; i < shortcutModeOptions.size(); ++i) {
         const ShortcutModeOption &option = shortcutModeOptions[i];
         auto *segment = new QPushButton(

@@ -36,7 +36,7 @@ public:
     // The same style with tabular figures, so changing numbers do not shift sideways.
     static QFont monospacedDigitFont(TextStyle style);
     static QColor color(NamedColor color);
-    // 1, 0.5, 0.26 or 0.1.
+    // How opaque text of that emphasis is: 1, 0.5, 0.26 or 0.1.
     static double opacity(Emphasis emphasis);
     // The palette's window text at the emphasis' opacity.
     static QColor foreground(const QPalette &palette, Emphasis emphasis);

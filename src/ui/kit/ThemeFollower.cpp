@@ -11,6 +11,10 @@ ThemeFollower::ThemeFollower(QWidget *widget, const QString &name)
 {
     setObjectName(name);
     widget->installEventFilter(this);
+    // A widget with a style sheet keeps the palette the sheet gave it and is not told when the
+    // one around it changes; its parent is.
+    if (QWidget *parent = widget->parentWidget())
+        parent->installEventFilter(this);
 }
 
 void ThemeFollower::follow(QWidget *widget, const QString &name, Action action)
@@ -28,18 +32,36 @@ void ThemeFollower::follow(QWidget *widget, const QString &name, Action action)
 
 bool ThemeFollower::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_widget && !m_applying) {
+    if ((watched == m_widget || watched == m_widget->parentWidget()) && !m_applying) {
         switch (event->type()) {
+        case QEvent::ApplicationPaletteChange:
         case QEvent::PaletteChange:
         case QEvent::ThemeChange:
         case QEvent::StyleChange:
-            apply();
+            applySoon();
             break;
         default:
             break;
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ThemeFollower::applySoon()
+{
+    // The desktop's new palette reaches the widgets one by one, a child possibly before its
+    // parent; a widget with a style sheet may hear of it only in that first round. Once the
+    // round is over every palette is the new one.
+    if (m_pending)
+        return;
+    m_pending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_pending = false;
+            apply();
+        },
+        Qt::QueuedConnection);
 }
 
 void ThemeFollower::apply()

@@ -25,12 +25,14 @@ protected:
 
 private:
     ThemeFollower(QWidget *widget, const QString &name);
+    void applySoon();
     void apply();
 
     QWidget *m_widget;
     Action m_action;
     // What the action changes sends change events of its own; those are not followed again.
     bool m_applying = false;
+    bool m_pending = false;
 };
 
 } // namespace ui

@@ -3,9 +3,13 @@
 
 #include "ui/RenderOutput.h"
 
+#include "ui/kit/BorderlessButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/settings/InputTab.h"
+#include "ui/settings/PresetToggleButton.h"
 #include "ui/settings/SettingsView.h"
+#include "ui/settings/VocabularySection.h"
+#include "ui/settings/VocabularyTab.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -52,6 +56,11 @@ TEST_F(UiFixture, SettingsTextsFollowAPaletteSwitchWhileOpen)
     ui::SettingsView view(*app, *updaterManager, services,
                           [this](QWidget *parent) { return new ui::InputTab(*app, parent); });
     view.show();
+    // A preset's words open as tags.
+    ui::VocabularySection &vocabulary =
+        qobject_cast<ui::VocabularyTab *>(view.tabs().widget(2))->section();
+    vocabulary.presetButtons().at(1)->previewButton().click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !vocabulary.isPreviewMoving(); }));
     settleLayouts();
 
     useDarkPalette();

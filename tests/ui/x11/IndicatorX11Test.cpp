@@ -250,8 +250,8 @@ TEST_F(IndicatorX11Test, AroundTheCapsuleTheDesktopShowsWithOrWithoutACompositor
         for (const QPoint corner : {QPoint(2, 2), QPoint(161, 2), QPoint(2, 35), QPoint(161, 35)})
             EXPECT_LE(distance(shot.pixel(corner + QPoint(strip, 0)), desktopNow), 8)
                 << when << " at " << corner.x() << "," << corner.y();
-        // The capsule itself is drawn, dark.
-        EXPECT_GT(distance(shot.pixel(strip + 82, 19), desktopNow), 60) << when;
+        // The capsule itself is drawn, dark (above the bars, which may be anything).
+        EXPECT_GT(distance(shot.pixel(strip + 40, 10), desktopNow), 30) << when;
         QDir().mkpath(QStringLiteral(PARLOVOX_RENDERS_DIR));
         shot.save(QStringLiteral(PARLOVOX_RENDERS_DIR "/indicator-x11-") + QLatin1String(when) +
                   QStringLiteral(".png"));
