@@ -67,6 +67,7 @@ void AppState::startRecording()
     setRecordingStartTime(scheduler.now());
     m_soundManager->playStartSound();
     m_recorder->startRecording();
+    readClipboardAhead();
 
     // The timers hand their work to the event loop instead of acting inside the timer's own
     // callback: stopping the recording destroys the very timer that fired.
@@ -85,6 +86,17 @@ void AppState::startRecording()
             if (self)
                 self->stopRecording();
         });
+    });
+}
+
+void AppState::readClipboardAhead()
+{
+    // While the user speaks, not between the server's answer and the paste; after the start,
+    // which must not wait for another program.
+    QPointer<AppState> self(this);
+    m_services.scheduler->after(0, [self] {
+        if (self && self->m_state.isRecording() && self->m_autoPaste && self->m_onboardingComplete)
+            self->m_pasteManager->readPreviousTextAhead();
     });
 }
 
