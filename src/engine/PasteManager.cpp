@@ -82,7 +82,7 @@ std::optional<QString> PasteManager::previousText()
 {
     std::optional<ReadAhead> readAhead;
     std::swap(readAhead, m_readAhead);
-    if (readAhead)
+    if (readAhead && readAhead->changeCount == m_pasteboard.changeCount())
         return readAhead->text;
     return m_pasteboard.string();
 }

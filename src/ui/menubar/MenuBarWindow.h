@@ -16,8 +16,9 @@ class MenuBarView;
 // (under it for a panel at the top of the screen, above it for one at the bottom, always on
 // screen) and closes on Escape, when it loses the focus (a click anywhere else), and when one of
 // its commands opens another window. It is no popup: a popup grabs the keyboard, and the
-// push-to-talk shortcut must keep working while the window is open. When a dictation ends while
-// it has the focus it closes too, so the transcript is pasted into the program the user was in.
+// push-to-talk shortcut must keep working while the window is open. When a dictation to be
+// pasted ends while it has the focus it closes too, so the transcript lands in the program the
+// user was in.
 // One instance lives as long as the program; closing only hides it.
 class MenuBarWindow final : public QWidget
 {
