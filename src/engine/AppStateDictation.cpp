@@ -172,15 +172,17 @@ QCoro::Task<> AppState::transcribeRecording(QString filePath, QDateTime startedA
 void AppState::finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs)
 {
     addToHistory(text);
+    // The paste goes first: the sound and the log line take a few milliseconds that the text in
+    // the front application would otherwise wait for.
+    const bool pastes = m_autoPaste && !text.isEmpty() && m_onboardingComplete;
+    const bool pasted = pastes && m_pasteManager->pasteText(text);
     m_soundManager->playStopSound();
     m_logger->logSuccess(text, durationMs);
-    if (m_autoPaste && !text.isEmpty() && m_onboardingComplete) {
-        if (!m_pasteManager->pasteText(text)) {
-            // The transcript stays on the clipboard, in the history and in the log.
-            setState(RecordingState::error(kPasteFailed));
-            deleteRecording(filePath);
-            return;
-        }
+    if (pastes && !pasted) {
+        // The transcript stays on the clipboard, in the history and in the log.
+        setState(RecordingState::error(kPasteFailed));
+        deleteRecording(filePath);
+        return;
     }
     setState(RecordingState::idle());
     deleteRecording(filePath);
