@@ -236,7 +236,7 @@ void X11HotKeyService::onRawKey(quint32 xKeyCode, bool pressed)
         released.push_back(it->second);
     m_orphanedPresses.erase(keycode);
     if (!released.empty())
-        qCInfo(lcHotKeys, "[HotKeys] Key code %u released while the keyboard was held elsewhere",
+        qCInfo(lcHotKeys, "[HotKeys] Key code %u released, as the raw key events tell",
                unsigned(keycode));
     for (const HotKeyId &id : released)
         deliverRelease(id);
