@@ -224,6 +224,7 @@ private:
     // Creates the onboarding window (or the permissions-only one) through its factory and shows it.
     void openOnboardingWindow(bool permissionsOnly);
     void applyLaunchAtLogin(bool enabled, bool mayRevert);
+    void readClipboardAhead();
     QCoro::Task<> transcribeRecording(QString filePath, QDateTime startedAt);
     void finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs);
     void finishWithFailure(const QString &filePath, const std::exception_ptr &error,

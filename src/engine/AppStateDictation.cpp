@@ -69,6 +69,7 @@ void AppState::startRecording()
     setRecordingStartTime(scheduler.now());
     m_soundManager->playStartSound();
     m_recorder->startRecording();
+    readClipboardAhead();
 
     // The timers hand their work to the event loop instead of acting inside the timer's own
     // callback: stopping the recording destroys the very timer that fired.
@@ -87,6 +88,17 @@ void AppState::startRecording()
             if (self)
                 self->stopRecording();
         });
+    });
+}
+
+void AppState::readClipboardAhead()
+{
+    // While the user speaks, not between the server's answer and the paste; after the start,
+    // which must not wait for another program.
+    QPointer<AppState> self(this);
+    m_services.scheduler->after(0, [self] {
+        if (self && self->m_state.isRecording() && self->m_autoPaste && self->m_onboardingComplete)
+            self->m_pasteManager->readPreviousTextAhead();
     });
 }
 
@@ -162,15 +174,17 @@ QCoro::Task<> AppState::transcribeRecording(QString filePath, QDateTime startedA
 void AppState::finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs)
 {
     addToHistory(text);
+    // The paste goes first: the sound and the log line take a few milliseconds that the text in
+    // the front application would otherwise wait for.
+    const bool pastes = m_autoPaste && !text.isEmpty() && m_onboardingComplete;
+    const bool pasted = pastes && m_pasteManager->pasteText(text);
     m_soundManager->playStopSound();
     m_logger->logSuccess(text, durationMs);
-    if (m_autoPaste && !text.isEmpty() && m_onboardingComplete) {
-        if (!m_pasteManager->pasteText(text)) {
-            // The transcript stays on the clipboard, in the history and in the log.
-            setState(RecordingState::error(kPasteFailed));
-            deleteRecording(filePath);
-            return;
-        }
+    if (pastes && !pasted) {
+        // The transcript stays on the clipboard, in the history and in the log.
+        setState(RecordingState::error(kPasteFailed));
+        deleteRecording(filePath);
+        return;
     }
     setState(RecordingState::idle());
     deleteRecording(filePath);

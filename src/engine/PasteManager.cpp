@@ -44,7 +44,7 @@ bool PasteManager::pasteText(const QString &text)
                .arg(boolText(m_permissions.isProcessTrusted()),
                     boolText(m_permissions.preflightPostEventAccess()));
 
-    const std::optional<QString> previous = m_pasteboard.string();
+    const std::optional<QString> previous = previousText();
     m_pasteboard.clearContents();
     m_pasteboard.setString(text);
 
@@ -71,6 +71,20 @@ bool PasteManager::pasteText(const QString &text)
         });
     }
     return true;
+}
+
+void PasteManager::readPreviousTextAhead()
+{
+    m_readAhead = ReadAhead{m_pasteboard.string(), m_pasteboard.changeCount()};
+}
+
+std::optional<QString> PasteManager::previousText()
+{
+    std::optional<ReadAhead> readAhead;
+    std::swap(readAhead, m_readAhead);
+    if (readAhead && readAhead->changeCount == m_pasteboard.changeCount())
+        return readAhead->text;
+    return m_pasteboard.string();
 }
 
 bool PasteManager::postPasteChord()

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace platform {
 class KeyEventPoster;
 class Pasteboard;
@@ -14,7 +16,9 @@ class ScriptRunner;
 // Delivers a finished transcript into the application in front: the text goes on the clipboard,
 // a synthetic paste chord follows (a scripted keystroke when the events cannot be made), and 2 s
 // later the user's previous clipboard text comes back if the clipboard still holds the transcript.
-// Keeps no state between calls; the platform services must outlive it and any pending restore.
+// The previous text may be read ahead of the paste: another program's clipboard answers only
+// through that program, which can take tens of milliseconds. The platform services must outlive
+// it and any pending restore.
 class PasteManager final
 {
 public:
@@ -28,8 +32,12 @@ public:
     // True when the chord or the fallback reported success; false when both failed, in which
     // case the transcript stays on the clipboard. Main thread only; never throws.
     bool pasteText(const QString &text);
+    // Reads the clipboard's text now, for the next paste to put back; that paste reads it again
+    // only if the clipboard changed meanwhile.
+    void readPreviousTextAhead();
 
 private:
+    std::optional<QString> previousText();
     bool postPasteChord();
     bool runFallbackScript();
 
@@ -38,4 +46,10 @@ private:
     platform::ScriptRunner &m_scriptRunner;
     const platform::Permissions &m_permissions;
     platform::Scheduler &m_scheduler;
+    struct ReadAhead
+    {
+        std::optional<QString> text;
+        qint64 changeCount = 0;
+    };
+    std::optional<ReadAhead> m_readAhead;
 };

@@ -21,6 +21,9 @@ public:
     // Makes `text` the clipboard's plain text and keeps offering it to other programs; true when
     // the clipboard took it.
     virtual bool setString(const QString &text) = 0;
+    // Grows whenever the clipboard's contents change, by us or by another program; a text read
+    // earlier is still the clipboard's while the count stands.
+    virtual qint64 changeCount() const = 0;
 };
 
 } // namespace platform

@@ -6,7 +6,11 @@
 // field. Onboarding is seeded as finished in the settings file.
 #include "DictationE2EFixture.h"
 
+#include <QElapsedTimer>
+
 namespace {
+
+using namespace e2e;
 
 class FirstDictationE2ETest : public e2e::DictationE2EFixture
 {
@@ -23,6 +27,60 @@ TEST_F(FirstDictationE2ETest, HoldingTheShortcutWhileSpeakingTypesTheTranscriptI
     ASSERT_TRUE(m_parlovox.waitForLine("[AppState] onboardingComplete: true", 20000))
         << qPrintable(m_parlovox.output());
     ASSERT_NO_FATAL_FAILURE(focusTextField());
+    ASSERT_NO_FATAL_FAILURE(dictateIntoTextField());
+}
+
+// The tray window open, the shortcut still does its work, and the transcript still lands in the
+// program the user was in. The trigger held while the window opens is K alone: the window
+// manager takes clicks made with Alt held.
+TEST_F(FirstDictationE2ETest, TheTrayWindowNeitherSwallowsTheShortcutNorOutlivesIt)
+{
+    ASSERT_NO_FATAL_FAILURE(makeSpeech());
+    ASSERT_NO_FATAL_FAILURE(seedSettings());
+    ASSERT_NO_FATAL_FAILURE(startTextField());
+    const QByteArray silence = "Nothing was said.";
+    m_server.setHandler("/inference", [&](const auto &) {
+        return HttpReply::json(200, R"({"text":")" + silence + R"("})");
+    });
+    ASSERT_TRUE(m_parlovox.start(QStringLiteral(PARLOVOX_PROGRAM), {}, freshEnvironment()));
+    ASSERT_TRUE(m_parlovox.waitForLine("[AppState] onboardingComplete: true", 20000))
+        << qPrintable(m_parlovox.output());
+    ASSERT_NO_FATAL_FAILURE(findTrayIcon());
+    ASSERT_NO_FATAL_FAILURE(focusTextField());
+
+    pressShortcut();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return !recordingLongerThan(kWavHeaderBytes + kRecordingBytesPerSecond).isEmpty(); },
+        10000))
+        << qPrintable(m_parlovox.output());
+    m_keyboard.key(altLeft, false);
+    m_keyboard.key(controlLeft, false);
+    ASSERT_NO_FATAL_FAILURE(openTrayWindow());
+    QElapsedTimer sinceRelease;
+    qint64 uploadedAfter = -1;
+    QObject::connect(&m_server, &testsupport::TestHttpServer::requestReceived, &m_server,
+                     [&](const testsupport::HttpRequest &request) {
+                         if (request.path == "/inference" && uploadedAfter < 0)
+                             uploadedAfter = sinceRelease.elapsed();
+                     });
+    sinceRelease.start();
+    m_keyboard.key(keyK, false);
+    m_shortcutHeld = false;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return uploadedAfter >= 0; }, 5000))
+        << "the recording outlived the shortcut\n"
+        << qPrintable(m_parlovox.output());
+    EXPECT_LT(uploadedAfter, 100);
+    ASSERT_TRUE(m_field.waitForLine("TEXT " + QUrl::toPercentEncoding(QString::fromUtf8(silence))))
+        << "the tray window kept the focus from the paste\n"
+        << qPrintable(m_field.output()) << "\nParlovox:\n"
+        << qPrintable(m_parlovox.output());
+
+    m_field.write("CLEAR");
+    ASSERT_TRUE(m_field.waitForLine("CLEARED"));
+    m_server.setHandler("/inference", [](const auto &) {
+        return HttpReply::json(200, R"({"text":")" + kTranscript + R"("})");
+    });
+    ASSERT_NO_FATAL_FAILURE(openTrayWindow());
     ASSERT_NO_FATAL_FAILURE(dictateIntoTextField());
 }
 

@@ -58,6 +58,33 @@ TEST_F(AppStateDictation, AFullDictationEndsPastedInTheHistoryWithTheFileDeleted
     EXPECT_TRUE(crashReporter->events().isEmpty());
 }
 
+// Another program's clipboard answers only through that program: the text to put back is read
+// while the user speaks, not between the server's answer and the paste; a copy made meanwhile
+// is still the one put back.
+TEST_F(AppStateDictation, TheClipboardToPutBackIsReadWhileRecordingAndACopyMeanwhileWins)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":"first"})"), "/inference");
+    server.enqueue(HttpReply::json(200, R"({"text":"second"})"), "/inference");
+    createDictating();
+    pasteboard->copyFromElsewhere(QStringLiteral("copied before"));
+    dictate(1.0);
+    EXPECT_EQ(pasteboard->reads, 1);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(pasteboard->reads, 1) << "the paste waited for the clipboard";
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    scheduler->advance(2.0);
+    EXPECT_EQ(pasteboard->string(), QStringLiteral("copied before"));
+
+    app->startRecording();
+    scheduler->advance(0.5);
+    pasteboard->copyFromElsewhere(QStringLiteral("copied meanwhile"));
+    scheduler->advance(0.5);
+    app->stopRecording();
+    ASSERT_TRUE(waitUntilSettled());
+    scheduler->advance(2.0);
+    EXPECT_EQ(pasteboard->string(), QStringLiteral("copied meanwhile"));
+}
+
 TEST_F(AppStateDictation, AnEmptyTranscriptOrAnUnfinishedOnboardingIsNotPasted)
 {
     server.enqueue(HttpReply::json(200, R"({"text":""})"), "/inference");

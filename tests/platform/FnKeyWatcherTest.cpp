@@ -49,12 +49,22 @@ public:
     QString error() const override { return QStringLiteral("udev is not available"); }
     // Only the FIFOs stand for keyboards with an Fn key.
     bool reportsFnKey(int fd) const override { return isFifo(fd); }
+    std::optional<bool> isFnKeyDown(int) const override { return m_fnDown; }
     void add(const QString &path) { emit deviceAdded(path); }
     void remove(const QString &path) { emit deviceRemoved(path); }
 
     QStringList m_present;
     bool m_canFollow = true;
+    std::optional<bool> m_fnDown;
 };
+
+input_event syncEvent(int code)
+{
+    input_event event{};
+    event.type = EV_SYN;
+    event.code = static_cast<__u16>(code);
+    return event;
+}
 
 class FnKeyWatcherTest : public ::testing::Test
 {
@@ -131,6 +141,24 @@ TEST_F(FnKeyWatcherTest, ReportsFnPressAndReleaseButNotRepeatsOrOtherKeys)
     write(bytes + split, sizeof events - split);
     ASSERT_TRUE(waitForChanges(3));
     EXPECT_EQ(m_changes, (QList<bool>{true, false, true}));
+}
+
+// Read too late, the kernel drops events and says so; the release may be among them, and the
+// key's state on the device then decides.
+TEST_F(FnKeyWatcherTest, AReleaseLostInDroppedEventsIsTakenFromTheKeyState)
+{
+    auto watcher = makeWatcher({m_fifo});
+    ASSERT_TRUE(watcher->start());
+    const input_event held[] = {keyEvent(KEY_FN, 1), syncEvent(SYN_REPORT)};
+    write(held, sizeof held);
+    ASSERT_TRUE(waitForChanges(1));
+
+    m_source->m_fnDown = false;
+    const input_event lost[] = {syncEvent(SYN_DROPPED), keyEvent(KEY_FN, 1), syncEvent(SYN_REPORT),
+                                keyEvent(KEY_A, 1), syncEvent(SYN_REPORT)};
+    write(lost, sizeof lost);
+    ASSERT_TRUE(waitForChanges(2));
+    EXPECT_EQ(m_changes, (QList<bool>{true, false}));
 }
 
 TEST_F(FnKeyWatcherTest, AKeyboardThatConnectsLaterOrComesBackIsFollowed)

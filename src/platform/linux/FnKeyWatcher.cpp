@@ -33,6 +33,8 @@ struct FnKeyWatcher::Device
     // Bytes of an event that arrived split across reads (a pipe may do that).
     QByteArray pending;
     bool fnDown = false;
+    // The kernel dropped events (we read too late); what follows up to the next report is partial.
+    bool dropped = false;
 };
 
 FnKeyWatcher::FnKeyWatcher(std::unique_ptr<InputDeviceSource> source, QObject *parent)
@@ -137,9 +139,22 @@ void FnKeyWatcher::readDevice(const QString &path)
     for (qsizetype i = 0; i < whole; ++i) {
         input_event event;
         std::memcpy(&event, device.pending.constData() + i * sizeof(input_event), sizeof event);
-        // Value 2 is auto-repeat of a held key.
-        if (event.type == EV_KEY && event.code == KEY_FN && (event.value == 0 || event.value == 1))
+        if (event.type == EV_SYN && event.code == SYN_DROPPED) {
+            device.dropped = true;
+        } else if (device.dropped) {
+            // The release may have been lost: the key's real state decides.
+            if (event.type == EV_SYN && event.code == SYN_REPORT) {
+                device.dropped = false;
+                const bool wasDown = changes.empty() ? device.fnDown : changes.back();
+                const std::optional<bool> down = m_source->isFnKeyDown(device.fd);
+                if (down && *down != wasDown)
+                    changes.push_back(*down);
+            }
+        } else if (event.type == EV_KEY && event.code == KEY_FN &&
+                   (event.value == 0 || event.value == 1)) {
+            // Value 2 is auto-repeat of a held key.
             changes.push_back(event.value == 1);
+        }
     }
     device.pending.remove(0, whole * qsizetype(sizeof(input_event)));
     if (!changes.empty())

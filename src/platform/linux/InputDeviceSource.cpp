@@ -15,4 +15,13 @@ bool InputDeviceSource::reportsFnKey(int fd) const
     return (keys[KEY_FN / bits] >> (KEY_FN % bits)) & 1;
 }
 
+std::optional<bool> InputDeviceSource::isFnKeyDown(int fd) const
+{
+    unsigned long keys[(KEY_MAX + 1) / (8 * sizeof(unsigned long)) + 1] = {};
+    if (::ioctl(fd, EVIOCGKEY(sizeof keys), keys) < 0)
+        return std::nullopt;
+    constexpr size_t bits = 8 * sizeof(unsigned long);
+    return ((keys[KEY_FN / bits] >> (KEY_FN % bits)) & 1) != 0;
+}
+
 } // namespace platform::linux_impl

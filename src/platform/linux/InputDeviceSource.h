@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace platform::linux_impl {
 
 // Where the input devices (/dev/input/event*) come from: those present now, and those that appear
@@ -26,6 +28,8 @@ public:
     virtual QString error() const = 0;
     // Whether the opened device can send the Fn key at all; asks the device for its keys.
     virtual bool reportsFnKey(int fd) const;
+    // Whether the opened device's Fn key is down right now; none when the device does not say.
+    virtual std::optional<bool> isFnKeyDown(int fd) const;
 
 signals:
     void deviceAdded(const QString &path);

@@ -18,6 +18,20 @@ QClipboard *clipboard()
 
 } // namespace
 
+QtClipboardPasteboard::QtClipboardPasteboard()
+{
+    if (QClipboard *board = clipboard())
+        m_watch = QObject::connect(board, &QClipboard::changed, [this](QClipboard::Mode mode) {
+            if (mode == QClipboard::Clipboard)
+                ++m_changes;
+        });
+}
+
+QtClipboardPasteboard::~QtClipboardPasteboard()
+{
+    QObject::disconnect(m_watch);
+}
+
 std::optional<QString> QtClipboardPasteboard::string() const
 {
     QClipboard *board = clipboard();
@@ -31,6 +45,7 @@ std::optional<QString> QtClipboardPasteboard::string() const
 
 void QtClipboardPasteboard::clearContents()
 {
+    ++m_changes; // Qt tells of our own changes only on a later turn of the event loop
     if (QClipboard *board = clipboard())
         board->clear(QClipboard::Clipboard);
 }
@@ -40,6 +55,7 @@ bool QtClipboardPasteboard::setString(const QString &text)
     QClipboard *board = clipboard();
     if (!board)
         return false;
+    ++m_changes;
     board->setText(text, QClipboard::Clipboard);
     return board->text(QClipboard::Clipboard) == text;
 }

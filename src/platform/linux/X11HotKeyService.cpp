@@ -3,6 +3,7 @@
 
 #include "KeyPositionTable.h"
 #include "ModifierKeys.h"
+#include "XInputRawKeyWatcher.h"
 #include "XcbKeyGrabSupport.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,9 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcHotKeys, "parlovox.hotkeys", QtInfoMsg)
 
@@ -122,6 +125,7 @@ X11HotKeyService::X11HotKeyService() : m_self(std::make_shared<X11HotKeyService 
 X11HotKeyService::~X11HotKeyService()
 {
     m_self.reset();
+    m_releaseWatcher.reset();
     if (m_filterInstalled && QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
     m_rawKeyFilter.reset();
@@ -167,6 +171,7 @@ X11HotKeyService::registerHotKey(std::uint32_t keyCode, std::uint32_t carbonModi
     }
     const std::uint64_t key = m_nextGrabKey++;
     m_grabs.emplace(key, Grab{*keycode, *modifiers, id, false});
+    watchReleases();
     return {noErr, std::make_unique<GrabRegistration>(m_self, key)};
 }
 
@@ -182,7 +187,79 @@ void X11HotKeyService::ungrab(std::uint64_t grabKey)
             xcb_ungrab_key(m_connection, it->second.keycode, m_root, it->second.modifiers | lock);
         waitForServer(m_connection);
     }
+    // The key is still down: its release no longer comes to the grab, but is owed all the same.
+    if (it->second.held)
+        m_orphanedPresses.emplace(it->second.keycode, it->second.id);
     m_grabs.erase(it);
+}
+
+void X11HotKeyService::watchReleases()
+{
+    if (m_releaseWatcher)
+        return;
+    auto watcher = std::make_unique<XInputRawKeyWatcher>();
+    if (!watcher->start()) {
+        qCCritical(lcHotKeys,
+                   "[HotKeys] A shortcut released while another window holds the keyboard is not "
+                   "seen: %s",
+                   qPrintable(watcher->error()));
+        return;
+    }
+    QObject::connect(watcher.get(), &XInputRawKeyWatcher::rawKey, watcher.get(),
+                     [this](quint32 xKeyCode, bool pressed) { onRawKey(xKeyCode, pressed); });
+    m_releaseWatcher = std::move(watcher);
+}
+
+// Raw events come on a connection of their own, so they may overtake or trail the grab's own
+// events; the key's state on the server, asked on our connection, is what decides.
+void X11HotKeyService::onRawKey(quint32 xKeyCode, bool pressed)
+{
+    if (pressed || xKeyCode > 255)
+        return;
+    const auto keycode = static_cast<std::uint8_t>(xKeyCode);
+    const auto heldHere = [keycode](const auto &entry) {
+        return entry.second.keycode == keycode && entry.second.held;
+    };
+    const bool owed = m_orphanedPresses.count(keycode) > 0 ||
+                      std::any_of(m_grabs.begin(), m_grabs.end(), heldHere);
+    if (!owed || isKeyDown(keycode))
+        return;
+    std::vector<HotKeyId> released;
+    for (auto &[grabKey, grab] : m_grabs) {
+        if (grab.keycode == keycode && grab.held) {
+            grab.held = false;
+            released.push_back(grab.id);
+        }
+    }
+    const auto [first, last] = m_orphanedPresses.equal_range(keycode);
+    for (auto it = first; it != last; ++it)
+        released.push_back(it->second);
+    m_orphanedPresses.erase(keycode);
+    if (!released.empty())
+        qCInfo(lcHotKeys, "[HotKeys] Key code %u released, as the raw key events tell",
+               unsigned(keycode));
+    for (const HotKeyId &id : released)
+        deliverRelease(id);
+}
+
+bool X11HotKeyService::isKeyDown(std::uint8_t keycode) const
+{
+    Reply<xcb_query_keymap_reply_t> keymap(
+        xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr), &std::free);
+    // Without an answer the key counts as down: a wrong release would cut a dictation short.
+    return !keymap || (keymap->keys[keycode / 8] & (1 << (keycode % 8)));
+}
+
+// A release owed for a press handed out goes to the handler even while hot-key events are
+// switched off (a menu is open): nothing else would end what the press started.
+void X11HotKeyService::deliverRelease(HotKeyId id)
+{
+    if (!m_handler)
+        return;
+    HotKeyEvent event;
+    event.kind = HotKeyEvent::Kind::hotKeyReleased;
+    event.hotKeyId = id;
+    m_handler(event);
 }
 
 bool X11HotKeyService::installEventHandler(EventHandler handler)
@@ -262,6 +339,7 @@ bool X11HotKeyService::handleKeyEvent(bool press, std::uint8_t keycode, std::uin
             if (!grab.held)
                 continue;
             grab.held = false;
+            m_orphanedPresses.erase(keycode);
             event.kind = HotKeyEvent::Kind::hotKeyReleased;
         }
         // The handler may register or drop hot keys, so nothing of the loop is used after it.

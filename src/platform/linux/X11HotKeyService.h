@@ -13,11 +13,17 @@ struct xcb_connection_t;
 
 namespace platform::linux_impl {
 
+class XInputRawKeyWatcher;
+
 // Hot keys as passive key grabs on the X root window. A grab is taken four times, with and
 // without Caps Lock and Num Lock, so the lock states do not change what the user has to press.
 // The program's connection asks for detectable auto-repeat, and repeated presses of a held key
 // are dropped, so holding a combination gives one press and one release. Without an X display
 // (offscreen, Wayland without XWayland) every registration fails with eventInternalErr.
+// A release that never reaches the grab (a popup or menu of ours, or another client, took the
+// keyboard meanwhile) is still delivered: XInput 2 raw key events report it whatever holds the
+// keyboard, and the key's state on the server confirms it, so a press handed out is always
+// followed by its release.
 class X11HotKeyService final : public HotKeyService, private QAbstractNativeEventFilter
 {
 public:
@@ -52,6 +58,10 @@ private:
     bool handleKeyEvent(bool press, std::uint8_t keycode, std::uint16_t state);
     int deliverRawKey(HotKeyEvent::Kind kind, std::uint32_t keyCode, std::uint32_t modifiers);
     void ungrab(std::uint64_t grabKey);
+    void watchReleases();
+    void onRawKey(quint32 xKeyCode, bool pressed);
+    bool isKeyDown(std::uint8_t keycode) const;
+    void deliverRelease(HotKeyId id);
 
     xcb_connection_t *m_connection = nullptr;
     std::uint32_t m_root = 0;
@@ -62,6 +72,10 @@ private:
     bool m_filterInstalled = false;
     bool m_hotKeyEventsEnabled = false;
     std::unique_ptr<RawKeyFilter> m_rawKeyFilter;
+    // Presses handed out whose grab was given back before the release came (a menu opened, the
+    // shortcut changed): X key code to the hot key they were delivered for.
+    std::multimap<std::uint8_t, HotKeyId> m_orphanedPresses;
+    std::unique_ptr<XInputRawKeyWatcher> m_releaseWatcher;
     // Registrations may outlive the service (they belong to the shortcut module); they look here
     // before giving their grab back.
     std::shared_ptr<X11HotKeyService *> m_self;

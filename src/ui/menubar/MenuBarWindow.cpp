@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/menubar/MenuBarWindow.h"
 
+#include "engine/AppState.h"
 #include "ui/menubar/MenuBarView.h"
 
 #include <QCursor>
@@ -9,12 +10,14 @@
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace ui {
 
 MenuBarWindow::MenuBarWindow(AppState &appState, UpdaterManager &updaterManager,
                              std::function<void()> openSettings, QWidget *parent)
-    : QWidget(parent, Qt::Popup),
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_appState(appState),
       m_view(new MenuBarView(appState, updaterManager, std::move(openSettings), this))
 {
     setObjectName(QStringLiteral("menuBarWindow"));
@@ -25,6 +28,17 @@ MenuBarWindow::MenuBarWindow(AppState &appState, UpdaterManager &updaterManager,
     // The window is as tall as what it shows at the moment, and follows it.
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_view, &MenuBarView::dismissRequested, this, &QWidget::close);
+    connect(&m_appState, &AppState::stateChanged, this, &MenuBarWindow::makeWayForPaste);
+}
+
+void MenuBarWindow::makeWayForPaste()
+{
+    // The paste goes to the focused window; the window manager gives the focus back to the
+    // program the user was in while the recording is transcribed. Without a paste to come the
+    // window stays and shows the transcription.
+    const bool pasteFollows = m_appState.autoPaste() && m_appState.onboardingComplete();
+    if (pasteFollows && m_appState.state().isProcessing() && isVisible() && holdsFocus())
+        close();
 }
 
 void MenuBarWindow::showNear(const QRect &trayIconGeometry)
@@ -65,6 +79,20 @@ void MenuBarWindow::place()
     if (!screen)
         return;
     move(placement(m_anchor, size(), screen->geometry(), screen->availableGeometry()));
+}
+
+bool MenuBarWindow::holdsFocus() const
+{
+    // A dialog opened from the window counts: its focus is the window's.
+    return windowHandle() && windowHandle()->isActive();
+}
+
+void MenuBarWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A click into another window takes the focus away: the window goes, as a popup would.
+    if (event->type() == QEvent::ActivationChange && isVisible() && !holdsFocus())
+        close();
 }
 
 void MenuBarWindow::keyPressEvent(QKeyEvent *event)

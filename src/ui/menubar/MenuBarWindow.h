@@ -12,10 +12,14 @@ namespace ui {
 
 class MenuBarView;
 
-// The tray window: a popup holding MenuBarView that opens next to the tray icon (under it for
-// a panel at the top of the screen, above it for one at the bottom, always on screen) and
-// closes on Escape, on a click anywhere else, and when one of its commands opens another
-// window. One instance lives as long as the program; closing only hides it.
+// The tray window: a frameless window holding MenuBarView that opens next to the tray icon
+// (under it for a panel at the top of the screen, above it for one at the bottom, always on
+// screen) and closes on Escape, when it loses the focus (a click anywhere else), and when one of
+// its commands opens another window. It is no popup: a popup grabs the keyboard, and the
+// push-to-talk shortcut must keep working while the window is open. When a dictation to be
+// pasted ends while it has the focus it closes too, so the transcript lands in the program the
+// user was in.
+// One instance lives as long as the program; closing only hides it.
 class MenuBarWindow final : public QWidget
 {
     Q_OBJECT
@@ -42,13 +46,17 @@ public:
                             const QRect &available);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void place();
+    void makeWayForPaste();
+    bool holdsFocus() const;
 
+    AppState &m_appState;
     MenuBarView *m_view;
     QRect m_anchor;
 };

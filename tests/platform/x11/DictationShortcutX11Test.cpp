@@ -12,7 +12,10 @@
 #include "platform/linux/X11HotKeyService.h"
 #include "support/FakeEventMonitors.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -47,8 +50,42 @@ protected:
     }
 
     void key(quint8 keycode, bool press) { m_typist.key(keycode, press); }
+    void pressShortcut()
+    {
+        key(controlLeft, true);
+        key(altLeft, true);
+        key(keyK, true);
+        ASSERT_TRUE(testsupport::waitUntil([this] { return app->state().isRecording(); }, 3000));
+    }
+    // Lets go of K, then the modifiers; the milliseconds until the recording ended, or -1.
+    qint64 releaseShortcut()
+    {
+        QElapsedTimer sinceRelease;
+        qint64 endedAfter = -1;
+        const auto connection = QObject::connect(app.get(), &AppState::stateChanged, [&] {
+            if (endedAfter < 0 && !app->state().isRecording())
+                endedAfter = sinceRelease.elapsed();
+        });
+        sinceRelease.start();
+        key(keyK, false);
+        key(altLeft, false);
+        key(controlLeft, false);
+        testsupport::waitUntil([&] { return endedAfter >= 0; }, 3000);
+        QObject::disconnect(connection);
+        return endedAfter;
+    }
+    // A popup of ours, as a menu or the old tray window: it takes the keyboard while shown.
+    std::unique_ptr<QWidget> openPopup()
+    {
+        auto popup = std::make_unique<QWidget>(nullptr, Qt::Popup);
+        popup->setGeometry(100, 100, 120, 80);
+        popup->show();
+        EXPECT_TRUE(testsupport::waitUntil([&] { return m_other.isKeyboardGrabbed(); }, 3000));
+        return popup;
+    }
 
     XTestClient m_typist;
+    XTestClient m_other;
     platform::linux_impl::X11HotKeyService *m_hotKeys = nullptr;
     std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
     std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;
@@ -91,6 +128,34 @@ TEST_F(DictationShortcutX11Test, HoldingTheRecordedShortcutDictates)
     key(controlLeft, false);
     ASSERT_TRUE(barrier.pass(m_typist));
     EXPECT_TRUE(app->state().isIdle());
+}
+
+// The release may go elsewhere: to a popup of ours that took the keyboard meanwhile, or to
+// another client (a screen locker) that grabbed it once ours was closed. The key's real state
+// still ends the recording, at once.
+TEST_F(DictationShortcutX11Test, NoRecordingOutlivesTheHeldShortcutWhateverHoldsTheKeyboard)
+{
+    HotkeyManager::shortcutName().setShortcut(GlobalShortcuts::Shortcut(40, 0x1000 | 0x800));
+    createDictating();
+    app->setHotkeyManager(std::make_unique<HotkeyManager>(app.get()));
+    app->setUseFnKey(false);
+
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    auto popup = openPopup();
+    const qint64 endedAfterPopup = releaseShortcut();
+    EXPECT_GE(endedAfterPopup, 0) << "the recording outlived the shortcut released in a popup";
+    EXPECT_LT(endedAfterPopup, 100);
+    popup.reset();
+    ASSERT_TRUE(waitUntilSettled());
+
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    openPopup().reset(); // a menu opened and closed: nothing holds the keyboard, K is still down
+    ASSERT_TRUE(testsupport::waitUntil([this] { return m_other.grabKeyboard(); }, 3000));
+    const qint64 endedAfterLocker = releaseShortcut();
+    m_other.ungrabKeyboard();
+    EXPECT_GE(endedAfterLocker, 0) << "the recording outlived the shortcut released in a grab";
+    EXPECT_LT(endedAfterLocker, 100);
+    ASSERT_TRUE(waitUntilSettled());
 }
 
 } // namespace

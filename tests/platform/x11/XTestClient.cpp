@@ -47,6 +47,24 @@ void XTestClient::ungrab(std::uint8_t keycode, std::uint16_t modifiers)
     sync();
 }
 
+bool XTestClient::grabKeyboard()
+{
+    auto *reply =
+        xcb_grab_keyboard_reply(m_connection,
+                                xcb_grab_keyboard(m_connection, 0, root(), XCB_CURRENT_TIME,
+                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                nullptr);
+    const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    return grabbed;
+}
+
+void XTestClient::ungrabKeyboard()
+{
+    xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+    sync();
+}
+
 bool XTestClient::isKeyboardGrabbed()
 {
     auto *reply =

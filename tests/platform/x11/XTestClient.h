@@ -30,6 +30,10 @@ public:
     // A passive grab on the root window; false when another client holds it.
     bool grab(std::uint8_t keycode, std::uint16_t modifiers);
     void ungrab(std::uint8_t keycode, std::uint16_t modifiers);
+    // An active grab of the whole keyboard, as a screen locker takes; false when another client
+    // holds it.
+    bool grabKeyboard();
+    void ungrabKeyboard();
     // Whether some client (a popup menu) holds the keyboard right now.
     bool isKeyboardGrabbed();
     bool isLockOn(std::uint16_t mask);

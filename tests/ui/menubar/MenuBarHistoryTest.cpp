@@ -174,6 +174,7 @@ TEST_F(MenuBarHistory, CommandsReachTheDesktopAndTheUpdateEntryFollowsTheUpdater
     // Each of those closed the window; Quit's shortcut works while it is open.
     EXPECT_FALSE(window->isVisible());
     window->showNear(QRect(100, 0, 24, 24));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     workspace->requests.clear();
     QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
     // A shortcut presses its button visibly, for a moment, before it acts.

@@ -165,6 +165,8 @@ TEST_F(MenuBarStatus, PendingRowFollowsTheQueueThroughEnqueueAndARetryRun)
 TEST_F(MenuBarStatus, StateRowShowsEachStateAndCutsAnErrorAtTwoLinesAsWritten)
 {
     createView();
+    // With a paste to come the focused window would make way for it once recording ends.
+    app->setAutoPaste(false);
     EXPECT_TRUE(shows(QStringLiteral("idleLabel")));
 
     app->setState(RecordingState::recording());
