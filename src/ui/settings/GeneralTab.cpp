@@ -6,6 +6,7 @@
 #include "ui/settings/ServerStatusCard.h"
 
 #include "engine/AppState.h"
+#include "engine/ServerEndpoint.h"
 #include "engine/UpdaterManager.h"
 #include "platform/Bundle.h"
 
@@ -98,6 +99,8 @@ QLayout *GeneralTab::makeServerGroup()
     // while a space may still be followed by more.
     connect(m_serverField, &QLineEdit::editingFinished, this,
             [this] { m_appState.setServerURL(m_appState.serverURL().trimmed()); });
+    // A password in the address shows only while the field is being edited.
+    m_serverField->installEventFilter(this);
     row->addWidget(m_serverField, 1);
     m_reset = new QPushButton(tr("Reset to Default"), this);
     m_reset->setFont(Theme::font(TextStyle::Subheadline));
@@ -190,9 +193,21 @@ void GeneralTab::showEvent(QShowEvent *event)
     showToggles();
 }
 
+bool GeneralTab::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_serverField &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        showServerURL();
+    return QWidget::eventFilter(watched, event);
+}
+
 void GeneralTab::showServerURL()
 {
-    showText(*m_serverField, m_appState.serverURL());
+    // Only text the user types is stored (textEdited), so the masked text never reaches the model.
+    const QString url = m_appState.serverURL();
+    const bool masked = !m_serverField->hasFocus() && url.contains(QLatin1Char('@'));
+    showText(*m_serverField,
+             masked ? ServerEndpoint::redacted(url, ServerEndpoint::Redaction::forDisplay) : url);
     m_reset->setVisible(m_appState.serverURL() != AppState::defaultServerURL);
 }
 
