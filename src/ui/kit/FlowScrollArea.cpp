@@ -3,6 +3,8 @@
 
 #include "ui/kit/FlowLayout.h"
 
+#include <QVariantAnimation>
+
 #include <algorithm>
 
 namespace ui {
@@ -25,10 +27,40 @@ FlowScrollArea::FlowScrollArea(int spacing, int maximumContentHeight, QWidget *p
 
 void FlowScrollArea::fitToContent()
 {
+    if (m_heightAnimation)
+        m_heightAnimation->stop(); // deletes itself
     updateGeometry();
 }
 
+void FlowScrollArea::animateToContent(double seconds, const QEasingCurve &curve)
+{
+    const int from = isVisible() ? heightForWidth(width()) : 0;
+    const int to = contentHeight(width());
+    if (m_heightAnimation)
+        m_heightAnimation->stop();
+    setVisible(true);
+    auto *animation = new QVariantAnimation(this);
+    animation->setStartValue(from);
+    animation->setEndValue(to);
+    animation->setDuration(static_cast<int>(seconds * 1000));
+    animation->setEasingCurve(curve);
+    connect(animation, &QVariantAnimation::valueChanged, this, [this] { updateGeometry(); });
+    connect(animation, &QVariantAnimation::finished, this, [this, to] {
+        setVisible(to > 0);
+        updateGeometry();
+    });
+    m_heightAnimation = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
 int FlowScrollArea::heightForWidth(int width) const
+{
+    if (m_heightAnimation)
+        return m_heightAnimation->currentValue().toInt();
+    return contentHeight(width);
+}
+
+int FlowScrollArea::contentHeight(int width) const
 {
     // Rows measured at the full width: when they fit, no scroll bar takes room from them; when
     // they do not, the area is at its maximum anyway.

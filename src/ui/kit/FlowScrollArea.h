@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QPointer>
 #include <QScrollArea>
+
+class QEasingCurve;
+class QVariantAnimation;
 
 namespace ui {
 
@@ -21,6 +25,9 @@ public:
     QWidget *content() const { return widget(); }
     // Asks the surrounding layout for a new height; call after adding or removing items.
     void fitToContent();
+    // The same, its height moving to the new one over `seconds`; an area left with nothing to
+    // show is hidden once it has shrunk away, one given something is shown first.
+    void animateToContent(double seconds, const QEasingCurve &curve);
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -28,8 +35,12 @@ public:
     QSize minimumSizeHint() const override;
 
 private:
+    int contentHeight(int width) const;
+
     FlowLayout *m_flow;
     int m_maximumContentHeight;
+    // While the height moves, the layout is told the moving height instead of the content's.
+    QPointer<QVariantAnimation> m_heightAnimation;
 };
 
 } // namespace ui

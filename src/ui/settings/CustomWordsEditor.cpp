@@ -155,8 +155,12 @@ void CustomWordsEditor::showWords()
         }
     }
     m_chips = chips;
-    m_chipArea->setVisible(!chips.isEmpty());
-    m_chipArea->fitToContent();
+    if (animated) {
+        m_chipArea->animateToContent(changeSeconds, FadeAnimation::easeOut());
+    } else {
+        m_chipArea->setVisible(!chips.isEmpty());
+        m_chipArea->fitToContent();
+    }
 }
 
 void CustomWordsEditor::setDuplicateNotice(bool shown)
