@@ -108,6 +108,8 @@ public:
     // it. Followed for as long as AppState lives.
     bool fnKeyAvailable() const { return m_fnKeyAvailable; }
     void setFnKeyAvailable(bool available);
+    // Whether a live transcript goes into the front application: never during onboarding's test.
+    bool pastesTranscripts() const { return m_autoPaste && m_onboardingComplete; }
     bool showDiscardedFlash() const { return m_showDiscardedFlash; }
     void setShowDiscardedFlash(bool show);
     bool onboardingComplete() const { return m_onboardingComplete; }

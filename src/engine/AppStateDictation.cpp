@@ -97,7 +97,7 @@ void AppState::readClipboardAhead()
     // which must not wait for another program.
     QPointer<AppState> self(this);
     m_services.scheduler->after(0, [self] {
-        if (self && self->m_state.isRecording() && self->m_autoPaste && self->m_onboardingComplete)
+        if (self && self->m_state.isRecording() && self->pastesTranscripts())
             self->m_pasteManager->readPreviousTextAhead();
     });
 }
@@ -176,7 +176,7 @@ void AppState::finishWithTranscript(const QString &filePath, const QString &text
     addToHistory(text);
     // The paste goes first: the sound and the log line take a few milliseconds that the text in
     // the front application would otherwise wait for.
-    const bool pastes = m_autoPaste && !text.isEmpty() && m_onboardingComplete;
+    const bool pastes = pastesTranscripts() && !text.isEmpty();
     const bool pasted = pastes && m_pasteManager->pasteText(text);
     m_soundManager->playStopSound();
     m_logger->logSuccess(text, durationMs);
@@ -206,9 +206,7 @@ void AppState::finishWithFailure(const QString &filePath, const std::exception_p
         });
 
     if (retryable) {
-        const qsizetype queuedBefore = m_retryQueueManager->items().size();
-        m_retryQueueManager->enqueue(filePath, reason);
-        if (m_retryQueueManager->items().size() <= queuedBefore) {
+        if (!m_retryQueueManager->enqueue(filePath, reason)) {
             // The queue could not keep the file (it logged why): the recording is left in place
             // for the next start to recover, and the user must hear that it is not safe yet.
             setState(RecordingState::error(kNotQueued.arg(reason)));

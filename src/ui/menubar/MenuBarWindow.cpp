@@ -36,8 +36,8 @@ void MenuBarWindow::makeWayForPaste()
     // The paste goes to the focused window; the window manager gives the focus back to the
     // program the user was in while the recording is transcribed. Without a paste to come the
     // window stays and shows the transcription.
-    const bool pasteFollows = m_appState.autoPaste() && m_appState.onboardingComplete();
-    if (pasteFollows && m_appState.state().isProcessing() && isVisible() && holdsFocus())
+    if (m_appState.pastesTranscripts() && m_appState.state().isProcessing() && isVisible() &&
+        holdsFocus())
         close();
 }
 

@@ -47,16 +47,22 @@ void XTestClient::ungrab(std::uint8_t keycode, std::uint16_t modifiers)
     sync();
 }
 
-bool XTestClient::grabKeyboard()
+std::uint8_t XTestClient::requestKeyboardGrab()
 {
     auto *reply =
         xcb_grab_keyboard_reply(m_connection,
                                 xcb_grab_keyboard(m_connection, 0, root(), XCB_CURRENT_TIME,
                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
                                 nullptr);
-    const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    // No answer is no grab, whoever holds the keyboard.
+    const std::uint8_t status = reply ? reply->status : XCB_GRAB_STATUS_INVALID_TIME;
     std::free(reply);
-    return grabbed;
+    return status;
+}
+
+bool XTestClient::grabKeyboard()
+{
+    return requestKeyboardGrab() == XCB_GRAB_STATUS_SUCCESS;
 }
 
 void XTestClient::ungrabKeyboard()
@@ -67,17 +73,11 @@ void XTestClient::ungrabKeyboard()
 
 bool XTestClient::isKeyboardGrabbed()
 {
-    auto *reply =
-        xcb_grab_keyboard_reply(m_connection,
-                                xcb_grab_keyboard(m_connection, 0, root(), XCB_CURRENT_TIME,
-                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                nullptr);
-    const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
-    if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
+    const std::uint8_t status = requestKeyboardGrab();
+    if (status == XCB_GRAB_STATUS_SUCCESS)
         xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
-    std::free(reply);
     sync();
-    return grabbed;
+    return status == XCB_GRAB_STATUS_ALREADY_GRABBED;
 }
 
 bool XTestClient::isLockOn(std::uint16_t mask)

@@ -44,6 +44,8 @@ public:
 private:
     xcb_window_t root() const;
     void sync();
+    // The status of an active grab of the whole keyboard asked for now.
+    std::uint8_t requestKeyboardGrab();
 
     xcb_connection_t *m_connection;
 };
