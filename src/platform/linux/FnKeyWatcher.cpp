@@ -223,11 +223,13 @@ void FnKeyWatcher::readDevice(const QString &path)
 
 void FnKeyWatcher::removeDevice(const QString &path)
 {
-    if (m_forbidden.remove(path))
-        noteAccess();
     const auto it = m_devices.find(path);
-    if (it == m_devices.end())
+    if (it == m_devices.end()) {
+        // One this user could not read goes, and with it maybe the last reason to ask for access.
+        if (m_forbidden.remove(path))
+            noteAccess();
         return;
+    }
     // Events still queued on the device come first; their receivers may stop the watching.
     const QPointer<FnKeyWatcher> self(this);
     readDevice(path);
