@@ -64,9 +64,14 @@ void HotKeyHandlers::updateEventHandler()
 
 void HotKeyHandlers::handleShortcutEvent(const Shortcut &shortcut, EventType type)
 {
-    // The recorder is taking this key press; it is consumed and nobody is called.
-    if (m_context.isAnyRecorderActive())
+    // A press handed out before a recorder started (a dictation running when the user clicked
+    // into the recorder) is owed its release: whoever started something must hear the key go up.
+    const bool owedRelease = type == EventType::keyUp && m_pressed.remove(shortcut);
+    // Otherwise the recorder is taking this key; it is consumed and nobody is called.
+    if (m_context.isAnyRecorderActive() && !owedRelease)
         return;
+    if (type == EventType::keyDown)
+        m_pressed.insert(shortcut);
     // Actions may attach, remove or store while we go; the tables are walked as they stood.
     const auto handlers = type == EventType::keyDown ? m_keyDownHandlers : m_keyUpHandlers;
     for (auto it = handlers.cbegin(); it != handlers.cend(); ++it) {

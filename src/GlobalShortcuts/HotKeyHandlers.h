@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QUuid>
 
 #include <functional>
@@ -24,7 +25,8 @@ class ModuleContext;
 
 // The module's key-down and key-up handlers per name and its open event streams. Each event of
 // a registered hot key goes to every name whose stored shortcut (read afresh) is the one pressed;
-// nothing is called while a recorder control records. The program creates one right after the
+// nothing is called while a recorder control records, except the release of a press that was
+// dispatched before it started. The program creates one right after the
 // ModuleContext and keeps it as long; constructing it installs it as the context's hot-key layer,
 // destroying it uninstalls it. The free functions below reach the installed one. The hot-key
 // service must outlive it.
@@ -77,6 +79,8 @@ private:
     QHash<Name, QList<Action>> m_keyUpHandlers;
     // One entry per open stream; a stream yields both types and filters itself.
     QHash<Name, QHash<QUuid, QPointer<EventStream>>> m_streams;
+    // Shortcuts whose press went out and whose release has not come yet.
+    QSet<Shortcut> m_pressed;
 };
 
 // The module's operations on the installed HotKeyHandlers; without one they do nothing (and

@@ -263,9 +263,9 @@ void AppState::followFnKeyAvailability()
     platform::EventMonitors *monitors = m_services.eventMonitors.get();
     if (!monitors)
         return; // nothing watches the keys, so Fn cannot work
-    m_fnKeyAvailable = monitors->canSeeFnKey();
-    connect(monitors, &platform::EventMonitors::canSeeFnKeyChanged, this,
-            [this, monitors] { setFnKeyAvailable(monitors->canSeeFnKey()); });
+    m_fnKeyAccess = monitors->fnKeyAccess();
+    connect(monitors, &platform::EventMonitors::fnKeyAccessChanged, this,
+            [this, monitors] { setFnKeyAccess(monitors->fnKeyAccess()); });
 }
 
 void AppState::checkFnKeyConflict()

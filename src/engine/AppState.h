@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/RecordingState.h"
+#include "platform/FnKeyAccess.h"
 
 #include <QCoroTask>
 #include <QDateTime>
@@ -105,9 +106,10 @@ public:
     bool fnKeyConflict() const { return m_fnKeyConflict; }
     void setFnKeyConflict(bool conflict);
     // Whether the Fn key can work here at all: some input device this user may read reports
-    // it. Followed for as long as AppState lives.
-    bool fnKeyAvailable() const { return m_fnKeyAvailable; }
-    void setFnKeyAvailable(bool available);
+    // it; if not, why. Followed for as long as AppState lives.
+    platform::FnKeyAccess fnKeyAccess() const { return m_fnKeyAccess; }
+    void setFnKeyAccess(platform::FnKeyAccess access);
+    bool fnKeyAvailable() const { return m_fnKeyAccess == platform::FnKeyAccess::seen; }
     // Whether a live transcript goes into the front application: never during onboarding's test.
     bool pastesTranscripts() const { return m_autoPaste && m_onboardingComplete; }
     bool showDiscardedFlash() const { return m_showDiscardedFlash; }
@@ -206,7 +208,7 @@ Q_SIGNALS:
     void accessibilityGrantedChanged();
     void micPermissionGrantedChanged();
     void fnKeyConflictChanged();
-    void fnKeyAvailableChanged();
+    void fnKeyAccessChanged();
     void showDiscardedFlashChanged();
     void onboardingCompleteChanged();
     void recordingStartTimeChanged();
@@ -256,7 +258,7 @@ private:
     bool m_accessibilityGranted = false;
     bool m_micPermissionGranted = false;
     bool m_fnKeyConflict = false;
-    bool m_fnKeyAvailable = false;
+    platform::FnKeyAccess m_fnKeyAccess = platform::FnKeyAccess::noKeyboard;
     bool m_showDiscardedFlash = false;
     bool m_onboardingComplete = false;
     std::optional<QDateTime> m_recordingStartTime;

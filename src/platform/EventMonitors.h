@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Event.h"
+#include "platform/FnKeyAccess.h"
 
 #include <QObject>
 
@@ -44,16 +45,16 @@ public:
     virtual bool isMenuTracking() const = 0;
 
     // Whether the Fn key can be seen here at all: some input device this user may read reports
-    // it. Where it cannot, holding Fn does nothing.
-    virtual bool canSeeFnKey() const = 0;
+    // it; if not, why. Where it cannot, holding Fn does nothing.
+    virtual FnKeyAccess fnKeyAccess() const = 0;
 
 signals:
     // The first menu of the program opened (submenus of an open menu do not count again).
     void menuDidBeginTracking();
     // The last open menu of the program closed.
     void menuDidEndTracking();
-    // canSeeFnKey() may answer otherwise now (a keyboard with the key came or went).
-    void canSeeFnKeyChanged();
+    // fnKeyAccess() may answer otherwise now (a keyboard with the key came or went).
+    void fnKeyAccessChanged();
 };
 
 } // namespace platform

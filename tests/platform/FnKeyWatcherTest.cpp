@@ -207,6 +207,14 @@ TEST_F(FnKeyWatcherTest, SaysWhyTheKeyCannotBeSeen)
     const int fd = ::open(QFile::encodeName(m_fifo).constData(), O_RDONLY | O_NONBLOCK);
     EXPECT_FALSE(platform::linux_impl::UdevInputDeviceSource().reportsFnKey(fd));
     ::close(fd);
+
+    // What a device that cannot be opened says of its keys: KEY_FN is bit 0x1d0, in the eighth
+    // word from the end; a plain keyboard's list stops before it.
+    using platform::linux_impl::UdevInputDeviceSource;
+    EXPECT_TRUE(UdevInputDeviceSource::hasKeyBit("10000 0 0 0 0 0 0 fffffffe\n", KEY_FN));
+    EXPECT_FALSE(UdevInputDeviceSource::hasKeyBit(
+        "1000000000007 ff9f207ac14057ff febeffdfffefffff fffffffffffffffe\n", KEY_FN));
+    EXPECT_FALSE(UdevInputDeviceSource::hasKeyBit("0\n", KEY_FN));
 }
 
 TEST_F(FnKeyWatcherTest, GlobalMonitorsGetTheFnKeyAsFlagsChangedWithTheFunctionFlag)

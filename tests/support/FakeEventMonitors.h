@@ -22,11 +22,11 @@ public:
     std::unique_ptr<platform::EventMonitor> addLocalMonitor(platform::EventMask mask,
                                                             LocalHandler handler) override;
     bool isMenuTracking() const override { return m_menuTracking; }
-    bool canSeeFnKey() const override { return m_canSeeFnKey; }
-    void setCanSeeFnKey(bool canSee)
+    platform::FnKeyAccess fnKeyAccess() const override { return m_fnKeyAccess; }
+    void setFnKeyAccess(platform::FnKeyAccess access)
     {
-        m_canSeeFnKey = canSee;
-        emit canSeeFnKeyChanged();
+        m_fnKeyAccess = access;
+        emit fnKeyAccessChanged();
     }
 
     // Without global monitoring (no display, no input devices) addGlobalMonitor gives nothing.
@@ -73,7 +73,7 @@ private:
     int m_added = 0;
     bool m_globalAvailable = true;
     bool m_menuTracking = false;
-    bool m_canSeeFnKey = true;
+    platform::FnKeyAccess m_fnKeyAccess = platform::FnKeyAccess::seen;
     ScanCodeMap m_keyCodeForScanCode;
 };
 

@@ -4,19 +4,49 @@
 #include "InputDeviceSource.h"
 #include "platform/DeleteLater.h"
 
-#include <QFile>
 #include <QPointer>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <linux/input.h>
 #include <unistd.h>
 
 #include <vector>
 
 namespace platform::linux_impl {
+
+namespace {
+
+struct Opened
+{
+    // The device's descriptor when it reports the key, else -1.
+    int fd = -1;
+    bool unreadable = false;
+    // Not readable by this user, and it may have the key.
+    bool forbidden = false;
+};
+
+Opened openIfReportsFn(const InputDeviceSource &source, const QString &path)
+{
+    Opened opened;
+    const int fd = source.openDevice(path);
+    if (fd < 0) {
+        const bool denied = errno == EACCES || errno == EPERM;
+        opened.unreadable = true;
+        // Without a word from the device it may be the keyboard with the key.
+        opened.forbidden = denied && source.declaresFnKey(path).value_or(true);
+        return opened;
+    }
+    if (!source.reportsFnKey(fd)) {
+        ::close(fd);
+        return opened;
+    }
+    opened.fd = fd;
+    return opened;
+}
+
+} // namespace
 
 struct FnKeyWatcher::Device
 {
@@ -79,39 +109,54 @@ void FnKeyWatcher::openDevice(const QString &path)
     if (m_devices.count(path))
         return;
     ++m_seen;
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        ++m_unreadable;
-        return;
-    }
-    if (!m_source->reportsFnKey(fd)) {
-        ::close(fd);
+    const Opened opened = openIfReportsFn(*m_source, path);
+    m_unreadable += opened.unreadable ? 1 : 0;
+    // The same node may come back readable (the seat's access rights changed).
+    if (opened.forbidden)
+        m_forbidden.insert(path);
+    else
+        m_forbidden.remove(path);
+    if (opened.fd < 0) {
+        noteAccess();
         return;
     }
     auto device = std::make_unique<Device>();
-    device->fd = fd;
-    device->notifier.reset(new QSocketNotifier(fd, QSocketNotifier::Read));
+    device->fd = opened.fd;
+    device->notifier.reset(new QSocketNotifier(opened.fd, QSocketNotifier::Read));
     connect(device->notifier.get(), &QSocketNotifier::activated, this,
             [this, path] { readDevice(path); });
     m_devices.emplace(path, std::move(device));
-    if (m_devices.size() == 1)
-        emit hasFnDeviceChanged();
+    noteAccess();
 }
 
-bool FnKeyWatcher::anyDeviceReportsFnKey(const InputDeviceSource &source)
+FnKeyAccess FnKeyWatcher::access() const
 {
+    if (!m_devices.empty())
+        return FnKeyAccess::seen;
+    return m_forbidden.isEmpty() ? FnKeyAccess::noKeyboard : FnKeyAccess::notPermitted;
+}
+
+void FnKeyWatcher::noteAccess()
+{
+    const FnKeyAccess now = access();
+    if (now == m_access)
+        return;
+    m_access = now;
+    emit accessChanged();
+}
+
+FnKeyAccess FnKeyWatcher::lookAt(const InputDeviceSource &source)
+{
+    bool forbidden = false;
     for (const QString &path : source.devices()) {
-        const QByteArray name = QFile::encodeName(path);
-        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        const bool reports = source.reportsFnKey(fd);
-        ::close(fd);
-        if (reports)
-            return true;
+        const Opened opened = openIfReportsFn(source, path);
+        if (opened.fd >= 0) {
+            ::close(opened.fd);
+            return FnKeyAccess::seen;
+        }
+        forbidden = forbidden || opened.forbidden;
     }
-    return false;
+    return forbidden ? FnKeyAccess::notPermitted : FnKeyAccess::noKeyboard;
 }
 
 void FnKeyWatcher::readDevice(const QString &path)
@@ -172,15 +217,19 @@ void FnKeyWatcher::readDevice(const QString &path)
             return;
         emit fnChanged(pressed);
     }
-    if (self && gone && m_devices.empty())
-        emit hasFnDeviceChanged();
+    if (self && gone)
+        noteAccess();
 }
 
 void FnKeyWatcher::removeDevice(const QString &path)
 {
     const auto it = m_devices.find(path);
-    if (it == m_devices.end())
+    if (it == m_devices.end()) {
+        // One this user could not read goes, and with it maybe the last reason to ask for access.
+        if (m_forbidden.remove(path))
+            noteAccess();
         return;
+    }
     // Events still queued on the device come first; their receivers may stop the watching.
     const QPointer<FnKeyWatcher> self(this);
     readDevice(path);
@@ -193,8 +242,8 @@ void FnKeyWatcher::removeDevice(const QString &path)
     m_devices.erase(left);
     if (wasDown)
         emit fnChanged(false);
-    if (self && m_devices.empty())
-        emit hasFnDeviceChanged();
+    if (self)
+        noteAccess();
 }
 
 } // namespace platform::linux_impl

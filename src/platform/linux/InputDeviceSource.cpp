@@ -1,10 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "InputDeviceSource.h"
 
+#include <QFile>
+
+#include <fcntl.h>
 #include <linux/input.h>
 #include <sys/ioctl.h>
 
 namespace platform::linux_impl {
+
+int InputDeviceSource::openDevice(const QString &path) const
+{
+    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+std::optional<bool> InputDeviceSource::declaresFnKey(const QString &) const
+{
+    return std::nullopt;
+}
 
 bool InputDeviceSource::reportsFnKey(int fd) const
 {

@@ -26,6 +26,11 @@ public:
     // The event devices present now, by device node.
     virtual QStringList devices() const = 0;
     virtual QString error() const = 0;
+    // Opens the device for reading without blocking: its descriptor, or -1 with errno set.
+    virtual int openDevice(const QString &path) const;
+    // Whether the device says it has the Fn key, asked without opening it (so also of one this
+    // user may not read); none when that cannot be known.
+    virtual std::optional<bool> declaresFnKey(const QString &path) const;
     // Whether the opened device can send the Fn key at all; asks the device for its keys.
     virtual bool reportsFnKey(int fd) const;
     // Whether the opened device's Fn key is down right now; none when the device does not say.

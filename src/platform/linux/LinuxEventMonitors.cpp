@@ -89,16 +89,16 @@ void LinuxEventMonitors::removeMonitor(bool global, std::uint64_t id)
         m_fnKey.reset();
         m_heldModifiers.clear();
         if (hadFnKey)
-            emit canSeeFnKeyChanged();
+            emit fnKeyAccessChanged();
     }
 }
 
-bool LinuxEventMonitors::canSeeFnKey() const
+FnKeyAccess LinuxEventMonitors::fnKeyAccess() const
 {
     if (m_fnKey)
-        return m_fnKey->hasFnDevice();
+        return m_fnKey->access();
     const std::unique_ptr<InputDeviceSource> source = m_deviceSources();
-    return source && FnKeyWatcher::anyDeviceReportsFnKey(*source);
+    return source ? FnKeyWatcher::lookAt(*source) : FnKeyAccess::noKeyboard;
 }
 
 bool LinuxEventMonitors::startGlobalSources()
@@ -116,14 +116,14 @@ bool LinuxEventMonitors::startGlobalSources()
     auto fnKey = std::make_unique<FnKeyWatcher>(m_deviceSources());
     if (fnKey->start()) {
         connect(fnKey.get(), &FnKeyWatcher::fnChanged, this, &LinuxEventMonitors::onFnKey);
-        connect(fnKey.get(), &FnKeyWatcher::hasFnDeviceChanged, this,
-                &LinuxEventMonitors::canSeeFnKeyChanged);
+        connect(fnKey.get(), &FnKeyWatcher::accessChanged, this,
+                &LinuxEventMonitors::fnKeyAccessChanged);
         if (!fnKey->hasFnDevice())
             qCInfo(lcEventMonitors,
                    "[EventMonitors] The Fn key is seen once a keyboard that has it connects: %s",
                    qPrintable(fnKey->error()));
         m_fnKey = std::move(fnKey);
-        emit canSeeFnKeyChanged();
+        emit fnKeyAccessChanged();
     } else {
         qCCritical(lcEventMonitors, "[EventMonitors] The Fn key is not seen: %s",
                    qPrintable(fnKey->error()));

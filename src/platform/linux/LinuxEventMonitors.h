@@ -37,7 +37,7 @@ public:
     std::unique_ptr<EventMonitor> addLocalMonitor(EventMask mask, LocalHandler handler) override;
     bool isMenuTracking() const override { return !m_openMenus.isEmpty(); }
     // From the watched devices while global monitoring runs, else from one look at them.
-    bool canSeeFnKey() const override;
+    FnKeyAccess fnKeyAccess() const override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

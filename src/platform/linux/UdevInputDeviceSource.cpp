@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UdevInputDeviceSource.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <libudev.h>
+#include <linux/input.h>
+#include <sys/stat.h>
 
 namespace platform::linux_impl {
 
@@ -82,6 +85,38 @@ QStringList UdevInputDeviceSource::devices() const
     udev_enumerate_unref(enumerate);
     paths.sort();
     return paths;
+}
+
+std::optional<bool> UdevInputDeviceSource::declaresFnKey(const QString &path) const
+{
+    struct stat node;
+    if (!m_udev || ::stat(QFile::encodeName(path).constData(), &node) != 0 ||
+        !S_ISCHR(node.st_mode))
+        return std::nullopt;
+    udev_device *device = udev_device_new_from_devnum(m_udev, 'c', node.st_rdev);
+    if (!device)
+        return std::nullopt;
+    // The event node's parent is the input device, which lists the keys.
+    udev_device *input = udev_device_get_parent_with_subsystem_devtype(device, "input", nullptr);
+    const char *keys = input ? udev_device_get_sysattr_value(input, "capabilities/key") : nullptr;
+    std::optional<bool> declares;
+    if (keys)
+        declares = hasKeyBit(QByteArray(keys), KEY_FN);
+    udev_device_unref(device);
+    return declares;
+}
+
+bool UdevInputDeviceSource::hasKeyBit(const QByteArray &bitmap, int key)
+{
+    const QList<QByteArray> words = bitmap.trimmed().split(' ');
+    // The kernel writes its own longs; ours are as wide on the same machine.
+    constexpr int bits = 8 * sizeof(unsigned long);
+    const qsizetype index = words.size() - 1 - key / bits;
+    if (index < 0 || index >= words.size())
+        return false;
+    bool ok = false;
+    const qulonglong word = words[index].toULongLong(&ok, 16);
+    return ok && ((word >> (key % bits)) & 1) != 0;
 }
 
 void UdevInputDeviceSource::receive()

@@ -24,6 +24,11 @@ public:
     bool start() override;
     QStringList devices() const override;
     QString error() const override { return m_error; }
+    // From the key capabilities sysfs shows of the device to everyone.
+    std::optional<bool> declaresFnKey(const QString &path) const override;
+    // Whether a key bitmap as sysfs writes it (hexadecimal words, most significant first,
+    // leading zero words left out) has the bit of `key`.
+    static bool hasKeyBit(const QByteArray &bitmap, int key);
 
 private:
     void receive();

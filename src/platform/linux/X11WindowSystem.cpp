@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11WindowSystem.h"
 
+#include "GrabFocusFilter.h"
+
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QScreen>
@@ -44,6 +46,8 @@ QPoint logicalPoint(QPoint native)
 
 X11WindowSystem::X11WindowSystem(QObject *parent) : WindowSystem(parent)
 {
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        m_grabFocusFilter = std::make_unique<GrabFocusFilter>();
     if (!connectToDisplay()) {
         qCInfo(lcWindowSystem, "[WindowSystem] No X display: windows are taken to be composited");
         return;

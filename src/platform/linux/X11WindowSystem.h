@@ -11,10 +11,13 @@ struct xcb_connection_t;
 
 namespace platform::linux_impl {
 
+class GrabFocusFilter;
+
 // The X11 desktop's compositing manager and active window, on a connection of its own. A
 // compositing manager owns the selection _NET_WM_CM_S<screen> while it runs; XFixes reports each
 // change of that owner, so a compositor starting or stopping is seen at once. Without an X
-// display (Wayland, offscreen) windows are taken to be composited.
+// display (Wayland, offscreen) windows are taken to be composited. On X, a keyboard grab does not
+// count as a loss of focus for our windows (GrabFocusFilter).
 class X11WindowSystem final : public WindowSystem
 {
     Q_OBJECT
@@ -41,6 +44,7 @@ private:
     std::uint32_t m_activeWindowAtom = 0;
     std::uint8_t m_xfixesFirstEvent = 0;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<GrabFocusFilter> m_grabFocusFilter;
     bool m_compositing = true;
 };
 

@@ -24,6 +24,8 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
       m_shortcutInactive(new IconLabel(QStringLiteral("exclamationmark.triangle.fill"),
                                        tr("Shortcut not active — another program holds it"),
                                        TextStyle::Callout, this)),
+      m_fnUnavailable(new IconLabel(QStringLiteral("exclamationmark.triangle.fill"), QString(),
+                                    TextStyle::Callout, this)),
       m_recording(new IconLabel(QStringLiteral("waveform.circle.fill"), tr("Recording…"),
                                 TextStyle::Callout, this)),
       m_processing(new QWidget(this)),
@@ -42,6 +44,10 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
     m_shortcutInactive->setObjectName(QStringLiteral("shortcutInactiveLabel"));
     m_shortcutInactive->setSymbolColor(Theme::color(NamedColor::Orange));
     layout->addWidget(m_shortcutInactive);
+
+    m_fnUnavailable->setObjectName(QStringLiteral("fnUnavailableLabel"));
+    m_fnUnavailable->setSymbolColor(Theme::color(NamedColor::Orange));
+    layout->addWidget(m_fnUnavailable);
 
     m_recording->setObjectName(QStringLiteral("recordingLabel"));
     m_recording->setColor(Theme::color(NamedColor::Red));
@@ -70,6 +76,7 @@ MenuBarStateRow::MenuBarStateRow(AppState &appState, QWidget *parent)
         FadeAnimation::fadeIn(this, animationSeconds);
     });
     connect(&m_appState, &AppState::useFnKeyChanged, this, &MenuBarStateRow::refresh);
+    connect(&m_appState, &AppState::fnKeyAccessChanged, this, &MenuBarStateRow::refresh);
     if (auto *shortcuts = GlobalShortcuts::ModuleContext::installed()) {
         connect(&shortcuts->notifier(), &GlobalShortcuts::Notifier::registrationRefusalDidChange,
                 this, &MenuBarStateRow::refresh);
@@ -85,8 +92,15 @@ void MenuBarStateRow::refresh()
     const bool shortcutInactive =
         !m_appState.useFnKey() && GlobalShortcuts::ModuleContext::installed() &&
         GlobalShortcuts::isRefusedByDesktop(HotkeyManager::shortcutName());
-    m_idle->setVisible(state.isIdle() && !shortcutInactive);
+    // Holding Fn does nothing where it cannot be seen: the row does not invite it.
+    const bool fnUnavailable = m_appState.useFnKey() && !m_appState.fnKeyAvailable();
+    m_idle->setVisible(state.isIdle() && !shortcutInactive && !fnUnavailable);
     m_shortcutInactive->setVisible(state.isIdle() && shortcutInactive);
+    m_fnUnavailable->setVisible(state.isIdle() && fnUnavailable);
+    if (fnUnavailable)
+        m_fnUnavailable->setText(m_appState.fnKeyAccess() == platform::FnKeyAccess::notPermitted
+                                     ? tr("Fn key can’t be read — join the “input” group")
+                                     : tr("No keyboard here has an Fn key — set a shortcut"));
     m_recording->setVisible(state.isRecording());
     m_processing->setVisible(state.isProcessing());
     m_error->setVisible(state.isError());

@@ -10,8 +10,8 @@ namespace ui {
 class IconLabel;
 
 // What dictation is doing now: waiting for the shortcut (or unable to, when the desktop refused
-// the recorded one), recording, transcribing, or the last error. A change of state fades the new
-// row in.
+// the recorded one or the Fn key cannot be seen), recording, transcribing, or the last error. A
+// change of state fades the new row in.
 class MenuBarStateRow final : public QWidget
 {
     Q_OBJECT
@@ -27,6 +27,7 @@ private:
     AppState &m_appState;
     IconLabel *m_idle;
     IconLabel *m_shortcutInactive;
+    IconLabel *m_fnUnavailable;
     IconLabel *m_recording;
     QWidget *m_processing;
     IconLabel *m_error;

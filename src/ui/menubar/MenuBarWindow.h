@@ -18,7 +18,8 @@ class MenuBarView;
 // its commands opens another window. It is no popup: a popup grabs the keyboard, and the
 // push-to-talk shortcut must keep working while the window is open. When a dictation to be
 // pasted ends while it has the focus it closes too, so the transcript lands in the program the
-// user was in.
+// user was in. A keyboard grab (a held hot key, ours or another program's) is no loss of focus:
+// the platform layer keeps it from looking like one, so the window stays and shows the dictation.
 // One instance lives as long as the program; closing only hides it.
 class MenuBarWindow final : public QWidget
 {

@@ -32,9 +32,7 @@ OnboardingTryItStep::OnboardingTryItStep(AppState &appState, QWidget *parent)
     choice->setSpacing(8);
     m_picker = new ShortcutModePicker(appState, tr("Shortcut"), this);
     choice->addWidget(m_picker, 0, Qt::AlignHCenter);
-    m_fnConflict = new QLabel(tr("Fn key may conflict — give Parlovox read access to the keyboard "
-                                 "device (join the “input” group)"),
-                              this);
+    m_fnConflict = new QLabel(this);
     m_fnConflict->setWordWrap(true);
     m_fnConflict->setAlignment(Qt::AlignCenter);
     Theme::style(m_fnConflict, TextStyle::Caption2, Theme::color(NamedColor::Orange));
@@ -63,7 +61,7 @@ OnboardingTryItStep::OnboardingTryItStep(AppState &appState, QWidget *parent)
             m_appState->completeOnboarding();
     });
     connect(&appState, &AppState::useFnKeyChanged, this, &OnboardingTryItStep::refresh);
-    connect(&appState, &AppState::fnKeyAvailableChanged, this, &OnboardingTryItStep::refresh);
+    connect(&appState, &AppState::fnKeyAccessChanged, this, &OnboardingTryItStep::refresh);
     refresh();
 }
 
@@ -76,6 +74,10 @@ void OnboardingTryItStep::refresh()
         useFnKey ? tr("Hold **Fn** and say “hello”") : tr("Hold your shortcut and say “hello”")));
     // Exactly when holding Fn cannot start anything here.
     m_fnConflict->setVisible(useFnKey && !m_appState->fnKeyAvailable());
+    m_fnConflict->setText(m_appState->fnKeyAccess() == platform::FnKeyAccess::notPermitted
+                              ? tr("Fn key can’t be read — join the “input” group, then log in "
+                                   "again")
+                              : tr("No keyboard here reports an Fn key — choose Custom"));
     m_recorder->setVisible(!useFnKey);
     m_recorderHint->setVisible(!useFnKey);
 }

@@ -50,8 +50,7 @@ InputTab::InputTab(AppState &appState, QWidget *parent) : QWidget(parent), m_app
     hotkey->addWidget(explanation);
     m_picker = new ShortcutModePicker(appState, tr("Shortcut mode"), this);
     hotkey->addWidget(m_picker, 0, Qt::AlignLeft);
-    m_fnHint = note(tr("If Fn isn’t working, give Parlovox read access to the keyboard device: "
-                       "join the “input” group."));
+    m_fnHint = note(QString());
     hotkey->addWidget(m_fnHint);
     m_recorder =
         new GlobalShortcuts::Recorder(tr("Shortcut:"), HotkeyManager::shortcutName(), {}, this);
@@ -82,7 +81,7 @@ InputTab::InputTab(AppState &appState, QWidget *parent) : QWidget(parent), m_app
     connect(m_minimumSlider, &QSlider::valueChanged, this, &InputTab::minimumMoved);
     connect(m_maximumSlider, &QSlider::valueChanged, this, &InputTab::maximumMoved);
     connect(&appState, &AppState::useFnKeyChanged, this, &InputTab::refresh);
-    connect(&appState, &AppState::fnKeyAvailableChanged, this, &InputTab::refresh);
+    connect(&appState, &AppState::fnKeyAccessChanged, this, &InputTab::refresh);
     connect(&appState, &AppState::minimumRecordingDurationChanged, this, &InputTab::refresh);
     connect(&appState, &AppState::maxRecordingDurationChanged, this, &InputTab::refresh);
     refresh();
@@ -113,6 +112,11 @@ void InputTab::refresh()
     // Only where Fn cannot work: elsewhere the hint would send the user after a fault there is
     // not.
     m_fnHint->setVisible(useFnKey && !m_appState->fnKeyAvailable());
+    m_fnHint->setText(m_appState->fnKeyAccess() == platform::FnKeyAccess::notPermitted
+                          ? tr("Fn isn’t seen: Parlovox may not read the keyboard device. Join the "
+                               "“input” group, then log in again.")
+                          : tr("No keyboard here reports an Fn key: choose Custom and record a "
+                               "shortcut."));
     m_recorder->setVisible(!useFnKey);
     m_recorderHint->setVisible(!useFnKey);
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder on a real X display: a combination that another client holds still reaches the
 // recording field (its keyboard grab outranks the other client's passive grab), and the trial
-// grab finds it taken, so the field asks before storing it.
+// grab finds it taken, so the field asks before storing it. A click into the field while the
+// dictation shortcut is held (our own grab) starts recording like any other.
 #include "GlobalShortcuts/HotKeyHandlers.h"
 #include "GlobalShortcuts/Localization.h"
 #include "GlobalShortcuts/ModuleContext.h"
@@ -9,12 +10,14 @@
 #include "GlobalShortcuts/Storage.h"
 #include "platform/linux/LinuxEventMonitors.h"
 #include "platform/linux/X11HotKeyService.h"
+#include "platform/linux/X11WindowSystem.h"
 
 #include "XTestClient.h"
 #include "support/EventLoop.h"
 #include "support/MemoryUserDefaults.h"
 
 #include <QGuiApplication>
+#include <QProcess>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -54,7 +57,8 @@ protected:
         m_service.reset();
     }
 
-    RecorderField *openRecording()
+    // The field in an active window, not recording yet.
+    RecorderField *openWindow()
     {
         m_window = std::make_unique<QWidget>();
         auto *layout = new QVBoxLayout(m_window.get());
@@ -65,6 +69,13 @@ protected:
         if (!testsupport::waitUntil([this] { return m_window->isActiveWindow(); }, 3000))
             return nullptr;
         QCoreApplication::processEvents();
+        return field;
+    }
+    RecorderField *openRecording()
+    {
+        RecorderField *field = openWindow();
+        if (!field)
+            return nullptr;
         field->setFocus(Qt::MouseFocusReason);
         return field->isRecording() ? field : nullptr;
     }
@@ -111,6 +122,46 @@ TEST_F(RecorderX11Test, ACombinationAnotherClientHoldsShowsTheSystemAlert)
     EXPECT_EQ(m_alerts.size(), 1);
     EXPECT_FALSE(field->isRecording());
     EXPECT_FALSE(m_owner.grab(keyJ, xControlAlt)); // ours now
+}
+
+// While the dictation shortcut is held our grab has the keyboard; the window keeps its focus
+// (as the program's window system has it), so a click into the field starts recording. The
+// release still reaches the dictation that heard the press, and the next combination is stored.
+TEST_F(RecorderX11Test, AClickWhileTheDictationShortcutIsHeldStartsRecording)
+{
+    platform::linux_impl::X11WindowSystem windowSystem;
+    name().setShortcut(Shortcut(40, 0x1000 | 0x800)); // ⌃⌥K
+    QString dictation;
+    m_handlers->onKeyDown(name(), [&dictation] { dictation += QStringLiteral("down "); });
+    m_handlers->onKeyUp(name(), [&dictation] { dictation += QStringLiteral("up"); });
+    RecorderField *field = openWindow();
+    ASSERT_NE(field, nullptr);
+
+    m_typist.key(controlLeft, true);
+    m_typist.key(altLeft, true);
+    m_typist.key(keyK, true);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !dictation.isEmpty(); }, 3000));
+    // Longer than Qt waits for the focus to come back before it deactivates a window.
+    EXPECT_FALSE(testsupport::waitUntil([this] { return !m_window->isActiveWindow(); }, 800));
+    const QPoint centre = field->mapToGlobal(field->rect().center());
+    QProcess click;
+    click.start(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QString::number(centre.x()),
+                 QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(click.waitForFinished(3000) && click.exitCode() == 0);
+    ASSERT_TRUE(testsupport::waitUntil([field] { return field->isRecording(); }, 3000))
+        << "the click into the field was lost";
+
+    m_typist.key(keyK, false);
+    m_typist.key(altLeft, false);
+    m_typist.key(controlLeft, false);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return dictation == QStringLiteral("down up"); }))
+        << qPrintable(dictation);
+    pressControlAltJ();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [] { return getShortcut(name()) == Shortcut(38, 0x1000 | 0x800); }, 3000));
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_TRUE(m_alerts.isEmpty());
 }
 
 } // namespace

@@ -6,7 +6,10 @@
 #include "platform/linux/InputDeviceSource.h"
 #include "platform/linux/LinuxEventMonitors.h"
 #include "ui/RenderOutput.h"
+#include "ui/kit/ElidedLabel.h"
+#include "ui/kit/IconLabel.h"
 #include "ui/kit/ShortcutModePicker.h"
+#include "ui/menubar/MenuBarStateRow.h"
 #include "ui/onboarding/OnboardingTryItStep.h"
 #include "ui/settings/InputTab.h"
 
@@ -36,7 +39,7 @@ class InputTabTest : public UiFixture
 
 TEST_F(InputTabTest, TheTriggerAndBothSlidersWriteTheSettingsOnEveryChange)
 {
-    monitors->setCanSeeFnKey(false);
+    monitors->setFnKeyAccess(platform::FnKeyAccess::noKeyboard);
     create();
     InputTab tab(*app);
     tab.resize(560, 470);
@@ -75,14 +78,32 @@ TEST_F(InputTabTest, TheTriggerAndBothSlidersWriteTheSettingsOnEveryChange)
     EXPECT_EQ(app->maxRecordingDuration(), 1000.0);
 }
 
-// Input devices as the test lists them; only FIFOs stand for keyboards with an Fn key.
+// Input devices as the test lists them; only FIFOs stand for keyboards with an Fn key. Devices
+// named forbidden cannot be opened, as for a user outside the "input" group; they say whether
+// they have the key where `declares` has them.
 class ListedDevices final : public platform::linux_impl::InputDeviceSource
 {
 public:
-    explicit ListedDevices(QStringList present) : m_present(std::move(present)) {}
+    ListedDevices(QStringList present, QStringList forbidden, QHash<QString, bool> declares)
+        : m_present(std::move(present)), m_forbidden(std::move(forbidden)),
+          m_declares(std::move(declares))
+    {}
     bool start() override { return true; }
     QStringList devices() const override { return m_present; }
     QString error() const override { return {}; }
+    int openDevice(const QString &path) const override
+    {
+        if (!m_forbidden.contains(path))
+            return InputDeviceSource::openDevice(path);
+        errno = EACCES;
+        return -1;
+    }
+    std::optional<bool> declaresFnKey(const QString &path) const override
+    {
+        if (!m_declares.contains(path))
+            return std::nullopt;
+        return m_declares.value(path);
+    }
     bool reportsFnKey(int fd) const override
     {
         struct stat info;
@@ -93,28 +114,36 @@ public:
 
 private:
     QStringList m_present;
+    QStringList m_forbidden;
+    QHash<QString, bool> m_declares;
 };
 
-// Both Fn hints, the onboarding's and this tab's, follow the program's real event monitors over
-// the devices: shown while no device this user may read reports Fn, gone while one does.
-TEST_F(InputTabTest, TheFnHintsShowExactlyWhileNoReadableDeviceReportsTheFnKey)
+// The Fn hints of this tab and of onboarding, and the tray window's state row, follow the
+// program's real event monitors over the devices: while no device this user may read reports
+// Fn they say why (no such keyboard, or one that may not be read), and none of them invites
+// holding Fn; with the recorded shortcut as the trigger the Fn key does not matter.
+TEST_F(InputTabTest, TheFnHintsSayWhyFnCannotWorkAndGoWhileAReadableKeyboardReportsIt)
 {
     QTemporaryDir directory;
     ASSERT_TRUE(directory.isValid());
     const QString plainKeyboard = directory.filePath(QStringLiteral("event0"));
     QFile plain(plainKeyboard);
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    const QString unreadable = directory.filePath(QStringLiteral("event1")); // never made
+    const QString missing = directory.filePath(QStringLiteral("event1")); // never made
     const QString fnKeyboard = directory.filePath(QStringLiteral("event2"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fnKeyboard).constData(), 0600), 0);
+    const QString lidSwitch = directory.filePath(QStringLiteral("event3"));
+    const QString lockedKeyboard = directory.filePath(QStringLiteral("event4"));
 
-    QStringList present{plainKeyboard, unreadable};
+    QStringList present{plainKeyboard, missing, lidSwitch};
+    const QStringList forbidden{lidSwitch, lockedKeyboard};
+    const QHash<QString, bool> declares{{lidSwitch, false}};
     QPointer<ListedDevices> followed;
     handlers.reset();
     shortcuts.reset();
     monitors = nullptr;
     services.eventMonitors = std::make_unique<platform::linux_impl::LinuxEventMonitors>([&] {
-        auto source = std::make_unique<ListedDevices>(present);
+        auto source = std::make_unique<ListedDevices>(present, forbidden, declares);
         followed = source.get();
         return source;
     });
@@ -124,28 +153,66 @@ TEST_F(InputTabTest, TheFnHintsShowExactlyWhileNoReadableDeviceReportsTheFnKey)
     create();
     InputTab tab(*app);
     ui::OnboardingTryItStep tryIt(*app);
-    const auto hintsShown = [&] {
-        EXPECT_EQ(shown(tab.fnHint()), shown(tryIt.fnConflictHint()));
-        return shown(tab.fnHint());
+    ui::MenuBarStateRow stateRow(*app);
+    const auto rowSays = [&] {
+        for (auto *label : stateRow.findChildren<ui::IconLabel *>())
+            if (shown(label))
+                return label->textLabel()->fullText();
+        return QString();
     };
-    EXPECT_TRUE(hintsShown());
+    // The hint of each place, empty where none shows.
+    const auto hints = [&] {
+        const QString tabHint = shown(tab.fnHint()) ? tab.fnHint()->text() : QString();
+        const QString tryItHint =
+            shown(tryIt.fnConflictHint()) ? tryIt.fnConflictHint()->text() : QString();
+        return QStringList{tabHint, tryItHint, rowSays()}.join(QStringLiteral(" | ")).toStdString();
+    };
+    const auto join = [](const QStringList &texts) {
+        return texts.join(QStringLiteral(" | ")).toStdString();
+    };
+    const std::string noKeyboard = join(
+        {QStringLiteral("No keyboard here reports an Fn key: choose Custom and record a shortcut."),
+         QStringLiteral("No keyboard here reports an Fn key — choose Custom"),
+         QStringLiteral("No keyboard here has an Fn key — set a shortcut")});
+    const std::string notPermitted =
+        join({QStringLiteral("Fn isn’t seen: Parlovox may not read the keyboard device. Join the "
+                             "“input” group, then log in again."),
+              QStringLiteral("Fn key can’t be read — join the “input” group, then log in again"),
+              QStringLiteral("Fn key can’t be read — join the “input” group")});
+    const std::string seen = join({QString(), QString(), QStringLiteral("Hold shortcut to talk")});
+    // A device that cannot be read but says it has no Fn key is no reason to join the group.
+    EXPECT_EQ(hints(), noKeyboard);
 
-    // The Fn trigger watches the devices; a keyboard with the key connects, and goes again.
+    // The Fn trigger watches the devices; a keyboard with the key connects, and goes again; one
+    // that this user may not read connects.
     HotkeyManager trigger(app.get());
     trigger.configure(true);
     ASSERT_TRUE(followed);
-    EXPECT_TRUE(hintsShown());
+    EXPECT_EQ(hints(), noKeyboard);
     present << fnKeyboard;
     followed->add(fnKeyboard);
-    EXPECT_FALSE(hintsShown());
+    EXPECT_EQ(hints(), seen);
     present.removeLast();
     followed->remove(fnKeyboard);
-    EXPECT_TRUE(hintsShown());
+    EXPECT_EQ(hints(), noKeyboard);
+    followed->add(lockedKeyboard);
+    EXPECT_EQ(hints(), notPermitted);
+    render(tab, QStringLiteral("input-tab-fn-not-permitted"));
+    followed->remove(lockedKeyboard);
+    EXPECT_EQ(hints(), noKeyboard);
+
+    // With the recorded shortcut as the trigger nothing speaks of Fn: onboarding offers the
+    // recorder and its hint instead.
+    app->setUseFnKey(false);
+    EXPECT_EQ(hints(), seen);
+    EXPECT_TRUE(shown(tryIt.recorder()));
+    EXPECT_TRUE(shown(tryIt.recorderHint()));
+    app->setUseFnKey(true);
 
     // Without watching, a look at the devices present decides.
-    present << fnKeyboard;
+    present << lockedKeyboard;
     trigger.configure(false);
-    EXPECT_FALSE(hintsShown());
+    EXPECT_EQ(hints(), notPermitted);
 }
 
 } // namespace
