@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Time per recording when the retry queue drains, against curl's time per request, on a server
-// that keeps the connection alive and writes each reply's head and body as two packets (as
-// whisper.cpp's server does). On such a server a client that acknowledges the head late holds
-// the body back by its delayed-acknowledgement time, about 40 ms on Linux, for every recording.
+// that keeps the connection alive and writes each reply's head and body as two packets, as some
+// speech servers do. On such a server a client that acknowledges the head late holds the body
+// back by its delayed-acknowledgement time, about 40 ms on Linux, for every recording.
 //
 // The server runs in a child process (this program with --serve). The queue holds `items`
-// recordings of 2 s (16 kHz mono 16-bit, generated here) and is drained once, timed from
-// processQueue() to the end of the run; curl uploads the same file with the same form fields,
-// once per process (a fresh connection) and timed by its own transfer time
-// (-w '%{time_total}'), and again `items` times over one kept-alive connection. Medians are
-// printed, then "drain per item / curl per request: X.XX" (target: at most 1.10).
-// Run: build-dir/bench/drain_bench [items]
+// recordings of `seconds` each (16 kHz mono 16-bit, generated here) and is drained once, timed
+// from processQueue() to the end of the run; curl uploads the same file with the same form
+// fields, once per process (a fresh connection, which Linux acknowledges at once) and timed by
+// its own transfer time (-w '%{time_total}'), and again `items` times over one kept-alive
+// connection, where curl shows the stall. Medians are printed, then
+// "drain per item / curl per request: X.XX" (target: at most 1.10).
+// Run: build-dir/bench/drain_bench [items (40)] [seconds (10)]
 #include "engine/HttpClient.h"
 #include "engine/RetryQueueManager.h"
 #include "engine/TranscriptionLogger.h"
@@ -37,8 +38,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kSeconds = 2;
 
 QByteArray wavFile(int seconds)
 {
@@ -216,6 +215,7 @@ int main(int argc, char **argv)
     // The queue's progress lines would drown the figures.
     QLoggingCategory::setFilterRules(QStringLiteral("parlovox.*=false"));
     const int items = argc > 1 ? std::max(3, atoi(argv[1])) : 40;
+    const int seconds = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
 
     QProcess server;
     server.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--serve")});
@@ -225,7 +225,7 @@ int main(int argc, char **argv)
     }
     const QString url =
         QStringLiteral("http://127.0.0.1:%1").arg(server.readLine().trimmed().toUInt());
-    const QByteArray wav = wavFile(kSeconds);
+    const QByteArray wav = wavFile(seconds);
     testsupport::TempPaths files;
     const QString path = files.temporaryDirectory() + QStringLiteral("/bench.wav");
     QFile file(path);
@@ -255,7 +255,7 @@ int main(int argc, char **argv)
     }
     const double drain = median(drains);
     const double curl = median(fresh);
-    std::printf("%d recordings of %d s (%lld bytes), median of 3 drains\n", items, kSeconds,
+    std::printf("%d recordings of %d s (%lld bytes), median of 3 drains\n", items, seconds,
                 static_cast<long long>(wav.size()));
     std::printf("drain per item:                    %7.2f ms\n", drain);
     std::printf("curl per request, new connection:  %7.2f ms\n", curl);
