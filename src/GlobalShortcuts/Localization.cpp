@@ -28,7 +28,7 @@ constexpr Entry table[] = {
                        "This keyboard shortcut cannot be used as it's already used by %1.")},
     {"shortcut_not_active", QT_TRANSLATE_NOOP("GlobalShortcuts", "%1 — not active")},
     {"keyboard_shortcut_disallowed",
-     QT_TRANSLATE_NOOP("GlobalShortcuts", "Keyboard shortcuts with only Option (and optionally "
+     QT_TRANSLATE_NOOP("GlobalShortcuts", "Keyboard shortcuts with only Alt (and optionally "
                                           "Shift) cannot be used.")},
     {"keyboard_shortcut_used_by_system",
      QT_TRANSLATE_NOOP("GlobalShortcuts",

@@ -24,10 +24,12 @@
 
 namespace {
 
+// What a Linux user can do: access to the microphone is an input device the sound server lists,
+// and pasting needs an X server that accepts synthetic keys.
 const QString kMicrophoneRequired =
-    QStringLiteral("Microphone access required — open System Settings to grant");
+    QStringLiteral("Microphone access required — connect or enable an audio input device");
 const QString kPasteFailed =
-    QStringLiteral("Paste failed — grant Accessibility in System Settings");
+    QStringLiteral("Paste failed — use an X11 session with the XTEST extension");
 const QString kNotQueued = QStringLiteral("Recording could not be queued for retry: %1");
 
 // A server URL that cannot be used: the upload never left, and only the user can help.

@@ -17,7 +17,6 @@
 #include "platform/UserDefaults.h"
 
 #include <QPointer>
-#include <QProcess>
 
 namespace {
 
@@ -65,13 +64,7 @@ void AppState::resetAccessibilityPermission()
     QString identifier = m_services.bundle->identifier();
     if (identifier.isEmpty())
         identifier = kFallbackBundleIdentifier;
-    // Only the macOS privacy database has such a command; where it is missing the start fails
-    // and that is all.
-    QProcess process;
-    process.start(QStringLiteral("/usr/bin/tccutil"),
-                  {QStringLiteral("reset"), QStringLiteral("Accessibility"), identifier});
-    if (process.waitForStarted())
-        process.waitForFinished(-1);
+    m_services.permissions->resetAccessibilityGrant(identifier);
 }
 
 void AppState::applyLaunchAtLogin(bool enabled, bool mayRevert)

@@ -3,6 +3,7 @@
 
 #include "engine/CurlTransfer.h"
 #include "platform/Scheduler.h"
+#include "platform/TcpAcknowledgement.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -123,6 +124,12 @@ void HttpClient::socketAction(int socket, int events)
 {
     int running = 0;
     curl_multi_socket_action(m_multi, socket, events, &running);
+    // On a kept-alive connection Linux delays the acknowledgement of what has arrived, and a
+    // server that writes a reply's body apart from its head (Nagle's algorithm on) waits for
+    // it: 40 ms per request, most of a queued recording's upload to a fast server. curl has read
+    // what arrived, so it is acknowledged now, on the connection curl still holds.
+    if ((events & CURL_CSELECT_IN) && m_sockets.count(socket) > 0)
+        platform::TcpAcknowledgement::sendNow(socket);
     finishDoneTransfers();
 }
 

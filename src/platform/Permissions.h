@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 namespace platform {
@@ -23,6 +25,10 @@ public:
     virtual bool requestPostEventAccess() = 0;
     // Whether global input events may be observed.
     virtual bool preflightListenEventAccess() const = 0;
+    // Forgets the Accessibility grant the system keeps for `applicationIdentifier`, so that a
+    // grant made for an earlier build stops standing in the way of a new one. Returns once done;
+    // failures are not reported.
+    virtual void resetAccessibilityGrant(const QString &applicationIdentifier) = 0;
 
     // Whether microphone access is authorised.
     virtual bool microphoneAuthorized() const = 0;

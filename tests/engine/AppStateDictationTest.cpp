@@ -8,6 +8,7 @@
 #include "engine/TransportError.h"
 
 #include <QDirIterator>
+#include <QJsonDocument>
 #include <QSignalSpy>
 
 #include <sys/stat.h>
@@ -111,7 +112,7 @@ TEST_F(AppStateDictation, AFailedPasteLeavesItsErrorStandingWithoutAReset)
     dictate(1.0);
     ASSERT_TRUE(waitUntilSettled());
     const auto pasteFailed = RecordingState::error(
-        QStringLiteral("Paste failed — grant Accessibility in System Settings"));
+        QStringLiteral("Paste failed — use an X11 session with the XTEST extension"));
     EXPECT_EQ(app->state(), pasteFailed);
     scheduler->advance(10);
     EXPECT_EQ(app->state(), pasteFailed);
@@ -212,7 +213,8 @@ TEST_F(AppStateDictation, EveryServerURLTypoKeepsTheRecordingsUntilItIsFixed)
                               QStringLiteral("http:///x"),
                               QStringLiteral("http://127.0.0.1:80800"),
                               QStringLiteral("http://my server:8080"),
-                              QStringLiteral("http://[::1")};
+                              QStringLiteral("http://[::1"),
+                              QStringLiteral("http://alice:p/w@my server:8080/x?k=secret#s")};
     for (const QString &url : urls) {
         app->setServerURL(url);
         dictate(1.0);
@@ -222,6 +224,9 @@ TEST_F(AppStateDictation, EveryServerURLTypoKeepsTheRecordingsUntilItIsFixed)
             << url.toStdString();
         EXPECT_TRUE(crashReporter->events().last().context.value("is_retryable").toBool());
     }
+    // A typo does not let the password, the user or the query into the report.
+    EXPECT_EQ(crashReporter->events().last().context.value("server_url").toString(),
+              QStringLiteral("http://my server:8080/x"));
     EXPECT_EQ(server.requestCount(), 0);
     EXPECT_EQ(app->retryQueueManager()->pendingCount(), urls.size());
 
@@ -284,20 +289,25 @@ TEST_F(AppStateDictation, APasswordInTheServerURLReachesNoFileLogLineWindowOrRep
 TEST_F(AppStateDictation, ControlCharactersOfATranscriptReachNeitherClipboardNorHistoryNorLog)
 {
     // An escape sequence that ends a terminal's bracketed paste, BEL, NUL, a C1 control, DEL and
-    // bidirectional overrides and isolates around the words; a line separator that stays.
-    server.enqueue(HttpReply::json(200,
-                                   R"({"text":"\u001b[201~echo hi\u0007\u0000\r\n)"
-                                   R"(\u0085x\u007f\u202Ey\u202C\u2066z\u2069\tw\u2028v\u009b"})"),
+    // bidirectional overrides and isolates around the words; a line separator that stays. Then
+    // the first and last character of each removed range, and their neighbours that stay ("~",
+    // no-break space, paragraph separator, narrow no-break space, U+2065, U+206A).
+    server.enqueue(HttpReply::json(200, R"({"text":"\u001b[201~echo hi\u0007\u0000\r\n)"
+                                        R"(\u0085x\u007f\u202Ey\u202C\u2066z\u2069\tw\u2028v\u009b)"
+                                        R"( \u001f\u0080a\u009fb\u202Ac\u202Bd\u2067e\u2068f)"
+                                        R"(\u007e\u00a0\u2029\u202f\u2065\u206a"})"),
                    "/inference");
     createDictating();
     dictate(1.0);
     ASSERT_TRUE(waitUntilSettled());
-    const QString clean = QStringLiteral("[201~echo hi\nxyz\tw\u2028v");
+    const QString clean =
+        QStringLiteral("[201~echo hi\nxyz\tw\u2028v abcdef~\u00a0\u2029\u202f\u2065\u206a");
     EXPECT_EQ(pasteboard->string(), clean);
     EXPECT_EQ(app->currentTranscription(), clean);
     ASSERT_EQ(logLines().size(), 1);
-    EXPECT_TRUE(
-        logLines().first().contains(QStringLiteral(R"("text":"[201~echo hi\nxyz\tw\u2028v")")))
+    EXPECT_EQ(QJsonDocument::fromJson(logLines().first().toUtf8())[QStringLiteral("text")],
+              QJsonValue(clean));
+    EXPECT_TRUE(logLines().first().contains(QStringLiteral(R"(\tw\u2028v abcdef~)")))
         << logLines().first().toStdString();
 }
 
@@ -413,7 +423,7 @@ TEST_F(AppStateDictation, WithoutTheMicrophoneEveryPressShowsTheError)
     permissions->microphone = false;
     createDictating();
     const auto noMicrophone = RecordingState::error(
-        QStringLiteral("Microphone access required — open System Settings to grant"));
+        QStringLiteral("Microphone access required — connect or enable an audio input device"));
     QSignalSpy states(app.get(), &AppState::stateChanged);
     for (int press = 0; press < 2; ++press) {
         app->startRecording();

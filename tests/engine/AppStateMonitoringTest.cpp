@@ -2,6 +2,7 @@
 #include "AppStateFixture.h"
 
 #include "engine/OnboardingPresenter.h"
+#include "support/ChildProcessCounter.h"
 
 #include <QCoroTask>
 #include <QSignalSpy>
@@ -321,9 +322,12 @@ TEST_F(AppStateMonitoring, CompletingOnboardingStoresItDropsTheWindowAndAsksForP
     EXPECT_FALSE(app->recorder().isWarmingUp());
 }
 
-TEST_F(AppStateMonitoring, TheAccessibilityResetWithoutTheCommandFailsSilently)
+TEST_F(AppStateMonitoring, TheAccessibilityResetIsLeftToThePlatformAndRunsNothingItself)
 {
     create();
+    testsupport::ChildProcessCounter children;
     app->resetAccessibilityPermission();
+    EXPECT_EQ(permissions->accessibilityResets, QStringList{QStringLiteral("org.parlovox.Tests")});
+    EXPECT_EQ(children.ended(), 0);
     EXPECT_TRUE(log.lines().isEmpty());
 }

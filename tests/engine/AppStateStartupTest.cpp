@@ -194,6 +194,7 @@ TEST_F(AppStateStartup, LostAccessibilityOpensThePermissionsWindowAndDefersTheMi
     log.clear();
     app->lateInit();
 
+    EXPECT_EQ(permissions->accessibilityResets, QStringList{bundle->identifier()});
     const QStringList info = log.lines(QStringLiteral("info"));
     ASSERT_GE(info.size(), 5);
     EXPECT_EQ(info[1], QStringLiteral("[AppState] AXIsProcessTrusted: false"));

@@ -4,6 +4,8 @@
 #include "support/FullDiskWriter.h"
 
 #include <QSignalSpy>
+#include <QStorageInfo>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -255,6 +257,38 @@ TEST_F(Store, AManifestSaveOnAFullDiskKeepsTheOldManifestWholeAndTheNextSaveWrit
     writer.failing = testsupport::FullDiskWriter::Failing::nothing;
     store.save({a, b});
     EXPECT_EQ(RetryQueueStore(pendingDir()).load().items, QList<PendingTranscription>({a, b}));
+}
+
+TEST_F(Store, AMoveAcrossFilesystemsOnAFullDiskKeepsTheRecordingWhereItWas)
+{
+    // From another filesystem a move is a copy, written by the same writer as the manifest.
+    QTemporaryDir otherFilesystem(QStringLiteral("/dev/shm/parlovox-test-XXXXXX"));
+    ASSERT_TRUE(QDir().mkpath(pendingDir()));
+    if (!otherFilesystem.isValid() ||
+        QStorageInfo(otherFilesystem.path()).device() == QStorageInfo(pendingDir()).device())
+        GTEST_SKIP() << "no second filesystem at /dev/shm";
+    auto disk = std::make_unique<testsupport::FullDiskWriter>();
+    testsupport::FullDiskWriter &writer = *disk;
+    RetryQueueStore store(pendingDir(), std::move(disk));
+    const QString name = QStringLiteral("parlovox-M.wav");
+    const QString source = otherFilesystem.filePath(name);
+    const QByteArray audio = QByteArrayLiteral("RIFF----WAVEfmt ") + QByteArray(100000, 'a');
+    writeFile(source, audio);
+    const QStringList before = QDir(pendingDir()).entryList(QDir::Files | QDir::Hidden);
+
+    for (const auto failing : {testsupport::FullDiskWriter::Failing::write,
+                               testsupport::FullDiskWriter::Failing::sync}) {
+        writer.failing = failing;
+        EXPECT_EQ(store.moveIn(source, name), testsupport::FullDiskWriter::noSpace) << int(failing);
+        EXPECT_EQ(readFile(source), audio);
+        // Neither a part of the recording under its name nor the copy under a temporary one.
+        EXPECT_EQ(QDir(pendingDir()).entryList(QDir::Files | QDir::Hidden), before);
+    }
+
+    writer.failing = testsupport::FullDiskWriter::Failing::nothing;
+    EXPECT_EQ(store.moveIn(source, name), std::nullopt);
+    EXPECT_FALSE(QFile::exists(source));
+    EXPECT_EQ(readFile(pendingDir() + QLatin1Char('/') + name), audio);
 }
 
 } // namespace

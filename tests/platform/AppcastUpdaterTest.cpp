@@ -153,6 +153,23 @@ TEST_F(AppcastUpdaterTest, ANewerBuildIsOfferedAndTheSameOrOlderIsNot)
         EXPECT_TRUE(testsupport::waitUntil([&] { return !manager.updateAvailable(); }));
         EXPECT_EQ(dialog->shown.last(), QStringLiteral("up to date 1.0")) << version.toStdString();
     }
+
+    // A version that goes on where the installed one ends is newer: 10.1 over build 10, and
+    // 1.0.1 over a build numbered 1.0.
+    for (const auto &[installed, offered] :
+         {std::pair{QStringLiteral("10"), QStringLiteral("10.1")},
+          std::pair{QStringLiteral("1.0"), QStringLiteral("1.0.1")}}) {
+        auto recording = std::make_unique<RecordingDialog>();
+        const RecordingDialog &shown = *recording;
+        AppcastUpdater other(feedUrl(), AppcastUpdater::Installed{installed, QStringLiteral("1.0")},
+                             defaults, scheduler, workspace, std::move(recording), {});
+        UpdaterManager otherManager(other);
+        serve(feed(item(offered, QStringLiteral("1.0.1"), QStringLiteral("https://e.org/n"))));
+        otherManager.checkForUpdates();
+        EXPECT_TRUE(testsupport::waitUntil([&] { return otherManager.updateAvailable(); }))
+            << offered.toStdString();
+        EXPECT_EQ(shown.shown, QStringList{QStringLiteral("found 1.0.1 over 1.0")});
+    }
 }
 
 TEST_F(AppcastUpdaterTest, AFeedThatCannotBeReadChangesNothingAndSaysWhy)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/XInputRawKeyWatcher.h"
+#include "support/ChildProcessCounter.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -32,7 +33,7 @@ TEST(LinuxPermissions, ListeningNeedsXInputTwoPointTwo)
     EXPECT_TRUE(XInputRawKeyWatcher::isSufficientVersion(3, 0));
 }
 
-TEST(LinuxPermissions, NoDisplayMeansNothingCanBePosted)
+TEST(LinuxPermissions, NoDisplayMeansNothingCanBePostedAndNoGrantToForget)
 {
     const QByteArray saved = qgetenv("DISPLAY");
     qunsetenv("DISPLAY");
@@ -43,6 +44,11 @@ TEST(LinuxPermissions, NoDisplayMeansNothingCanBePosted)
         qputenv("DISPLAY", saved);
     EXPECT_FALSE(trusted);
     EXPECT_FALSE(listen);
+
+    // What a start without XTEST asks for: no grant is kept per program, so nothing runs.
+    testsupport::ChildProcessCounter children;
+    permissions.resetAccessibilityGrant(QStringLiteral("org.parlovox.Parlovox"));
+    EXPECT_EQ(children.ended(), 0);
 }
 
 TEST(LinuxPermissions, TheMicrophoneRequestAnswersAtOnceWithTheCurrentStatus)

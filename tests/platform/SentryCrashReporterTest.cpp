@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -201,10 +202,16 @@ TEST_F(SentryCrashReporterTest, ARecordStaysUntilAServerHasTakenIt)
     reporter = makeReporter();
     reporter->start(options(dsn(), true));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !record.exists(); }));
-    EXPECT_EQ(server.requestCount(), 3);
+    ASSERT_EQ(server.requestCount(), 3);
+    // A record of the first format names no id: each start still sends it as the same event.
+    const QJsonValue eventId =
+        parseEnvelope(server.requests()[0]).event[QStringLiteral("event_id")];
+    EXPECT_EQ(eventId.toString().size(), 32);
+    for (const HttpRequest &request : server.requests())
+        EXPECT_EQ(parseEnvelope(request).event[QStringLiteral("event_id")], eventId);
 }
 
-TEST_F(SentryCrashReporterTest, ACrashLeavesARecordThatTheNextStartSendsOnce)
+TEST_F(SentryCrashReporterTest, ACrashRecordIsOneEventHoweverOftenItIsSent)
 {
     QProcess child;
     child.start(QStringLiteral(PARLOVOX_CRASH_CHILD), {crashes.path(), dsn()});
@@ -213,8 +220,14 @@ TEST_F(SentryCrashReporterTest, ACrashLeavesARecordThatTheNextStartSendsOnce)
     ASSERT_EQ(records().size(), 1);
     QFile record(QDir(crashes.path()).filePath(records().first()));
     ASSERT_TRUE(record.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(record.readAll().startsWith("parlovox-crash 1\nsignal 11\nbacktrace\n"));
+    const QByteArray written = record.readAll();
     record.close();
+    // The event id is fixed when the record is made.
+    const QRegularExpressionMatch head =
+        QRegularExpression(QStringLiteral("^parlovox-crash 2\nevent ([0-9a-f]{32})\n"
+                                          "signal 11\nbacktrace\n"))
+            .match(QString::fromUtf8(written));
+    ASSERT_TRUE(head.hasMatch()) << written.left(200).toStdString();
 
     // Records that are cut short or are not records at all go, unsent.
     QFile truncated(crashes.filePath(QStringLiteral("crash-1.record")));
@@ -226,15 +239,27 @@ TEST_F(SentryCrashReporterTest, ACrashLeavesARecordThatTheNextStartSendsOnce)
     garbage.write(QByteArray(1000, '\xff'));
     garbage.close();
 
+    // The server stores the event but fails to say so; the record goes out again next time,
+    // as the same event.
+    server.enqueue(HttpReply::text(503, "stored, then failed"));
     auto reporter = makeReporter();
     reporter->start(options(dsn(), true));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return reporter->queuedCount() == 0; }));
+    EXPECT_EQ(records().size(), 1);
+    reporter = makeReporter();
+    reporter->start(options(dsn(), true));
     ASSERT_TRUE(testsupport::waitUntil([this] { return records().isEmpty(); }));
-    ASSERT_EQ(server.requestCount(), 1);
+    ASSERT_EQ(server.requestCount(), 2);
     EXPECT_EQ(log.lines(QStringLiteral("critical"))
                   .filter(QStringLiteral("[CrashReporter] Dropped an unreadable crash record"))
                   .size(),
               2);
-    const QJsonObject event = parseEnvelope(server.requests()[0]).event;
+    for (const HttpRequest &request : server.requests()) {
+        const Envelope sent = parseEnvelope(request);
+        EXPECT_EQ(sent.event.value(QStringLiteral("event_id")).toString(), head.captured(1));
+        EXPECT_EQ(sent.header.value(QStringLiteral("event_id")).toString(), head.captured(1));
+    }
+    const QJsonObject event = parseEnvelope(server.requests()[1]).event;
     EXPECT_EQ(event.value(QStringLiteral("level")).toString(), QStringLiteral("fatal"));
     EXPECT_EQ(
         event[QStringLiteral("exception")][QStringLiteral("values")][0][QStringLiteral("type")]
@@ -247,7 +272,7 @@ TEST_F(SentryCrashReporterTest, ACrashLeavesARecordThatTheNextStartSendsOnce)
     reporter = makeReporter();
     reporter->start(options(dsn(), true));
     settle();
-    EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_EQ(server.requestCount(), 2);
 }
 
 } // namespace

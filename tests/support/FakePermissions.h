@@ -4,6 +4,7 @@
 #include "platform/Permissions.h"
 
 #include <QList>
+#include <QStringList>
 
 namespace testsupport {
 
@@ -24,6 +25,10 @@ public:
         return postEvents;
     }
     bool preflightListenEventAccess() const override { return listenEvents; }
+    void resetAccessibilityGrant(const QString &applicationIdentifier) override
+    {
+        accessibilityResets.append(applicationIdentifier);
+    }
     bool microphoneAuthorized() const override { return microphone; }
     void requestMicrophoneAccess(std::function<void(bool granted)> completion) override
     {
@@ -40,6 +45,7 @@ public:
     bool microphone = false;
     int trustPrompts = 0;
     int postEventRequests = 0;
+    QStringList accessibilityResets;
 
 private:
     QList<std::function<void(bool)>> m_pendingMicrophoneRequests;

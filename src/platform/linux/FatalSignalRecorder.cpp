@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
+#include <QUuid>
 
 #include <csignal>
 #include <cstring>
@@ -19,6 +21,8 @@ namespace {
 constexpr int kSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 constexpr int kMaxFrames = 64;
 char g_recordPath[4096];
+// 32 lower-case hex digits: the id the report of this process's crash will carry.
+char g_eventId[33];
 // A stack overflow leaves no stack to run the handler on.
 alignas(16) char g_alternateStack[64 * 1024];
 volatile sig_atomic_t g_installed = 0;
@@ -64,7 +68,9 @@ void onFatalSignal(int signal)
         g_handling = 1;
         const int fd = ::open(g_recordPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (fd >= 0) {
-            writeText(fd, "parlovox-crash 1\nsignal ");
+            writeText(fd, "parlovox-crash 2\nevent ");
+            writeText(fd, g_eventId);
+            writeText(fd, "\nsignal ");
             writeNumber(fd, signal);
             writeText(fd, "\nbacktrace\n");
             void *frames[kMaxFrames];
@@ -93,6 +99,9 @@ bool FatalSignalRecorder::install(const QString &directory)
     if (path.size() >= static_cast<qsizetype>(sizeof g_recordPath))
         return false;
     std::memcpy(g_recordPath, path.constData(), static_cast<size_t>(path.size()) + 1);
+    const QByteArray eventId = QUuid::createUuid().toByteArray(QUuid::Id128);
+    std::memcpy(g_eventId, eventId.constData(), sizeof g_eventId - 1);
+    g_eventId[sizeof g_eventId - 1] = '\0';
 
     // The first backtrace() loads the unwinder, which allocates: do it now, not in the handler.
     void *warmUp[1];
@@ -128,12 +137,21 @@ std::optional<FatalSignalRecorder::Record> FatalSignalRecorder::parse(const QByt
 {
     if (bytes.size() > maxRecordBytes || !bytes.endsWith("\nend\n"))
         return std::nullopt;
-    const QList<QByteArray> lines = bytes.left(bytes.size() - 1).split('\n');
-    if (lines.size() < 4 || lines[0] != "parlovox-crash 1" || !lines[1].startsWith("signal ") ||
-        lines[2] != "backtrace")
+    QList<QByteArray> lines = bytes.left(bytes.size() - 1).split('\n');
+    Record record;
+    if (lines.value(0) == "parlovox-crash 2") {
+        static const QRegularExpression eventId(QStringLiteral("^event ([0-9a-f]{32})$"));
+        const QRegularExpressionMatch match = eventId.match(QString::fromLatin1(lines.value(1)));
+        if (!match.hasMatch())
+            return std::nullopt;
+        record.eventId = match.captured(1);
+        lines.removeAt(1);
+    } else if (lines.value(0) != "parlovox-crash 1") {
+        return std::nullopt;
+    }
+    if (lines.size() < 4 || !lines[1].startsWith("signal ") || lines[2] != "backtrace")
         return std::nullopt;
     bool isNumber = false;
-    Record record;
     record.signal = lines[1].mid(7).toInt(&isNumber);
     record.signalName = signalName(record.signal);
     if (!isNumber || record.signalName.isEmpty())

@@ -18,6 +18,9 @@ class FatalSignalRecorder
 public:
     struct Record
     {
+        // The report's event id, chosen before the crash so that every attempt to send the
+        // record is the same event; empty in records of the first format, which had none.
+        QString eventId;
         int signal = 0;
         QString signalName; // "SIGSEGV", ...
         QStringList frames;
@@ -28,7 +31,8 @@ public:
     static bool install(const QString &directory);
     // The record files earlier runs left in `directory`.
     static QStringList recordFiles(const QString &directory);
-    // A whole record, or nothing when `bytes` is truncated or not a record at all.
+    // A whole record, or nothing when `bytes` is truncated or not a record at all. Records of
+    // the first format, without an event id, are still read.
     static std::optional<Record> parse(const QByteArray &bytes);
     static QString signalName(int signal);
 

@@ -18,6 +18,8 @@ public:
     bool preflightPostEventAccess() const override { return isProcessTrusted(); }
     bool requestPostEventAccess() override { return isProcessTrusted(); }
     bool preflightListenEventAccess() const override;
+    // No grant is kept per application, so there is none to forget: nothing runs.
+    void resetAccessibilityGrant(const QString &) override {}
     bool microphoneAuthorized() const override;
     void requestMicrophoneAccess(std::function<void(bool granted)> completion) override;
 

@@ -165,10 +165,11 @@ void SentryCrashReporter::reportEarlierCrashes()
 {
     for (const QString &path : FatalSignalRecorder::recordFiles(m_crashDirectory)) {
         QFile file(path);
-        std::optional<FatalSignalRecorder::Record> record;
+        QByteArray bytes;
         if (file.open(QIODevice::ReadOnly))
-            record = FatalSignalRecorder::parse(file.read(FatalSignalRecorder::maxRecordBytes + 1));
+            bytes = file.read(FatalSignalRecorder::maxRecordBytes + 1);
         file.close();
+        const std::optional<FatalSignalRecorder::Record> record = FatalSignalRecorder::parse(bytes);
         if (!record) {
             qCCritical(lcCrashReporter, "[CrashReporter] Dropped an unreadable crash record: %s",
                        qUtf8Printable(path));
@@ -176,7 +177,14 @@ void SentryCrashReporter::reportEarlierCrashes()
             continue;
         }
         const QDateTime crashedAt = QFileInfo(path).lastModified().toUTC();
-        QJsonObject event = SentryEnvelope::event(QStringLiteral("fatal"), crashedAt);
+        // A server that stored the event but failed to answer gets it again at the next start:
+        // the same id lets it see the repeat. Older records name no id; theirs follows from
+        // their content and time, which do not change between starts.
+        const QString eventId =
+            record->eventId.isEmpty()
+                ? SentryEnvelope::eventIdOf(bytes + crashedAt.toString(Qt::ISODateWithMs).toUtf8())
+                : record->eventId;
+        QJsonObject event = SentryEnvelope::event(QStringLiteral("fatal"), crashedAt, eventId);
         QJsonObject exception = exceptionOf(
             record->signalName,
             QStringLiteral("Fatal signal %1 (%2)").arg(record->signalName).arg(record->signal));

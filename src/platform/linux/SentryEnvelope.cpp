@@ -45,14 +45,23 @@ QByteArray SentryEnvelope::authHeader(const Endpoint &endpoint, const QString &c
            ", sentry_key=" + endpoint.publicKey.toUtf8();
 }
 
-QJsonObject SentryEnvelope::event(const QString &level, const QDateTime &now)
+QJsonObject SentryEnvelope::event(const QString &level, const QDateTime &now,
+                                  const QString &eventId)
 {
     return QJsonObject{
-        {QStringLiteral("event_id"), QUuid::createUuid().toString(QUuid::Id128)},
+        {QStringLiteral("event_id"),
+         eventId.isEmpty() ? QUuid::createUuid().toString(QUuid::Id128) : eventId},
         {QStringLiteral("timestamp"), timestamp(now)},
         {QStringLiteral("platform"), QStringLiteral("native")},
         {QStringLiteral("level"), level},
     };
+}
+
+QString SentryEnvelope::eventIdOf(const QByteArray &bytes)
+{
+    // Any fixed namespace will do; this one is ours alone.
+    static const QUuid recordNamespace(QStringLiteral("{6c1b7a52-0d6e-4f0b-9a43-2f1e5d8c7b90}"));
+    return QUuid::createUuidV5(recordNamespace, bytes).toString(QUuid::Id128);
 }
 
 QByteArray SentryEnvelope::envelope(const QJsonObject &event, const Endpoint &endpoint,

@@ -27,8 +27,12 @@ public:
     static std::optional<Endpoint> parseDsn(const QString &dsn);
     // The "X-Sentry-Auth" header value.
     static QByteArray authHeader(const Endpoint &endpoint, const QString &client);
-    // A new event with its id, time and level ("error", "warning", ...).
-    static QJsonObject event(const QString &level, const QDateTime &now);
+    // A new event with its id, time and level ("error", "warning", ...); a fresh id unless one
+    // was chosen before (32 lower-case hex digits).
+    static QJsonObject event(const QString &level, const QDateTime &now,
+                             const QString &eventId = {});
+    // The same id for the same bytes: for records that do not carry one of their own.
+    static QString eventIdOf(const QByteArray &bytes);
     // The envelope header, the item header and the event, one JSON document a line.
     static QByteArray envelope(const QJsonObject &event, const Endpoint &endpoint,
                                const QDateTime &now);

@@ -121,14 +121,9 @@ QWidget *MenuBarStatusView::createAccessibilityWarning()
                       tr("Accessibility required for paste"), TextStyle::Caption, content);
     title->setSymbolColor(Theme::color(NamedColor::Yellow));
     layout->addWidget(title);
-    auto *open = BorderlessButton::link(tr("Open Keyboard Settings"), TextStyle::Caption, content);
-    open->setObjectName(QStringLiteral("openAccessibilitySettings"));
-    connect(open, &BorderlessButton::clicked, this, [this] {
-        Q_EMIT dismissRequested();
-        m_appState.services().workspace->openPrivacySettings(
-            platform::Workspace::PrivacyPane::Accessibility);
-    });
-    layout->addWidget(open, 0, Qt::AlignLeft);
+    addSettingsLink(layout, QStringLiteral("openAccessibilitySettings"),
+                    tr("Open Keyboard Settings"), platform::Workspace::PrivacyPane::Accessibility,
+                    tr("No keyboard settings program is installed"));
     // On Linux the grant is an X11 session whose server offers synthetic input, not an entry in
     // a list of trusted applications.
     layout->addWidget(
@@ -160,16 +155,33 @@ QWidget *MenuBarStatusView::createMicrophoneWarning()
                                 TextStyle::Caption, content);
     title->setSymbolColor(Theme::color(NamedColor::Red));
     layout->addWidget(title);
-    auto *open =
-        BorderlessButton::link(tr("Open Microphone Settings"), TextStyle::Caption, content);
-    open->setObjectName(QStringLiteral("openMicrophoneSettings"));
-    connect(open, &BorderlessButton::clicked, this, [this] {
-        Q_EMIT dismissRequested();
-        m_appState.services().workspace->openPrivacySettings(
-            platform::Workspace::PrivacyPane::Microphone);
-    });
-    layout->addWidget(open, 0, Qt::AlignLeft);
+    addSettingsLink(layout, QStringLiteral("openMicrophoneSettings"),
+                    tr("Open Microphone Settings"), platform::Workspace::PrivacyPane::Microphone,
+                    tr("No sound settings program is installed"));
     return content;
+}
+
+void MenuBarStatusView::addSettingsLink(QVBoxLayout *layout, const QString &name,
+                                        const QString &text, platform::Workspace::PrivacyPane pane,
+                                        const QString &nothingToOpen)
+{
+    QWidget *content = layout->parentWidget();
+    auto *open = BorderlessButton::link(text, TextStyle::Caption, content);
+    open->setObjectName(name);
+    layout->addWidget(open, 0, Qt::AlignLeft);
+    auto *failure =
+        new ElidedLabel(nothingToOpen, TextStyle::Caption2, Emphasis::Secondary, content);
+    failure->setObjectName(name + QStringLiteral("Failure"));
+    failure->hide();
+    layout->addWidget(failure);
+    connect(open, &BorderlessButton::clicked, this, [this, pane, failure] {
+        // Closing the window for nothing would look like a click that went nowhere: it stays
+        // open and says why (the workspace logs which programs it tried).
+        const bool opened = m_appState.services().workspace->openPrivacySettings(pane);
+        failure->setVisible(!opened);
+        if (opened)
+            Q_EMIT dismissRequested();
+    });
 }
 
 void MenuBarStatusView::refreshServerStatus()

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/Workspace.h"
+
 #include <QWidget>
 
 class AppState;
 class QLabel;
+class QVBoxLayout;
 
 namespace ui {
 
@@ -31,6 +34,10 @@ private:
     QWidget *createAccessibilityWarning();
     QWidget *createFnKeyWarning();
     QWidget *createMicrophoneWarning();
+    // A link that opens the desktop's settings for `pane`, and below it `nothingToOpen`, shown
+    // when no program could open them.
+    void addSettingsLink(QVBoxLayout *layout, const QString &name, const QString &text,
+                         platform::Workspace::PrivacyPane pane, const QString &nothingToOpen);
     void refreshServerStatus();
     void refreshWarnings();
     void refreshPendingRow();

@@ -128,16 +128,67 @@ TEST_F(MenuBarStatus, WarningsAppearInTheirOrderEachWithItsDividerAndOpenTheDesk
               QStringLiteral("Server connected"));
     render(QStringLiteral("menubar-all-warnings"));
 
-    find<ui::BorderlessButton>(QStringLiteral("openAccessibilitySettings"))->click();
-    find<ui::BorderlessButton>(QStringLiteral("openMicrophoneSettings"))->click();
+    // Opened, the settings take the window's place; with nothing to open the window stays and
+    // says so under the link.
+    const QString links[] = {QStringLiteral("openAccessibilitySettings"),
+                             QStringLiteral("openMicrophoneSettings")};
+    for (const QString &link : links) {
+        window->showNear(QRect(100, 0, 24, 24));
+        settle();
+        find<ui::BorderlessButton>(link)->click();
+        EXPECT_FALSE(window->isVisible()) << link.toStdString();
+        EXPECT_FALSE(shows(link + QStringLiteral("Failure")));
+    }
+    workspace->answer = false;
+    window->showNear(QRect(100, 0, 24, 24));
+    settle();
+    for (const QString &link : links)
+        find<ui::BorderlessButton>(link)->click();
+    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(workspace->requests, (QStringList{QStringLiteral("privacy Accessibility"),
+                                                QStringLiteral("privacy Microphone"),
+                                                QStringLiteral("privacy Accessibility"),
                                                 QStringLiteral("privacy Microphone")}));
+    EXPECT_TRUE(shows(QStringLiteral("openAccessibilitySettingsFailure")));
+    EXPECT_EQ(find<ui::ElidedLabel>(QStringLiteral("openAccessibilitySettingsFailure"))->fullText(),
+              QStringLiteral("No keyboard settings program is installed"));
+    EXPECT_TRUE(shows(QStringLiteral("openMicrophoneSettingsFailure")));
+    EXPECT_EQ(find<ui::ElidedLabel>(QStringLiteral("openMicrophoneSettingsFailure"))->fullText(),
+              QStringLiteral("No sound settings program is installed"));
+    render(QStringLiteral("menubar-no-settings-program"));
 
     app->setAccessibilityGranted(true);
     app->setMicPermissionGranted(true);
     EXPECT_EQ(shownStatusSections(),
               (QStringList{QStringLiteral("serverStatusRow"), QStringLiteral("divider"),
                            QStringLiteral("fnKeyWarning")}));
+}
+
+TEST_F(MenuBarStatus, TheStateRowSaysWhatALinuxUserDoesForTheMicrophoneAndForPasting)
+{
+    permissions->microphone = false;
+    createView();
+    const auto errorText = [this] {
+        return find<ui::IconLabel>(QStringLiteral("errorLabel"))->text();
+    };
+    app->startRecording();
+    ASSERT_TRUE(shows(QStringLiteral("errorLabel")));
+    EXPECT_EQ(
+        errorText(),
+        QStringLiteral("Microphone access required — connect or enable an audio input device"));
+    render(QStringLiteral("menubar-microphone-required"));
+
+    app->setMicPermissionGranted(true);
+    server.enqueue(testsupport::HttpReply::json(200, R"({"text":"hi"})"), "/inference");
+    keys->failKeyDown = true;
+    scripts->executionError = QStringLiteral("Can't open display");
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    // The window made way for the paste; the user opens it again to see why none came.
+    window->showNear(QRect(100, 0, 24, 24));
+    EXPECT_EQ(errorText(),
+              QStringLiteral("Paste failed — use an X11 session with the XTEST extension"));
+    render(QStringLiteral("menubar-paste-failed"));
 }
 
 TEST_F(MenuBarStatus, PendingRowFollowsTheQueueThroughEnqueueAndARetryRun)
