@@ -127,7 +127,7 @@ void FloatingIndicatorController::followShape()
     m_panel->setMask(coveringLogicalPixels(device, scale));
     if (device == m_deviceShape || !m_windowSystem)
         return;
-    m_panel->winId();
+    m_panel->winId(); // the window system cuts a window that exists
     if (m_windowSystem->shapeWindow(*m_panel->windowHandle(), device))
         m_deviceShape = device;
 }
