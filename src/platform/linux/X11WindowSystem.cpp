@@ -5,15 +5,19 @@
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QRegion>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QWindow>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcWindowSystem, "parlovox.windowsystem", QtInfoMsg)
 
@@ -178,6 +182,29 @@ std::optional<QPoint> X11WindowSystem::activeWindowCenter() const
         return std::nullopt;
     return logicalPoint(
         QPoint(origin->dst_x + geometry->width / 2, origin->dst_y + geometry->height / 2));
+}
+
+bool X11WindowSystem::shapeWindow(QWindow &window, const QRegion &region)
+{
+    // On Qt's own connection, behind what Qt asked for the window before (its own cut, in whole
+    // logical pixels, among it), so the server applies this one last.
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    const xcb_query_extension_reply_t *shape = xcb_get_extension_data(connection, &xcb_shape_id);
+    if (!shape || !shape->present)
+        return false;
+    std::vector<xcb_rectangle_t> rectangles;
+    rectangles.reserve(std::size_t(region.rectCount()));
+    for (const QRect &rect : region)
+        rectangles.push_back({std::int16_t(rect.x()), std::int16_t(rect.y()),
+                              std::uint16_t(rect.width()), std::uint16_t(rect.height())});
+    xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                         XCB_CLIP_ORDERING_UNSORTED, xcb_window_t(window.winId()), 0, 0,
+                         std::uint32_t(rectangles.size()), rectangles.data());
+    xcb_flush(connection);
+    return true;
 }
 
 } // namespace platform::linux_impl

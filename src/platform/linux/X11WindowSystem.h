@@ -28,6 +28,7 @@ public:
 
     bool isCompositing() const override { return m_compositing; }
     std::optional<QPoint> activeWindowCenter() const override;
+    bool shapeWindow(QWindow &window, const QRegion &region) override;
 
 private:
     bool connectToDisplay();

@@ -92,11 +92,44 @@ bool FloatingIndicatorController::isCompositing() const
     return !m_windowSystem || m_windowSystem->isCompositing();
 }
 
+namespace {
+
+// The logical pixels that cover every pixel of `region`, given in pixels of `scale` logical ones.
+QRegion coveringLogicalPixels(const QRegion &region, qreal scale)
+{
+    QRegion covering;
+    for (const QRect &rect : region) {
+        const int left = int(std::floor(rect.x() / scale));
+        const int top = int(std::floor(rect.y() / scale));
+        const int right = int(std::ceil((rect.x() + rect.width()) / scale));
+        const int bottom = int(std::ceil((rect.y() + rect.height()) / scale));
+        covering += QRect(left, top, right - left, bottom - top);
+    }
+    return covering;
+}
+
+} // namespace
+
 void FloatingIndicatorController::followShape()
 {
     if (!m_panel)
         return;
-    m_panel->setMask(isCompositing() ? QRegion() : m_view->capsuleRegion());
+    if (isCompositing()) {
+        m_panel->setMask(QRegion());
+        m_deviceShape = QRegion();
+        return;
+    }
+    const qreal scale = m_panel->devicePixelRatioF();
+    const QRegion device = m_view->capsuleRegion(scale);
+    // Qt cuts in whole logical pixels, so on a scaled screen the rounded ends would step in
+    // blocks of the scale factor. Its cut covers the capsule (and lets it be painted there); the
+    // window system then trims the edge at device pixels where it can.
+    m_panel->setMask(coveringLogicalPixels(device, scale));
+    if (device == m_deviceShape || !m_windowSystem)
+        return;
+    m_panel->winId(); // the window system cuts a window that exists
+    if (m_windowSystem->shapeWindow(*m_panel->windowHandle(), device))
+        m_deviceShape = device;
 }
 
 QPoint FloatingIndicatorController::panelOrigin(const QRect &available, const QSize &panelSize)

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QRegion>
 
 #include <memory>
 
@@ -66,6 +67,8 @@ private:
     platform::WindowSystem *m_windowSystem;
     std::unique_ptr<FloatingPanel> m_panel;
     RecordingIndicatorView *m_view = nullptr;
+    // The cut last given to the window system, in device pixels; empty while there is none.
+    QRegion m_deviceShape;
 };
 
 } // namespace ui

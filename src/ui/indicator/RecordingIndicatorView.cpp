@@ -115,13 +115,13 @@ QRectF RecordingIndicatorView::capsuleRect(double t)
     return content.adjusted(-kInsetX, -kInsetY, kInsetX, kInsetY);
 }
 
-QRegion RecordingIndicatorView::capsuleRegion()
+QRegion RecordingIndicatorView::capsuleRegion(qreal scale)
 {
     const QRectF capsule = capsuleRect(m_clock->now());
     const double radius = std::min(capsule.width(), capsule.height()) / 2;
     QPainterPath path;
     path.addRoundedRect(capsule, radius, radius);
-    return QRegion(path.toFillPolygon().toPolygon());
+    return QRegion(path.toFillPolygon(QTransform::fromScale(scale, scale)).toPolygon());
 }
 
 void RecordingIndicatorView::paintEvent(QPaintEvent *)

@@ -31,9 +31,10 @@ public:
 
     // Where the capsule lies at time `t`, once the view has caught up with AppState.
     QRectF capsuleRect(double t);
-    // The pixels the capsule covers at the frame clock's time: all a window shows of the view
-    // where nothing can be seen through it.
-    QRegion capsuleRegion();
+    // The pixels the capsule covers at the frame clock's time, counted in pixels of `scale`
+    // logical pixels each (the window's device pixels): all a window shows of the view where
+    // nothing can be seen through it.
+    QRegion capsuleRegion(qreal scale = 1);
 
     // Where along the border the bright spot of its highlight sits at time `t` (seconds): it
     // sweeps from 0.1 to 0.9 of the width every 4 s and jumps back.

@@ -5,12 +5,12 @@
 
 namespace ui {
 
-ProminentButton::ProminentButton(const QString &title, const QColor &tint, int labelPixelSize,
-                                 Size size, QWidget *parent)
+ProminentButton::ProminentButton(const QString &title, const QColor &tint, int labelSize, Size size,
+                                 QWidget *parent)
     : QPushButton(title, parent)
 {
     QFont label = Theme::font(TextStyle::Body);
-    label.setPixelSize(labelPixelSize);
+    label.setPixelSize(Theme::scaled(labelSize));
     label.setWeight(QFont::DemiBold);
     setFont(label);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -14,7 +14,8 @@ class ProminentButton final : public QPushButton
 public:
     enum class Size { Regular, Large };
 
-    ProminentButton(const QString &title, const QColor &tint, int labelPixelSize, Size size,
+    // `labelSize` is the design's size of the label, grown with the desktop's font.
+    ProminentButton(const QString &title, const QColor &tint, int labelSize, Size size,
                     QWidget *parent = nullptr);
 };
 

@@ -11,7 +11,7 @@ namespace ui {
 
 namespace {
 
-constexpr int kPixelSize = 12;
+constexpr int kDesignSize = 12;
 
 } // namespace
 
@@ -22,11 +22,11 @@ SectionHeader::SectionHeader(const QString &title, const QString &icon, QWidget 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    layout->addWidget(new SymbolLabel(icon, kPixelSize, secondary, this));
+    layout->addWidget(new SymbolLabel(icon, Theme::scaled(kDesignSize), secondary, this));
     // Only the display is upper case; the title itself keeps its case.
     auto *label = new QLabel(title.toUpper(), this);
     QFont font = Theme::font(TextStyle::Callout);
-    font.setPixelSize(kPixelSize);
+    font.setPixelSize(Theme::scaled(kDesignSize));
     font.setWeight(QFont::DemiBold);
     Theme::style(label, TextStyle::Callout, secondary);
     label->setFont(font);

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QScreen>
 #include <QWidget>
 
 namespace ui {
@@ -44,12 +45,31 @@ StyleRow row(TextStyle style)
 
 } // namespace
 
+qreal Theme::textScale()
+{
+    const QFont desktop = QApplication::font();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96;
+    const qreal pixels =
+        desktop.pixelSize() > 0 ? desktop.pixelSize() : desktop.pointSizeF() * dpi / 72;
+    // The design's body text is the desktop's text: 13 pixels, a 10 pt font on a 96 dpi screen.
+    constexpr qreal bodyPixels = 13;
+    return pixels > 0 ? pixels / bodyPixels : 1;
+}
+
+int Theme::scaled(qreal designSize)
+{
+    return qMax(1, qRound(designSize * textScale()));
+}
+
 QFont Theme::font(TextStyle style)
 {
     const StyleRow styleRow = row(style);
     QFont font = QApplication::font();
-    // The design's sizes are in points of a 72 dpi screen: one point is one logical pixel here.
-    font.setPixelSize(styleRow.pointSize);
+    // The design's sizes are in points of a 72 dpi screen, one logical pixel each beside a 10 pt
+    // desktop font; they grow and shrink with the desktop's font, as the controls do, so body
+    // text is always as large as the controls' text.
+    font.setPixelSize(scaled(styleRow.pointSize));
     font.setWeight(styleRow.weight);
     return font;
 }

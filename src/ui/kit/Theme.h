@@ -32,6 +32,13 @@ enum class NamedColor { Green, Red, Orange, Yellow, Blue, Cyan, Emerald };
 class Theme final
 {
 public:
+    // How much larger than the design the desktop's font is: the design's body text is 13
+    // pixels, about a 10 pt desktop font, so at 10 pt this is about 1 and at 12 pt about 1.2.
+    static qreal textScale();
+    // A size the design gives in points, for text or for what sits beside text (symbols, the
+    // widths that hold a text), in logical pixels at the desktop's font size.
+    static int scaled(qreal designSize);
+    // The style's font: the desktop's font at the style's size and weight.
     static QFont font(TextStyle style);
     // The same style with tabular figures, so changing numbers do not shift sideways.
     static QFont monospacedDigitFont(TextStyle style);

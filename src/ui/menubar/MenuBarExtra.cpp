@@ -25,9 +25,8 @@ constexpr int kIconPixels = 64;
 
 // The tray's background is the desktop's and unknown to us: the symbol gets a rim in the window
 // colour, so it reads on a light panel and on a dark one alike.
-QIcon trayPicture(const QString &symbol)
+QIcon trayPicture(const QString &symbol, const QPalette &palette)
 {
-    const QPalette palette = QApplication::palette();
     QPixmap pixmap(kIconPixels, kIconPixels);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -110,8 +109,25 @@ void MenuBarExtra::render()
     if (name == m_iconName)
         return;
     m_iconName = name;
-    m_trayIcon->setIcon(trayPicture(name));
+    m_trayIcon->setIcon(picture(name));
     emit iconNameChanged();
+}
+
+QIcon MenuBarExtra::picture(const QString &symbol)
+{
+    // Each new icon leaves its scaled copies in Qt's pixmap cache under a key of its own, a few
+    // kilobytes per dictation for as long as the program runs: the same symbol reuses its icon.
+    const QPalette palette = QApplication::palette();
+    const QPair<QRgb, QRgb> colors(palette.color(QPalette::Window).rgba(),
+                                   palette.color(QPalette::WindowText).rgba());
+    if (colors != m_pictureColors) {
+        m_pictures.clear();
+        m_pictureColors = colors;
+    }
+    auto found = m_pictures.constFind(symbol);
+    if (found == m_pictures.constEnd())
+        found = m_pictures.insert(symbol, trayPicture(symbol, palette));
+    return *found;
 }
 
 void MenuBarExtra::showWhenTrayExists()

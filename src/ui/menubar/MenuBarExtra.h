@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QColor>
+#include <QHash>
+#include <QIcon>
 #include <QObject>
+#include <QPair>
 #include <QRect>
 #include <QString>
 
@@ -62,12 +66,17 @@ signals:
 private:
     QString currentIconName() const;
     void render();
+    // The tray's picture of `symbol` in the desktop's colours, drawn once per symbol.
+    QIcon picture(const QString &symbol);
     void showWhenTrayExists();
 
     AppState &m_appState;
     UpdaterManager &m_updaterManager;
     Actions m_actions;
     QString m_iconName;
+    QHash<QString, QIcon> m_pictures;
+    // The window and text colours the pictures were drawn in.
+    QPair<QRgb, QRgb> m_pictureColors;
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
     std::unique_ptr<platform::TimerHandle> m_trayPoll;

@@ -77,8 +77,8 @@ QWidget *MenuBarSetupView::createHeader()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
-    auto *symbol =
-        new SymbolLabel(QStringLiteral("waveform"), 24, Theme::color(NamedColor::Emerald), header);
+    auto *symbol = new SymbolLabel(QStringLiteral("waveform"), Theme::scaled(24),
+                                   Theme::color(NamedColor::Emerald), header);
     QFont glyph = symbol->font();
     glyph.setWeight(QFont::Medium);
     symbol->setFont(glyph);
@@ -86,7 +86,7 @@ QWidget *MenuBarSetupView::createHeader()
 
     auto *title = new QLabel(QStringLiteral("Parlovox"), header);
     QFont titleFont = Theme::font(TextStyle::Body);
-    titleFont.setPixelSize(16);
+    titleFont.setPixelSize(Theme::scaled(16));
     titleFont.setWeight(QFont::Bold);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);

@@ -19,8 +19,9 @@ OnboardingPermissionRow::OnboardingPermissionRow(const Texts &texts, QWidget *pa
     row->setContentsMargins(28, 16, 28, 16);
     row->setSpacing(14);
 
-    m_icon = new SymbolLabel(texts.symbolNotGranted, 22, texts.colorNotGranted, this);
-    m_icon->setFixedWidth(32);
+    m_icon =
+        new SymbolLabel(texts.symbolNotGranted, Theme::scaled(22), texts.colorNotGranted, this);
+    m_icon->setFixedWidth(Theme::scaled(32));
     row->addWidget(m_icon, 0, Qt::AlignVCenter);
 
     auto *column = new QVBoxLayout;
@@ -28,7 +29,7 @@ OnboardingPermissionRow::OnboardingPermissionRow(const Texts &texts, QWidget *pa
     auto *titleLine = new QHBoxLayout;
     auto *title = new QLabel(texts.title, this);
     QFont titleFont = Theme::font(TextStyle::Body);
-    titleFont.setPixelSize(14);
+    titleFont.setPixelSize(Theme::scaled(14));
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
     titleLine->addWidget(title);

@@ -82,7 +82,7 @@ OnboardingStatusArea::OnboardingStatusArea(AppState &appState, QWidget *parent)
     m_transcript->setMaximumLines(4);
     m_transcript->setAlignment(Qt::AlignCenter);
     QFont transcriptFont = Theme::font(TextStyle::Body);
-    transcriptFont.setPixelSize(15);
+    transcriptFont.setPixelSize(Theme::scaled(15));
     m_transcript->setFont(transcriptFont);
     m_transcript->setContentsMargins(16, 12, 16, 12);
     Theme::follow(m_transcript, QStringLiteral("ui.OnboardingStatusArea.bubble"), [this] {

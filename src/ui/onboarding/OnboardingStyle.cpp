@@ -26,7 +26,7 @@ QWidget *OnboardingStyle::header(const QString &symbol, const QString &title,
     layout->setContentsMargins(0, paddingAbove, 0, paddingBelow);
     layout->setSpacing(8);
 
-    auto *icon = new SymbolLabel(symbol, 40, accent());
+    auto *icon = new SymbolLabel(symbol, Theme::scaled(40), accent());
     QFont iconFont = icon->font();
     iconFont.setWeight(QFont::Medium);
     icon->setFont(iconFont);
@@ -35,7 +35,7 @@ QWidget *OnboardingStyle::header(const QString &symbol, const QString &title,
 
     auto *titleLabel = new QLabel(title);
     QFont titleFont = Theme::font(TextStyle::Title);
-    titleFont.setPixelSize(22);
+    titleFont.setPixelSize(Theme::scaled(22));
     titleFont.setWeight(QFont::Bold);
     titleLabel->setFont(titleFont);
     titleLabel->setAlignment(Qt::AlignCenter);

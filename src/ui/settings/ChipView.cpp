@@ -23,8 +23,8 @@ ChipView::ChipView(const QString &label, QWidget *parent) : CardFrame(6, parent)
     static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n\\x{2028}\\x{2029}]+"));
     text->setFullText(QString(label).replace(lineBreaks, QStringLiteral(" ")));
     row->addWidget(text);
-    auto *remove =
-        BorderlessButton::symbolOnly(QStringLiteral("xmark"), 9, Emphasis::Secondary, this);
+    auto *remove = BorderlessButton::symbolOnly(QStringLiteral("xmark"), Theme::scaled(9),
+                                                Emphasis::Secondary, this);
     remove->setToolTip(tr("Remove"));
     connect(remove, &BorderlessButton::clicked, this, &ChipView::removeClicked);
     row->addWidget(remove);

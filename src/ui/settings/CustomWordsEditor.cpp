@@ -47,7 +47,7 @@ CustomWordsEditor::CustomWordsEditor(AppState &appState, QWidget *parent)
     m_field->setMaxLength(std::numeric_limits<int>::max());
     connect(m_field, &QLineEdit::returnPressed, this, &CustomWordsEditor::add);
     row->addWidget(m_field, 1);
-    m_add = BorderlessButton::symbolOnly(QStringLiteral("plus.circle.fill"), 16,
+    m_add = BorderlessButton::symbolOnly(QStringLiteral("plus.circle.fill"), Theme::scaled(16),
                                          Emphasis::Secondary, this);
     m_add->setToolTip(tr("Add"));
     m_add->setEnabled(false);

@@ -98,7 +98,7 @@ QWidget *InputTab::durationRow(const QString &label, QSlider *slider, QLabel *va
     layout->addWidget(slider, 1);
     Theme::style(value, TextStyle::Callout, Emphasis::Secondary);
     value->setFont(Theme::monospacedDigitFont(TextStyle::Callout));
-    value->setFixedWidth(45);
+    value->setFixedWidth(Theme::scaled(45));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(value);
     return row;

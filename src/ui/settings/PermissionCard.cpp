@@ -17,8 +17,8 @@ PermissionCard::PermissionCard(const QString &name, const QString &icon, QWidget
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(10);
 
-    m_symbol = new SymbolLabel(icon, 16, Emphasis::Secondary, this);
-    m_symbol->setFixedWidth(24);
+    m_symbol = new SymbolLabel(icon, Theme::scaled(16), Emphasis::Secondary, this);
+    m_symbol->setFixedWidth(Theme::scaled(24));
     row->addWidget(m_symbol);
 
     auto *title = new QLabel(this);
@@ -34,7 +34,7 @@ PermissionCard::PermissionCard(const QString &name, const QString &icon, QWidget
     auto *mark = new QHBoxLayout(m_grantedMark);
     mark->setContentsMargins(0, 0, 0, 0);
     mark->setSpacing(4);
-    mark->addWidget(new SymbolLabel(QStringLiteral("checkmark.circle.fill"), 14,
+    mark->addWidget(new SymbolLabel(QStringLiteral("checkmark.circle.fill"), Theme::scaled(14),
                                     Theme::color(NamedColor::Green), m_grantedMark));
     auto *grantedText = new QLabel(tr("Granted"), m_grantedMark);
     Theme::style(grantedText, TextStyle::Caption, Emphasis::Secondary);

@@ -15,7 +15,8 @@ PresetToggleButton::PresetToggleButton(const VocabularyPreset &preset, QWidget *
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 5, 8, 5);
     row->setSpacing(6);
-    m_toggle = BorderlessButton::symbolOnly(QStringLiteral("circle"), 13, QColor(), this);
+    m_toggle =
+        BorderlessButton::symbolOnly(QStringLiteral("circle"), Theme::scaled(13), QColor(), this);
     connect(m_toggle, &BorderlessButton::clicked, this, &PresetToggleButton::toggleClicked);
     row->addWidget(m_toggle);
     auto *name = new QLabel(this);
@@ -27,7 +28,8 @@ PresetToggleButton::PresetToggleButton(const VocabularyPreset &preset, QWidget *
     auto *count = new QLabel(QString::number(preset.words.size()), this);
     Theme::style(count, TextStyle::Caption2, Emphasis::Tertiary);
     row->addWidget(count);
-    m_preview = BorderlessButton::symbolOnly(QStringLiteral("eye"), 10, QColor(), this);
+    m_preview =
+        BorderlessButton::symbolOnly(QStringLiteral("eye"), Theme::scaled(10), QColor(), this);
     connect(m_preview, &BorderlessButton::clicked, this, &PresetToggleButton::previewClicked);
     row->addWidget(m_preview);
     refresh();

@@ -33,7 +33,8 @@ ServerStatusCard::ServerStatusCard(AppState &appState, QWidget *parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(10);
-    m_symbol = new SymbolLabel(QStringLiteral("xmark.circle.fill"), 18, QColor(), this);
+    m_symbol =
+        new SymbolLabel(QStringLiteral("xmark.circle.fill"), Theme::scaled(18), QColor(), this);
     row->addWidget(m_symbol);
 
     auto *texts = new QVBoxLayout;

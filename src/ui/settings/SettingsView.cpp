@@ -13,6 +13,7 @@
 
 #include <QHideEvent>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -24,13 +25,25 @@ SettingsView::SettingsView(AppState &appState, UpdaterManager &updaterManager,
     : QWidget(parent), m_appState(appState), m_updaterManager(updaterManager), m_services(services),
       m_makeInputTab(std::move(makeInputTab))
 {
-    setFixedSize(560, 520);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_tabs = new QTabWidget(this);
     m_tabs->setDocumentMode(true);
+    // Every title whole, never behind scroll arrows: the window grows instead.
+    m_tabs->tabBar()->setUsesScrollButtons(false);
+    m_tabs->tabBar()->setElideMode(Qt::ElideNone);
     layout->addWidget(m_tabs);
     buildTabs();
+}
+
+QSize SettingsView::fittingSize() const
+{
+    const QSize minimum = m_tabs->minimumSizeHint();
+    const int width = qMax(designSize.width(), minimum.width());
+    int height = qMax(designSize.height(), minimum.height());
+    if (m_tabs->hasHeightForWidth())
+        height = qMax(height, m_tabs->heightForWidth(width));
+    return {width, height};
 }
 
 void SettingsView::showEvent(QShowEvent *event)
@@ -83,6 +96,7 @@ void SettingsView::buildTabs()
             m_tabs->setTabIcon(i, Symbols::icon(symbols.at(i), color));
     });
     m_tabs->setCurrentIndex(0);
+    setFixedSize(fittingSize());
 }
 
 } // namespace ui

@@ -16,8 +16,9 @@ struct Services;
 namespace ui {
 
 // The settings window's content: five tabs (General, Input, Vocabulary, Permissions, What's New)
-// in a fixed 560 × 520 page. The tabs are built afresh each time the window opens again after a
-// close, so it opens on the first tab with nothing left open and the changelog read anew.
+// in a fixed 560 × 520 page, wider or taller where a large desktop font needs it. The tabs are
+// built afresh each time the window opens again after a close, so it opens on the first tab with
+// nothing left open and the changelog read anew.
 class SettingsView final : public QWidget
 {
     Q_OBJECT
@@ -25,6 +26,8 @@ class SettingsView final : public QWidget
 public:
     // Makes the Input tab, given its parent.
     using InputTabFactory = std::function<QWidget *(QWidget *parent)>;
+
+    static constexpr QSize designSize{560, 520};
 
     // `appState`, `updaterManager` and `services` must outlive the view.
     SettingsView(AppState &appState, UpdaterManager &updaterManager, platform::Services &services,
@@ -38,6 +41,8 @@ protected:
 
 private:
     void buildTabs();
+    // The design's size, or more where the tab titles or a tab's content need it.
+    QSize fittingSize() const;
 
     AppState &m_appState;
     UpdaterManager &m_updaterManager;

@@ -59,7 +59,7 @@ QWidget *WhatsNewTab::makeCard(const ChangelogEntry &entry, QWidget *parent) con
     auto *version = new ElidedLabel(card);
     version->setMaximumLines(1);
     QFont versionFont = Theme::font(TextStyle::Body);
-    versionFont.setPixelSize(14);
+    versionFont.setPixelSize(Theme::scaled(14));
     versionFont.setWeight(QFont::Bold);
     version->setFont(versionFont);
     version->setFullText(QStringLiteral("v") + entry.version);
@@ -70,7 +70,7 @@ QWidget *WhatsNewTab::makeCard(const ChangelogEntry &entry, QWidget *parent) con
     column->addLayout(heading);
 
     QFont lineFont = Theme::font(TextStyle::Body);
-    lineFont.setPixelSize(12);
+    lineFont.setPixelSize(Theme::scaled(12));
     for (const QString &line : entry.lines) {
         auto *row = new QHBoxLayout;
         row->setSpacing(6);

@@ -38,6 +38,7 @@ protected:
     QString shown()
     {
         m_pictures << extra->trayIcon().icon().pixmap(32);
+        iconKeys.insert(extra->iconName(), extra->trayIcon().icon().cacheKey());
         return extra->iconName();
     }
     // The pictures on a light and on a dark panel.
@@ -67,6 +68,8 @@ protected:
     std::unique_ptr<UpdaterManager> updaterManager;
     std::unique_ptr<ui::MenuBarExtra> extra;
     QStringList calls;
+    // The icon each symbol was first shown with.
+    QHash<QString, qint64> iconKeys;
 
 private:
     QList<QPixmap> m_pictures;
@@ -97,6 +100,14 @@ TEST_F(MenuBarExtraTest, ThePictureFollowsStateServerAndQueueAndAnUpdateOutranks
     ASSERT_TRUE(testsupport::waitUntil([this] { return !updaterManager->updateAvailable(); }));
     EXPECT_EQ(extra->iconName(), QStringLiteral("waveform.circle.fill"));
     savePictures(QStringLiteral("tray-icons"));
+
+    // A symbol shown again comes back as the same icon: each new one would leave its scaled
+    // copies in Qt's pixmap cache, dictation after dictation.
+    app->setState(RecordingState::processing());
+    EXPECT_EQ(extra->trayIcon().icon().cacheKey(), iconKeys.value(QStringLiteral("ellipsis")));
+    app->setState(RecordingState::recording());
+    EXPECT_EQ(extra->trayIcon().icon().cacheKey(),
+              iconKeys.value(QStringLiteral("waveform.circle.fill")));
 }
 
 TEST_F(MenuBarExtraTest, WithoutATrayTheProgramRunsOnAndSaysSoOnce)

@@ -2,6 +2,7 @@
 #include "ui/UiFixture.h"
 
 #include "GlobalShortcuts/Recorder.h"
+#include "ui/LayoutChecks.h"
 #include "ui/RenderOutput.h"
 #include "ui/kit/BorderlessButton.h"
 #include "ui/kit/ElidedLabel.h"
@@ -200,6 +201,23 @@ TEST_F(OnboardingWindowTest, TryItFollowsARealDictationWithoutPastingAndSwitches
     EXPECT_TRUE(tryIt.recorder()->field()->isRecording());
     EXPECT_TRUE(shortcuts->isAnyRecorderActive());
     render(*controller.panel(), QStringLiteral("onboarding-try-it-recording-shortcut"));
+}
+
+// A 12 pt desktop font, the window's texts grown with it: each step still fits the 400 × 480
+// window.
+TEST_F(OnboardingWindowTest, AtALargeDesktopFontBothStepsFit)
+{
+    const testsupport::DesktopFont desktopFont(12);
+    permissions->microphone = false;
+    permissions->trusted = false;
+    create();
+    auto &controller = open(false);
+    render(*controller.panel(), QStringLiteral("onboarding-12pt-permissions"));
+    EXPECT_EQ(testsupport::cutWidgets(*controller.panel()).join(u'\n').toStdString(), "");
+    view(controller).setShowTryIt(true);
+    ASSERT_TRUE(stepChanged(view(controller)));
+    render(*controller.panel(), QStringLiteral("onboarding-12pt-try-it"));
+    EXPECT_EQ(testsupport::cutWidgets(*controller.panel()).join(u'\n').toStdString(), "");
 }
 
 TEST_F(OnboardingWindowTest, ALongTranscriptShowsFourWholeLinesThenAnEllipsis)

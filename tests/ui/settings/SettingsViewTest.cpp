@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/UiFixture.h"
 
+#include "ui/LayoutChecks.h"
 #include "ui/RenderOutput.h"
 
 #include "ui/kit/BorderlessButton.h"
@@ -16,9 +17,12 @@
 #include "ui/settings/VocabularySection.h"
 #include "ui/settings/VocabularyTab.h"
 
+#include <QCheckBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 using ui::SettingsView;
@@ -83,6 +87,46 @@ TEST_F(Settings, FiveTabsInOrderRenderedInALightAndADarkPalette)
     darkVocabulary.presetButtons().at(1)->previewButton().click();
     ASSERT_TRUE(testsupport::waitUntil([&] { return !darkVocabulary.isPreviewMoving(); }));
     renderTabs(QStringLiteral("settings-dark-"));
+}
+
+// GNOME's 11 pt desktop font and a 12 pt one: the window's texts grow with it, and the window
+// grows to fit its tab titles and every tab's content, still within a 1366 × 768 screen under a
+// title bar and a panel.
+TEST_F(Settings, AtLargerDesktopFontsEveryTitleIsWholeAndNothingIsCut)
+{
+    defaults->setString(QStringLiteral("prompt"), QStringLiteral("Parlovox, whisper.cpp, Qt"));
+    permissions->trusted = false;
+    create();
+    for (const int points : {11, 12}) {
+        SCOPED_TRACE(points);
+        const testsupport::DesktopFont desktopFont(points);
+        open();
+        const QString prefix = QStringLiteral("settings-%1pt-").arg(points);
+        renderTabs(prefix);
+        EXPECT_LE(view->width(), 1366);
+        EXPECT_LE(view->height(), 700);
+        // The window's own texts grow with the desktop's font as its controls do: body text is
+        // as large as a check box's.
+        const auto labels = view->findChildren<QLabel *>();
+        const auto title = std::find_if(labels.begin(), labels.end(), [](const QLabel *label) {
+            return label->text() == QStringLiteral("Server Offline");
+        });
+        ASSERT_NE(title, labels.end());
+        EXPECT_EQ(QFontInfo((*title)->font()).pixelSize(),
+                  QFontInfo(view->findChild<QCheckBox *>()->font()).pixelSize());
+        const QTabBar &bar = *view->tabs().tabBar();
+        // Room for every tab at the width its title and symbol ask for, none behind arrows.
+        EXPECT_GE(bar.width(), bar.sizeHint().width());
+        for (int i = 0; i < bar.count(); ++i)
+            EXPECT_TRUE(bar.rect().contains(bar.tabRect(i))) << bar.tabText(i).toStdString();
+        for (int i = 0; i < view->tabs().count(); ++i) {
+            view->tabs().setCurrentIndex(i);
+            settleLayouts();
+            EXPECT_EQ(testsupport::cutWidgets(*view).join(u'\n').toStdString(), "")
+                << bar.tabText(i).toStdString();
+        }
+        view.reset();
+    }
 }
 
 TEST_F(Settings, PresetsToggleAndPreviewOneAtATime)

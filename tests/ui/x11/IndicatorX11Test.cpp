@@ -276,3 +276,74 @@ TEST_F(IndicatorX11Test, AroundTheCapsuleTheDesktopShowsWithOrWithoutACompositor
     testsupport::waitUntil([] { return false; }, 300);
     expectDesktopAround("compositor-stopped");
 }
+
+namespace {
+
+// Where each row of `shot` first shows something other than `desktop`; -1 where nothing does.
+QList<int> leftEdges(const QImage &shot, QRgb desktop)
+{
+    QList<int> edges;
+    for (int y = 0; y < shot.height(); ++y) {
+        int edge = -1;
+        for (int x = 0; x < shot.width() / 2 && edge < 0; ++x) {
+            if (distance(shot.pixel(x, y), desktop) > 8)
+                edge = x;
+        }
+        edges.append(edge);
+    }
+    return edges;
+}
+
+} // namespace
+
+// At a scale factor of 2 without a compositor, the rounded ends are cut at the screen's own
+// pixels, not in 2-pixel steps. The scale is the process's: the test runs itself again at it.
+TEST_F(IndicatorX11Test, AtScaleTwoTheCutFollowsTheRoundedEndsPixelByPixel)
+{
+    ASSERT_TRUE(xdotool({"windowmove", "--sync", other.id(), "0", "400"}));
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") != QLatin1String("2")) {
+        QProcess scaled;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        scaled.setProcessEnvironment(environment);
+        scaled.setProcessChannelMode(QProcess::MergedChannels);
+        scaled.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--gtest_filter=IndicatorX11Test."
+                                     "AtScaleTwoTheCutFollowsTheRoundedEndsPixelByPixel")});
+        ASSERT_TRUE(scaled.waitForFinished(60000));
+        const QString output = QString::fromLocal8Bit(scaled.readAll());
+        EXPECT_EQ(scaled.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
+        return;
+    }
+    ASSERT_EQ(controller->panel()->devicePixelRatioF(), 2.0);
+    ASSERT_FALSE(services.windowSystem->isCompositing());
+    const QRgb desktop = qRgb(0x33, 0x66, 0xcc);
+    server.paintDesktop(desktop);
+    showIndicator();
+    testsupport::waitUntil([] { return false; }, 500); // the capsule grows to its full width
+    const QRect panel = server.geometry(panelWindow());
+    ASSERT_EQ(panel.size(), QSize(328, 76));
+    const QImage shot = server.screen(panel);
+    ASSERT_FALSE(shot.isNull());
+    shot.save(QStringLiteral(PARLOVOX_RENDERS_DIR "/indicator-x11-scale-2-uncomposited.png"));
+
+    // Beside the capsule the desktop shows; above its bars, the capsule.
+    EXPECT_LE(distance(shot.pixel(3, 3), desktop), 8);
+    EXPECT_LE(distance(shot.pixel(3, 72), desktop), 8);
+    EXPECT_GT(distance(shot.pixel(shot.width() / 2, 12), desktop), 30);
+    // Cut in whole logical pixels, the edge would start at even columns only and every two rows
+    // would be alike.
+    const QList<int> edges = leftEdges(shot, desktop);
+    bool oddColumn = false;
+    bool rowsDiffer = false;
+    for (int y = 0; y + 1 < edges.size(); y += 2) {
+        oddColumn = oddColumn || edges.at(y) % 2 == 1 || edges.at(y + 1) % 2 == 1;
+        rowsDiffer = rowsDiffer || edges.at(y) != edges.at(y + 1);
+    }
+    QStringList edgeTexts;
+    for (const int edge : edges)
+        edgeTexts << QString::number(edge);
+    EXPECT_TRUE(oddColumn) << "edges: " << edgeTexts.join(u' ').toStdString();
+    EXPECT_TRUE(rowsDiffer);
+}
