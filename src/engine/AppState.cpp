@@ -89,9 +89,9 @@ AppState::AppState(platform::Services &services, HttpClient *http, QObject *pare
         std::make_unique<AudioRecorder>(*services.audioInput, *services.scheduler, *services.paths);
     m_transcriptionService = std::make_unique<TranscriptionService>(
         *m_http, *services.scheduler, *services.userDefaults, *services.bundle);
-    m_pasteManager = std::make_unique<PasteManager>(*services.pasteboard, *services.keyEventPoster,
-                                                    *services.scriptRunner, *services.permissions,
-                                                    *services.scheduler);
+    m_pasteManager = std::make_unique<PasteManager>(
+        *services.pasteboard, *services.primarySelection, *services.keyEventPoster,
+        *services.scriptRunner, *services.windowSystem, *services.permissions, *services.scheduler);
     m_soundManager = std::make_unique<SoundManager>(*services.soundPlayer);
     m_logger = std::make_unique<TranscriptionLogger>(*services.paths, *services.scheduler);
 

@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// The general clipboard, plain-text flavour only.
+// A clipboard of the desktop (the general clipboard, or the primary selection some programs
+// paste from), plain-text flavour only.
 class Pasteboard
 {
 public:

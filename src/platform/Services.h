@@ -44,6 +44,8 @@ struct Services
     std::unique_ptr<KeyEventPoster> keyEventPoster;
     std::unique_ptr<ScriptRunner> scriptRunner;
     std::unique_ptr<Pasteboard> pasteboard;
+    // What was last selected: the selection terminals such as xterm paste from.
+    std::unique_ptr<Pasteboard> primarySelection;
     std::unique_ptr<Keyboard> keyboard;
     std::unique_ptr<AudioInput> audioInput;
     std::unique_ptr<SoundPlayer> soundPlayer;

@@ -12,13 +12,24 @@ class QWindow;
 namespace platform {
 
 // What the window system tells about the desktop around our windows: whether a compositing
-// manager blends translucent windows with what lies below them, and where the window holding
-// the keyboard is.
+// manager blends translucent windows with what lies below them, where the window holding the
+// keyboard is, and how that window takes a paste.
 class WindowSystem : public QObject
 {
     Q_OBJECT
 
 public:
+    // How a window pastes, as far as the window system can tell from what kind of program it is.
+    enum class PasteTarget {
+        // Takes the usual paste chord.
+        Ordinary,
+        // A terminal, where the usual chord is a control character for the program inside; it
+        // pastes the clipboard with Control+Shift+V.
+        ClipboardTerminal,
+        // A terminal whose paste keystroke, Shift+Insert, reads the primary selection.
+        SelectionTerminal,
+    };
+
     using QObject::QObject;
     ~WindowSystem() override = default;
 
@@ -37,6 +48,8 @@ public:
         Q_UNUSED(region);
         return false;
     }
+    // How the window holding the keyboard takes a paste; Ordinary when it cannot be told.
+    virtual PasteTarget focusedPasteTarget() const = 0;
 
 signals:
     // A compositing manager started or stopped.

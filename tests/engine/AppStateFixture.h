@@ -53,6 +53,7 @@ protected:
         permissions = install<testsupport::FakePermissions>(services.permissions);
         loginItem = install<testsupport::FakeLoginItem>(services.loginItem);
         pasteboard = install<testsupport::FakePasteboard>(services.pasteboard);
+        primarySelection = install<testsupport::FakePasteboard>(services.primarySelection);
         keys = install<testsupport::FakeKeyEventPoster>(services.keyEventPoster);
         scripts = install<testsupport::FakeScriptRunner>(services.scriptRunner);
         sounds = install<testsupport::FakeSoundPlayer>(services.soundPlayer);
@@ -134,6 +135,7 @@ protected:
     testsupport::FakePermissions *permissions = nullptr;
     testsupport::FakeLoginItem *loginItem = nullptr;
     testsupport::FakePasteboard *pasteboard = nullptr;
+    testsupport::FakePasteboard *primarySelection = nullptr;
     testsupport::FakeKeyEventPoster *keys = nullptr;
     testsupport::FakeScriptRunner *scripts = nullptr;
     testsupport::FakeSoundPlayer *sounds = nullptr;

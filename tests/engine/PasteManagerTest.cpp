@@ -5,6 +5,7 @@
 #include "support/FakePasteboard.h"
 #include "support/FakePermissions.h"
 #include "support/FakeScriptRunner.h"
+#include "support/FakeWindowSystem.h"
 #include "support/LogCapture.h"
 #include "support/VirtualScheduler.h"
 
@@ -18,12 +19,15 @@ class PasteManagerTest : public ::testing::Test
 {
 protected:
     FakePasteboard pasteboard;
+    FakePasteboard primarySelection;
     FakeKeyEventPoster poster;
     FakeScriptRunner scripts;
+    FakeWindowSystem windowSystem;
     FakePermissions permissions;
     VirtualScheduler scheduler;
     LogCapture log;
-    PasteManager paste{pasteboard, poster, scripts, permissions, scheduler};
+    PasteManager paste{pasteboard,   primarySelection, poster,   scripts,
+                       windowSystem, permissions,      scheduler};
 };
 
 TEST_F(PasteManagerTest, PostsCommandVAndRestoresThePreviousTextTwoSecondsLater)
@@ -34,6 +38,7 @@ TEST_F(PasteManagerTest, PostsCommandVAndRestoresThePreviousTextTwoSecondsLater)
     EXPECT_TRUE(paste.pasteText(QStringLiteral("hello world")));
 
     EXPECT_EQ(pasteboard.history, QStringList({"clear", "set hello world"}));
+    EXPECT_TRUE(primarySelection.history.isEmpty());
     EXPECT_EQ(poster.typed(), "[Cmd+V]");
     EXPECT_EQ(poster.lastFilterMask, 5);
     EXPECT_EQ(poster.lastSuppressionState, 0);

@@ -33,7 +33,12 @@ QString chordName(const platform::KeyEvent &event)
         parts << QStringLiteral("Shift");
     if (event.flags & platform::KeyEvent::CommandFlag)
         parts << QStringLiteral("Cmd");
-    parts << (event.virtualKey == 9 ? QStringLiteral("V") : QString::number(event.virtualKey));
+    if (event.virtualKey == 9)
+        parts << QStringLiteral("V");
+    else if (event.virtualKey == 114)
+        parts << QStringLiteral("Insert");
+    else
+        parts << QString::number(event.virtualKey);
     return parts.join(QLatin1Char('+'));
 }
 

@@ -6,7 +6,8 @@
 namespace testsupport {
 
 // A desktop whose compositing manager the test starts and stops and whose active window it puts
-// where it likes. Composited, with no active window, until told otherwise.
+// where it likes. Composited, with no active window and an ordinary focused window, until told
+// otherwise.
 class FakeWindowSystem final : public platform::WindowSystem
 {
     Q_OBJECT
@@ -14,6 +15,7 @@ class FakeWindowSystem final : public platform::WindowSystem
 public:
     bool isCompositing() const override { return m_compositing; }
     std::optional<QPoint> activeWindowCenter() const override { return activeWindow; }
+    PasteTarget focusedPasteTarget() const override { return pasteTarget; }
 
     void setCompositing(bool compositing)
     {
@@ -24,6 +26,7 @@ public:
     }
 
     std::optional<QPoint> activeWindow;
+    PasteTarget pasteTarget = PasteTarget::Ordinary;
 
 private:
     bool m_compositing = true;

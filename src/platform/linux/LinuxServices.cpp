@@ -51,6 +51,7 @@ std::unique_ptr<Services> createLinuxServices()
     services->audioInput = std::make_unique<QtAudioInput>();
     services->soundPlayer = std::make_unique<CanberraSoundPlayer>();
     services->pasteboard = std::make_unique<QtClipboardPasteboard>();
+    services->primarySelection = std::make_unique<QtClipboardPasteboard>(QClipboard::Selection);
     services->keyEventPoster = std::make_unique<XTestKeyEventPoster>();
     services->scriptRunner = std::make_unique<XdotoolScriptRunner>();
     services->hotKeys = std::make_unique<X11HotKeyService>();

@@ -18,11 +18,11 @@ QClipboard *clipboard()
 
 } // namespace
 
-QtClipboardPasteboard::QtClipboardPasteboard()
+QtClipboardPasteboard::QtClipboardPasteboard(QClipboard::Mode mode) : m_mode(mode)
 {
     if (QClipboard *board = clipboard())
-        m_watch = QObject::connect(board, &QClipboard::changed, [this](QClipboard::Mode mode) {
-            if (mode == QClipboard::Clipboard)
+        m_watch = QObject::connect(board, &QClipboard::changed, [this](QClipboard::Mode changed) {
+            if (changed == m_mode)
                 ++m_changes;
         });
 }
@@ -37,7 +37,7 @@ std::optional<QString> QtClipboardPasteboard::string() const
     QClipboard *board = clipboard();
     if (!board)
         return std::nullopt;
-    const QMimeData *data = board->mimeData(QClipboard::Clipboard);
+    const QMimeData *data = board->mimeData(m_mode);
     if (!data || !data->hasText())
         return std::nullopt;
     return data->text();
@@ -47,7 +47,7 @@ void QtClipboardPasteboard::clearContents()
 {
     ++m_changes; // Qt tells of our own changes only on a later turn of the event loop
     if (QClipboard *board = clipboard())
-        board->clear(QClipboard::Clipboard);
+        board->clear(m_mode);
 }
 
 bool QtClipboardPasteboard::setString(const QString &text)
@@ -56,8 +56,8 @@ bool QtClipboardPasteboard::setString(const QString &text)
     if (!board)
         return false;
     ++m_changes;
-    board->setText(text, QClipboard::Clipboard);
-    return board->text(QClipboard::Clipboard) == text;
+    board->setText(text, m_mode);
+    return board->text(m_mode) == text;
 }
 
 } // namespace platform::linux_impl

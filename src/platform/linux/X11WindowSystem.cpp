@@ -2,6 +2,7 @@
 #include "X11WindowSystem.h"
 
 #include "GrabFocusFilter.h"
+#include "TerminalWindowClasses.h"
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -157,18 +158,22 @@ void X11WindowSystem::updateCompositing()
     emit compositingChanged(compositing);
 }
 
-std::optional<QPoint> X11WindowSystem::activeWindowCenter() const
+std::uint32_t X11WindowSystem::activeWindow() const
 {
     if (!m_connection || m_activeWindowAtom == XCB_ATOM_NONE)
-        return std::nullopt;
+        return XCB_WINDOW_NONE;
     auto property = reply(xcb_get_property_reply(
         m_connection,
         xcb_get_property(m_connection, 0, m_root, m_activeWindowAtom, XCB_ATOM_WINDOW, 0, 1),
         nullptr));
     if (!property || xcb_get_property_value_length(property.get()) < 4)
-        return std::nullopt;
-    const xcb_window_t window =
-        *static_cast<xcb_window_t *>(xcb_get_property_value(property.get()));
+        return XCB_WINDOW_NONE;
+    return *static_cast<xcb_window_t *>(xcb_get_property_value(property.get()));
+}
+
+std::optional<QPoint> X11WindowSystem::activeWindowCenter() const
+{
+    const xcb_window_t window = activeWindow();
     if (window == XCB_WINDOW_NONE)
         return std::nullopt;
     auto geometry = reply(
@@ -205,6 +210,54 @@ bool X11WindowSystem::shapeWindow(QWindow &window, const QRegion &region)
                          std::uint32_t(rectangles.size()), rectangles.data());
     xcb_flush(connection);
     return true;
+}
+
+std::uint32_t X11WindowSystem::focusedWindow() const
+{
+    auto focus =
+        reply(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    // With the focus following the pointer (or none) the server names no window; the window
+    // manager's active window is then the best guess.
+    if (!focus || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus->focus == XCB_WINDOW_NONE)
+        return activeWindow();
+    return focus->focus;
+}
+
+WindowSystem::PasteTarget X11WindowSystem::focusedPasteTarget() const
+{
+    if (!m_connection)
+        return PasteTarget::Ordinary;
+    const PasteTarget target = pasteTargetOf(focusedWindow());
+    // As above: events that came in with the replies are read on the next turn of the loop.
+    QMetaObject::invokeMethod(const_cast<X11WindowSystem *>(this), &X11WindowSystem::readEvents,
+                              Qt::QueuedConnection);
+    return target;
+}
+
+X11WindowSystem::PasteTarget X11WindowSystem::pasteTargetOf(std::uint32_t window) const
+{
+    // The keyboard focus may sit on a child of the program's top-level window, which alone
+    // carries WM_CLASS: walk up until a window has one.
+    while (window != XCB_WINDOW_NONE && window != m_root) {
+        auto property = reply(xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
+            nullptr));
+        if (property && property->type == XCB_ATOM_STRING) {
+            // Two NUL-terminated strings: the instance name, then the class name.
+            const QByteArray value(
+                static_cast<const char *>(xcb_get_property_value(property.get())),
+                xcb_get_property_value_length(property.get()));
+            const QList<QByteArray> names = value.split('\0');
+            return pasteTargetForWindowClass(names.value(0), names.value(1));
+        }
+        auto tree = reply(
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+        if (!tree)
+            break;
+        window = tree->parent;
+    }
+    return PasteTarget::Ordinary;
 }
 
 } // namespace platform::linux_impl

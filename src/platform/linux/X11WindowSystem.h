@@ -15,9 +15,10 @@ class GrabFocusFilter;
 
 // The X11 desktop's compositing manager and active window, on a connection of its own. A
 // compositing manager owns the selection _NET_WM_CM_S<screen> while it runs; XFixes reports each
-// change of that owner, so a compositor starting or stopping is seen at once. Without an X
-// display (Wayland, offscreen) windows are taken to be composited. On X, a keyboard grab does not
-// count as a loss of focus for our windows (GrabFocusFilter).
+// change of that owner, so a compositor starting or stopping is seen at once. How the focused
+// window pastes is told from the WM_CLASS of its top-level window. Without an X display (Wayland,
+// offscreen) windows are taken to be composited and every window to take the usual paste. On X,
+// a keyboard grab does not count as a loss of focus for our windows (GrabFocusFilter).
 class X11WindowSystem final : public WindowSystem
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ public:
     bool isCompositing() const override { return m_compositing; }
     std::optional<QPoint> activeWindowCenter() const override;
     bool shapeWindow(QWindow &window, const QRegion &region) override;
+    PasteTarget focusedPasteTarget() const override;
 
 private:
     bool connectToDisplay();
@@ -38,6 +40,9 @@ private:
     bool compositorRunning() const;
     void updateCompositing();
     std::uint32_t internAtom(const char *name) const;
+    std::uint32_t activeWindow() const;
+    std::uint32_t focusedWindow() const;
+    PasteTarget pasteTargetOf(std::uint32_t window) const;
 
     xcb_connection_t *m_connection = nullptr;
     std::uint32_t m_root = 0;

@@ -21,15 +21,19 @@ struct KeyName
     quint8 fallbackKeycode;
 };
 constexpr KeyName keyV{0x0076, 47 + 8};
+constexpr KeyName keyInsert{0xff63, 110 + 8};
 constexpr KeyName controlLeft{0xffe3, 29 + 8};
 constexpr KeyName shiftLeft{0xffe1, 42 + 8};
 constexpr KeyName altLeft{0xffe9, 56 + 8};
 
-// Design key codes this poster can type; the paste chord needs only V.
+// Design key codes this poster can type: the keys of the paste keystrokes, V and (in the place of
+// Help) Insert.
 std::optional<KeyName> keyForVirtualKey(quint16 virtualKey)
 {
     if (virtualKey == 9)
         return keyV;
+    if (virtualKey == 114)
+        return keyInsert;
     return std::nullopt;
 }
 

@@ -17,6 +17,8 @@ QString xdotoolKeyName(int virtualKey)
     switch (virtualKey) {
     case 9:
         return QStringLiteral("v");
+    case 114: // Help, where PC keyboards have Insert
+        return QStringLiteral("Insert");
     default:
         return {};
     }

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pasting for real: the Linux clipboard, XTEST and xdotool backends deliver a transcript into a
-// text field of another X client, and the clipboard comes back afterwards.
+// text field of another X client or a terminal's prompt, and the clipboard comes back afterwards.
 #include "engine/PasteManager.h"
 #include "platform/linux/QtClipboardPasteboard.h"
 #include "platform/linux/QtScheduler.h"
+#include "platform/linux/X11WindowSystem.h"
 #include "platform/linux/XTestKeyEventPoster.h"
 #include "platform/linux/XdotoolScriptRunner.h"
 
@@ -15,8 +16,10 @@
 #include "support/VirtualScheduler.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,8 +27,10 @@
 namespace {
 
 using platform::linux_impl::QtClipboardPasteboard;
+using platform::linux_impl::X11WindowSystem;
 using platform::linux_impl::XdotoolScriptRunner;
 using platform::linux_impl::XTestKeyEventPoster;
+using PasteTarget = platform::WindowSystem::PasteTarget;
 
 // The user's own keyboard, held down while Parlovox pastes.
 x11test::XTestClient &userKeyboard()
@@ -44,6 +49,60 @@ bool isKeyDown(quint8 keycode)
     return userKeyboard().isKeyDown(keycode);
 }
 
+// A terminal whose program copies every byte typed at it into a file, as it comes (no line
+// editing), so what arrived can be read back exactly, control characters included.
+class TerminalPrompt
+{
+public:
+    ~TerminalPrompt()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(2000))
+            m_process.kill();
+    }
+
+    // Starts `command` with that program and focuses its window, found by its WM_CLASS class.
+    bool start(QStringList command, const QString &windowClass)
+    {
+        const QString script = m_dir.filePath(QStringLiteral("prompt.sh"));
+        QFile file(script);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write("#!/bin/sh\nstty -icanon -echo\nexec cat > '" + m_typed.toLocal8Bit() + "'\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        command << script;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        m_process.setProcessEnvironment(environment);
+        m_process.setProgram(command.takeFirst());
+        m_process.setArguments(command);
+        m_process.start();
+        if (!testsupport::waitUntil([&] { return QFile::exists(m_typed); }, 10000))
+            return false;
+        QProcess focus;
+        focus.start(QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--class",
+                                                windowClass, "windowfocus", "--sync"});
+        return focus.waitForFinished(5000) && focus.exitCode() == 0;
+    }
+
+    QByteArray typed() const
+    {
+        QFile file(m_typed);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Waits until exactly `text` was typed; false after 3 s.
+    bool waitForTyped(const QString &text)
+    {
+        return testsupport::waitUntil([&] { return typed() == text.toUtf8(); }, 3000);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_typed = m_dir.filePath(QStringLiteral("typed"));
+    QProcess m_process;
+};
+
 class PasteX11Test : public ::testing::Test
 {
 protected:
@@ -55,8 +114,10 @@ protected:
     }
 
     QtClipboardPasteboard pasteboard;
+    QtClipboardPasteboard primarySelection{QClipboard::Selection};
     XTestKeyEventPoster keyEventPoster;
     XdotoolScriptRunner scriptRunner;
+    X11WindowSystem windowSystem;
     testsupport::FakePermissions permissions;
     x11test::PasteTargetProcess target;
 };
@@ -78,7 +139,8 @@ const QString transcript = QStringLiteral("Grüße aus Parlovox — 3 × 4 = 12,
 TEST_F(PasteX11Test, PastesIntoTheFocusedFieldAndRestoresTheClipboardAfterTwoSeconds)
 {
     platform::linux_impl::QtScheduler scheduler;
-    PasteManager paste(pasteboard, keyEventPoster, scriptRunner, permissions, scheduler);
+    PasteManager paste(pasteboard, primarySelection, keyEventPoster, scriptRunner, windowSystem,
+                       permissions, scheduler);
     ASSERT_TRUE(target.copy(QStringLiteral("what the user had copied")));
 
     ASSERT_TRUE(paste.pasteText(transcript));
@@ -92,7 +154,8 @@ TEST_F(PasteX11Test, PastesIntoTheFocusedFieldAndRestoresTheClipboardAfterTwoSec
 TEST_F(PasteX11Test, HeldControlOrAltDoesNotSpoilThePaste)
 {
     testsupport::VirtualScheduler scheduler;
-    PasteManager paste(pasteboard, keyEventPoster, scriptRunner, permissions, scheduler);
+    PasteManager paste(pasteboard, primarySelection, keyEventPoster, scriptRunner, windowSystem,
+                       permissions, scheduler);
 
     for (const quint8 modifier : {x11test::controlLeft, x11test::altLeft}) {
         SCOPED_TRACE(int(modifier));
@@ -112,7 +175,8 @@ TEST_F(PasteX11Test, HeldControlOrAltDoesNotSpoilThePaste)
 TEST_F(PasteX11Test, TheClipboardStaysWhenSomethingElseWasCopiedMeanwhile)
 {
     testsupport::VirtualScheduler scheduler;
-    PasteManager paste(pasteboard, keyEventPoster, scriptRunner, permissions, scheduler);
+    PasteManager paste(pasteboard, primarySelection, keyEventPoster, scriptRunner, windowSystem,
+                       permissions, scheduler);
     pasteboard.setString(QStringLiteral("before"));
 
     ASSERT_TRUE(paste.pasteText(transcript));
@@ -128,13 +192,67 @@ TEST_F(PasteX11Test, TheXdotoolFallbackPastesWhenNoKeyEventCanBeMade)
     testsupport::VirtualScheduler scheduler;
     testsupport::FakeKeyEventPoster failingPoster;
     failingPoster.failKeyDown = true;
-    PasteManager paste(pasteboard, failingPoster, scriptRunner, permissions, scheduler);
+    PasteManager paste(pasteboard, primarySelection, failingPoster, scriptRunner, windowSystem,
+                       permissions, scheduler);
     fakeKey(x11test::altLeft, true); // xdotool clears held modifiers itself
 
     ASSERT_TRUE(paste.pasteText(transcript));
 
     EXPECT_TRUE(target.waitForText(transcript)) << target.text().toStdString();
     fakeKey(x11test::altLeft, false);
+}
+
+TEST_F(PasteX11Test, TerminalsGetTheKeystrokeTheyPasteWithAndOtherWindowsStillControlV)
+{
+    testsupport::VirtualScheduler scheduler;
+    PasteManager paste(pasteboard, primarySelection, keyEventPoster, scriptRunner, windowSystem,
+                       permissions, scheduler);
+    testsupport::FakeKeyEventPoster failingPoster;
+    failingPoster.failKeyDown = true;
+    PasteManager scripted(pasteboard, primarySelection, failingPoster, scriptRunner, windowSystem,
+                          permissions, scheduler);
+    const QString copied = QStringLiteral("what the user had copied");
+    const QString selected = QStringLiteral("what the user had selected");
+    ASSERT_TRUE(pasteboard.setString(copied));
+    ASSERT_TRUE(primarySelection.setString(selected));
+
+    struct Terminal
+    {
+        QStringList command;
+        QString windowClass;
+        PasteTarget target;
+    };
+    for (const Terminal &terminal : {
+             // xterm's Shift+Insert pastes the primary selection.
+             Terminal{{"xterm", "-e"}, "XTerm", PasteTarget::SelectionTerminal},
+             // A VTE terminal, pasting the clipboard with Control+Shift+V.
+             Terminal{
+                 {"lxterminal", "--no-remote", "-e"}, "Lxterminal", PasteTarget::ClipboardTerminal},
+         }) {
+        SCOPED_TRACE(terminal.windowClass.toStdString());
+        TerminalPrompt prompt;
+        ASSERT_TRUE(prompt.start(terminal.command, terminal.windowClass));
+        EXPECT_EQ(windowSystem.focusedPasteTarget(), terminal.target);
+        QString typed;
+        // Through XTEST, then through the xdotool fallback: both send the terminal's keystroke.
+        for (PasteManager *manager : {&paste, &scripted}) {
+            const QString text = transcript + QString::number(typed.size());
+            typed += text;
+            ASSERT_TRUE(manager->pasteText(text));
+            EXPECT_TRUE(prompt.waitForTyped(typed)) << prompt.typed().toStdString();
+            scheduler.advance(2);
+            EXPECT_EQ(pasteboard.string(), copied);
+            EXPECT_EQ(primarySelection.string(), selected);
+        }
+    }
+
+    // An ordinary text field, focused again, still gets Control+V.
+    QProcess focus;
+    focus.start(QStringLiteral("xdotool"), {"windowfocus", "--sync", target.id()});
+    ASSERT_TRUE(focus.waitForFinished(3000) && focus.exitCode() == 0);
+    EXPECT_EQ(windowSystem.focusedPasteTarget(), PasteTarget::Ordinary);
+    ASSERT_TRUE(paste.pasteText(transcript));
+    EXPECT_TRUE(target.waitForText(transcript)) << target.text().toStdString();
 }
 
 } // namespace
