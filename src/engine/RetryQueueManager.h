@@ -98,7 +98,8 @@ private:
     void dropExhausted(const PendingTranscription &entry);
     // One more failed retry for the entry with `id`, if it is still queued.
     void countFailure(const QUuid &id);
-    void deleteWAV(const PendingTranscription &entry);
+    // Whether an entry names the recording `wavFilename`.
+    bool isQueued(const QString &wavFilename) const;
     QString wavPath(const PendingTranscription &entry) const;
     void setPendingCount(int count);
     void setIsProcessing(bool processing);
