@@ -119,8 +119,24 @@ bool RetryQueueManager::isQueued(const QString &wavFilename) const
     });
 }
 
-bool RetryQueueManager::hasDueEntry() const
+bool RetryQueueManager::restampFutureFailures()
 {
+    // Stamped by a clock that was ahead (or has been set back since): waiting for that moment
+    // could take a day. Such an entry counts as failed now.
+    const QDateTime now = m_scheduler.now();
+    bool restamped = false;
+    for (PendingTranscription &item : m_items) {
+        if (item.failedAt > now) {
+            item.failedAt = now;
+            restamped = true;
+        }
+    }
+    return restamped;
+}
+
+bool RetryQueueManager::hasDueEntry()
+{
+    restampFutureFailures();
     return std::any_of(m_items.cbegin(), m_items.cend(), [this](const PendingTranscription &entry) {
         return entry.retryCount >= maxRetries || isDue(entry);
     });
@@ -167,6 +183,7 @@ QCoro::Task<> RetryQueueManager::retryAll()
 {
     // The manager may go away while an upload is in flight; nothing of it is touched then.
     const QPointer<RetryQueueManager> self(this);
+    restampFutureFailures();
     const QList<PendingTranscription> snapshot = m_items;
     QSet<QUuid> removed;
 
