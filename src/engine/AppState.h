@@ -222,6 +222,8 @@ private:
     void loadSeedDefaults();
     void createRetryQueue();
     void setHistoryIndex(qint64 index);
+    // Settles what a kill left while a recording was being given up (see RecordingRelease).
+    void settleReleasedRecordings();
     // Hands the temporary recordings of earlier runs that hold audio to the retry queue and
     // removes the others.
     void recoverStaleRecordings();

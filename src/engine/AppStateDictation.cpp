@@ -7,6 +7,7 @@
 #include "engine/DescribedError.h"
 #include "engine/EngineLogging.h"
 #include "engine/PasteManager.h"
+#include "engine/RecordingRelease.h"
 #include "engine/RetryQueueManager.h"
 #include "engine/ServerEndpoint.h"
 #include "engine/SoundManager.h"
@@ -181,15 +182,16 @@ void AppState::finishWithTranscript(const QString &filePath, const QString &text
     const bool pastes = pastesTranscripts() && !text.isEmpty();
     const bool pasted = pastes && m_pasteManager->pasteText(text);
     m_soundManager->playStopSound();
-    m_logger->logSuccess(text, durationMs);
+    // Logged and removed as one step: a kill in between must neither lose the transcript nor
+    // leave the recording for the next start to transcribe once more.
+    RecordingRelease::logAndRemove(*m_logger, filePath,
+                                   [&] { m_logger->logSuccess(text, durationMs); });
     if (pastes && !pasted) {
         // The transcript stays on the clipboard, in the history and in the log.
         setState(RecordingState::error(kPasteFailed));
-        deleteRecording(filePath);
         return;
     }
     setState(RecordingState::idle());
-    deleteRecording(filePath);
 }
 
 void AppState::finishWithFailure(const QString &filePath, const std::exception_ptr &error,
@@ -197,7 +199,12 @@ void AppState::finishWithFailure(const QString &filePath, const std::exception_p
 {
     const QString reason = DescribedError::describe(error);
     const bool retryable = isRetryableError(error);
-    m_logger->logFailure(reason, durationMs);
+    const auto logFailure = [&] { m_logger->logFailure(reason, durationMs); };
+    // A rejected recording is given up with its record, so no later start uploads it again.
+    if (retryable)
+        logFailure();
+    else
+        RecordingRelease::logAndRemove(*m_logger, filePath, logFailure);
     m_services.crashReporter->captureError(
         reason, QStringLiteral("transcription"),
         QVariantMap{
@@ -221,7 +228,6 @@ void AppState::finishWithFailure(const QString &filePath, const std::exception_p
         }
     } else {
         setState(RecordingState::error(reason));
-        deleteRecording(filePath);
     }
     scheduleErrorReset();
 }

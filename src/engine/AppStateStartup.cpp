@@ -7,8 +7,10 @@
 #include "engine/FloatingIndicator.h"
 #include "engine/HotkeyManager.h"
 #include "engine/OnboardingPresenter.h"
+#include "engine/RecordingRelease.h"
 #include "engine/RetryQueueManager.h"
 #include "platform/Bundle.h"
+#include "platform/Paths.h"
 #include "platform/Permissions.h"
 #include "platform/Scheduler.h"
 #include "platform/Services.h"
@@ -31,6 +33,7 @@ void AppState::lateInit()
         return;
     m_didLateInit = true;
 
+    settleReleasedRecordings();
     recoverStaleRecordings();
 
     platform::Permissions &permissions = *m_services.permissions;
@@ -93,6 +96,17 @@ void AppState::lateInit()
         qCInfo(lcAppState, "[AppState] Onboarding window controller retained: %s",
                boolText(m_onboardingWindow != nullptr));
     }
+}
+
+void AppState::settleReleasedRecordings()
+{
+    // Before the recovery: a recording whose record did not reach the log is recovered with the
+    // others, one whose record did must not be.
+    const QStringList logged =
+        RecordingRelease::settle(*m_logger, m_services.paths->temporaryDirectory());
+    for (const QString &name : logged)
+        qCInfo(lcAppState, "[AppState] Removed %s, whose record was already logged",
+               qUtf8Printable(name));
 }
 
 void AppState::recoverStaleRecordings()

@@ -3,6 +3,7 @@
 
 #include "engine/DescribedError.h"
 #include "engine/EngineLogging.h"
+#include "engine/RecordingRelease.h"
 #include "engine/TranscriptionLogger.h"
 #include "engine/TranscriptionService.h"
 #include "platform/CrashReporter.h"
@@ -45,7 +46,12 @@ QString RetryQueueManager::wavPath(const PendingTranscription &entry) const
 
 void RetryQueueManager::loadManifest()
 {
-    RetryQueueStore::Loaded loaded = m_store.load();
+    // Entries whose record was logged before a kill are done; the others find their file again.
+    const QStringList logged = RecordingRelease::settle(m_logger, m_store.pendingDirectory());
+    for (const QString &name : logged)
+        qCInfo(lcRetryQueue).noquote()
+            << QStringLiteral("[RetryQueue] Removed %1, whose record was already logged").arg(name);
+    RetryQueueStore::Loaded loaded = m_store.load(QSet<QString>(logged.cbegin(), logged.cend()));
     m_items = std::move(loaded.items);
     if (loaded.changed)
         saveManifest();
@@ -73,6 +79,15 @@ bool RetryQueueManager::enqueue(const QString &filePath, const QString &failureR
         return false;
     }
 
+    if (isQueued(entry.wavFilename) && m_store.holdsCopyOf(filePath, entry.wavFilename)) {
+        // A move across filesystems was cut short after the copy was in place: the copy is
+        // queued already, and the original left behind must not be uploaded a second time.
+        QFile::remove(filePath);
+        qCInfo(lcRetryQueue).noquote()
+            << QStringLiteral("[RetryQueue] %1 was already queued").arg(entry.wavFilename);
+        return true;
+    }
+
     // The directory may have been removed since start-up; recreating it keeps the recording.
     platform::PrivateFiles::makeFolder(m_store.pendingDirectory());
     if (const std::optional<QString> failure = m_store.moveIn(filePath, entry.wavFilename)) {
@@ -97,16 +112,34 @@ void RetryQueueManager::processQueue()
     m_retryTask = retryAll();
 }
 
-bool RetryQueueManager::hasDueEntry() const
+bool RetryQueueManager::isQueued(const QString &wavFilename) const
 {
-    return std::any_of(m_items.cbegin(), m_items.cend(), [this](const PendingTranscription &entry) {
-        return entry.retryCount >= maxRetries || isDue(entry);
+    return std::any_of(m_items.cbegin(), m_items.cend(), [&](const PendingTranscription &entry) {
+        return entry.wavFilename == wavFilename;
     });
 }
 
-void RetryQueueManager::deleteWAV(const PendingTranscription &entry)
+bool RetryQueueManager::restampFutureFailures()
 {
-    QFile::remove(wavPath(entry));
+    // Stamped by a clock that was ahead (or has been set back since): waiting for that moment
+    // could take a day. Such an entry counts as failed now.
+    const QDateTime now = m_scheduler.now();
+    bool restamped = false;
+    for (PendingTranscription &item : m_items) {
+        if (item.failedAt > now) {
+            item.failedAt = now;
+            restamped = true;
+        }
+    }
+    return restamped;
+}
+
+bool RetryQueueManager::hasDueEntry()
+{
+    restampFutureFailures();
+    return std::any_of(m_items.cbegin(), m_items.cend(), [this](const PendingTranscription &entry) {
+        return entry.retryCount >= maxRetries || isDue(entry);
+    });
 }
 
 bool RetryQueueManager::isDue(const PendingTranscription &entry) const
@@ -122,15 +155,16 @@ void RetryQueueManager::dropExhausted(const PendingTranscription &entry)
     qCCritical(lcRetryQueue).noquote()
         << QStringLiteral("[RetryQueue] Dropping %1 after %2 retries")
                .arg(entry.wavFilename, QString::number(entry.retryCount));
-    m_logger.logFailure(QStringLiteral("Retry exhausted after %1 attempts: %2")
-                            .arg(QString::number(entry.retryCount), entry.failureReason),
-                        0);
+    RecordingRelease::logAndRemove(m_logger, wavPath(entry), [&] {
+        m_logger.logFailure(QStringLiteral("Retry exhausted after %1 attempts: %2")
+                                .arg(QString::number(entry.retryCount), entry.failureReason),
+                            0);
+    });
     m_crashReporter.captureMessage(
         QStringLiteral("Retry queue exhausted"), platform::CrashReporter::Level::Warning,
         QStringLiteral("retry"),
         QVariantMap{{QStringLiteral("retry_count"), entry.retryCount},
                     {QStringLiteral("failure_reason"), entry.failureReason}});
-    deleteWAV(entry);
 }
 
 void RetryQueueManager::countFailure(const QUuid &id)
@@ -149,6 +183,7 @@ QCoro::Task<> RetryQueueManager::retryAll()
 {
     // The manager may go away while an upload is in flight; nothing of it is touched then.
     const QPointer<RetryQueueManager> self(this);
+    restampFutureFailures();
     const QList<PendingTranscription> snapshot = m_items;
     QSet<QUuid> removed;
 
@@ -194,8 +229,8 @@ QCoro::Task<> RetryQueueManager::retryAll()
             break;
         }
 
-        m_logger.logSuccess(*text, 0);
-        deleteWAV(entry);
+        // Logged and removed as one step, so a kill in between does not retry it once more.
+        RecordingRelease::logAndRemove(m_logger, path, [&] { m_logger.logSuccess(*text, 0); });
         removed.insert(entry.id);
         qCInfo(lcRetryQueue).noquote()
             << QStringLiteral("[RetryQueue] Retry succeeded for %1").arg(entry.wavFilename);

@@ -79,7 +79,7 @@ public:
     // Starts one run unless one is going or the queue is empty.
     void processQueue();
     // Whether a run would do something for an entry now: one is due or retried too often.
-    bool hasDueEntry() const;
+    bool hasDueEntry();
 
     // Seconds after the last failure at which an entry with `retryCount` failed retries is due.
     static double backoffSeconds(qint64 retryCount);
@@ -98,7 +98,10 @@ private:
     void dropExhausted(const PendingTranscription &entry);
     // One more failed retry for the entry with `id`, if it is still queued.
     void countFailure(const QUuid &id);
-    void deleteWAV(const PendingTranscription &entry);
+    // Whether an entry names the recording `wavFilename`.
+    bool isQueued(const QString &wavFilename) const;
+    // Sets every last failure that lies in the future to now; whether there was one.
+    bool restampFutureFailures();
     QString wavPath(const PendingTranscription &entry) const;
     void setPendingCount(int count);
     void setIsProcessing(bool processing);

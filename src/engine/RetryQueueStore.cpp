@@ -54,7 +54,7 @@ std::optional<QList<PendingTranscription>> RetryQueueStore::readManifest(bool *b
     return entries;
 }
 
-RetryQueueStore::Loaded RetryQueueStore::load()
+RetryQueueStore::Loaded RetryQueueStore::load(const QSet<QString> &delivered)
 {
     for (const QString &name : platform::FileRecovery::removeWriteLeftovers(m_manifestPath))
         qCInfo(lcRetryQueue).noquote()
@@ -66,7 +66,9 @@ RetryQueueStore::Loaded RetryQueueStore::load()
     const std::optional<QList<PendingTranscription>> manifest = readManifest(&m_keepBadManifest);
     loaded.decoded = manifest.has_value();
     for (const PendingTranscription &entry : manifest.value_or(QList<PendingTranscription>())) {
-        if (!PendingTranscription::isSafeFilename(entry.wavFilename)) {
+        if (delivered.contains(entry.wavFilename)) {
+            // Its record is in the log and its file was removed.
+        } else if (!PendingTranscription::isSafeFilename(entry.wavFilename)) {
             // An edited manifest must not point the queue at files outside its directory.
             qCCritical(lcRetryQueue).noquote()
                 << QStringLiteral("[RetryQueue] Invalid file name %1, removing entry")
@@ -171,6 +173,22 @@ std::optional<QString> RetryQueueStore::moveIn(const QString &filePath, const QS
         return failure;
     QFile::remove(filePath);
     return std::nullopt;
+}
+
+bool RetryQueueStore::holdsCopyOf(const QString &filePath, const QString &wavFilename) const
+{
+    QFile original(filePath);
+    QFile copy(wavPath(wavFilename));
+    if (original.size() != copy.size() || !original.open(QIODevice::ReadOnly) ||
+        !copy.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 chunk = 1 << 16;
+    while (!original.atEnd()) {
+        const QByteArray bytes = original.read(chunk);
+        if (bytes.isEmpty() || bytes != copy.read(chunk))
+            return false;
+    }
+    return true;
 }
 
 void RetryQueueStore::removeInterruptedMoves()

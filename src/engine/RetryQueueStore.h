@@ -5,6 +5,7 @@
 #include "platform/AtomicFileWriter.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -40,8 +41,9 @@ public:
     // per recording no entry names (oldest first, see recoveredReason). Entries whose file is
     // gone or lies outside the folder are dropped, each with a log line; so are the temporary
     // files of an interrupted write. A manifest that does not decode counts as empty and is
-    // kept as "queue.json.bad" before the first save replaces it.
-    Loaded load();
+    // kept as "queue.json.bad" before the first save replaces it. Entries naming one of the
+    // `delivered` recordings are dropped without a word: their file is gone on purpose.
+    Loaded load(const QSet<QString> &delivered = {});
     // Writes the manifest atomically; a failure is logged and leaves the old manifest whole (the
     // queue in memory is unaffected and the next save writes it all).
     void save(const QList<PendingTranscription> &items);
@@ -50,6 +52,9 @@ public:
     // before the original is removed, so a kill at any moment leaves one complete recording.
     // Returns nothing on success, else why the recording stayed where it was.
     std::optional<QString> moveIn(const QString &filePath, const QString &wavFilename);
+    // Whether the folder holds `wavFilename` with the very bytes of the file at `filePath`: a
+    // move across filesystems that was killed after the copy, before the original was removed.
+    bool holdsCopyOf(const QString &filePath, const QString &wavFilename) const;
 
 private:
     // The manifest's entries; empty and not decoded when it is absent or does not decode, and

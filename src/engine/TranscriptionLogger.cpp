@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TranscriptionLogger.h"
 
+#include "engine/EngineLogging.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/Paths.h"
 #include "platform/PrivateFiles.h"
 #include "platform/Scheduler.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -104,11 +107,19 @@ QByteArray serialize(const QJsonObject &record)
 
 TranscriptionLogger::TranscriptionLogger(const platform::Paths &paths,
                                          const platform::Scheduler &clock)
-    : m_clock(clock)
+    : m_clock(clock), m_writer(std::make_unique<platform::AtomicFileWriter>())
 {
     const QString folder = paths.applicationSupportDirectory() + QStringLiteral("/Parlovox");
     platform::PrivateFiles::makeFolder(folder);
     m_logPath = folder + QStringLiteral("/transcriptions.jsonl");
+    removeBrokenRecord();
+}
+
+TranscriptionLogger::~TranscriptionLogger() = default;
+
+void TranscriptionLogger::setWriter(std::unique_ptr<platform::AtomicFileWriter> writer)
+{
+    m_writer = std::move(writer);
 }
 
 void TranscriptionLogger::logSuccess(const QString &text, qint64 durationMs)
@@ -133,12 +144,43 @@ void TranscriptionLogger::append(const QJsonObject &fields)
     const QByteArray line = serialize(record);
     if (line.isEmpty())
         return;
-    // Each record opens, writes and closes the file; a failure loses this record only.
-    // Appending creates the file when it does not exist yet.
+    if (const std::optional<QString> failure = m_writer->append(m_logPath, line))
+        qCCritical(lcTranscriptionLogger).noquote()
+            << QStringLiteral("[TranscriptionLogger] Failed to write a record: %1").arg(*failure);
+}
+
+void TranscriptionLogger::removeBrokenRecord()
+{
     QFile file(m_logPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
-                   platform::PrivateFiles::filePermissions))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return;
-    file.write(line);
-    file.close();
+    constexpr qint64 chunk = 1 << 16;
+    qint64 end = file.size();
+    // Read backwards: the log is never rotated, and the broken part is one record at most.
+    while (end > 0 && file.seek(std::max<qint64>(0, end - chunk))) {
+        const QByteArray bytes = file.read(std::min(chunk, end));
+        const qsizetype lineFeed = bytes.lastIndexOf('\n');
+        if (lineFeed >= 0) {
+            end -= bytes.size() - lineFeed - 1;
+            break;
+        }
+        end -= bytes.size();
+        if (bytes.isEmpty())
+            return;
+    }
+    if (end < file.size())
+        file.resize(end);
+}
+
+qint64 TranscriptionLogger::length() const
+{
+    return QFileInfo(m_logPath).size();
+}
+
+bool TranscriptionLogger::holdsRecordFrom(qint64 offset) const
+{
+    QFile file(m_logPath);
+    if (offset < 0 || !file.open(QIODevice::ReadOnly) || !file.seek(offset))
+        return false;
+    return file.readAll().contains('\n');
 }

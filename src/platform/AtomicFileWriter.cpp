@@ -3,9 +3,11 @@
 
 #include "platform/PrivateFiles.h"
 
+#include <QFile>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -46,6 +48,22 @@ std::optional<QString> AtomicFileWriter::create(const QString &path, const QByte
     return std::nullopt;
 }
 
+std::optional<QString> AtomicFileWriter::append(const QString &path, const QByteArray &bytes) const
+{
+    QFile file(path);
+    // Unbuffered: a short write must not stay in a buffer that closing the file writes later,
+    // after the cut.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                   PrivateFiles::filePermissions))
+        return file.errorString();
+    const qint64 end = file.size();
+    if (const std::optional<QString> failure = writeAll(file, bytes)) {
+        file.resize(end);
+        return failure;
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> AtomicFileWriter::fill(QFileDevice &file, const QByteArray &bytes) const
 {
     if (std::optional<QString> failure = writeAll(file, bytes))
@@ -55,9 +73,14 @@ std::optional<QString> AtomicFileWriter::fill(QFileDevice &file, const QByteArra
 
 std::optional<QString> AtomicFileWriter::writeAll(QFileDevice &file, const QByteArray &bytes) const
 {
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return file.errorString();
-    return std::nullopt;
+    const qint64 written = file.write(bytes);
+    if (written == bytes.size() && file.flush())
+        return std::nullopt;
+    // A short write sets no error of its own: the disk refused the rest.
+    if (file.error() == QFileDevice::NoError)
+        return QStringLiteral("Only %1 of %2 bytes written")
+            .arg(QString::number(std::max<qint64>(written, 0)), QString::number(bytes.size()));
+    return file.errorString();
 }
 
 std::optional<QString> AtomicFileWriter::sync(QFileDevice &file) const

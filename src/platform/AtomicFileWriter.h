@@ -13,7 +13,8 @@ namespace platform {
 // Writes a file whole or not at all: the bytes go to a temporary file beside the target
 // ("<file>.XXXXXX"), are flushed and synced to disk, and only then renamed to the target. When any
 // step fails (a full disk, a sync error) the temporary file is removed and the target keeps what
-// it held. The steps that touch the disk are virtual, so a test can make them fail.
+// it held. Appending works the same way round: what a failed append got out is cut off again.
+// The steps that touch the disk are virtual, so a test can make them fail.
 class AtomicFileWriter
 {
 public:
@@ -23,6 +24,10 @@ public:
     std::optional<QString> replace(const QString &path, const QByteArray &bytes) const;
     // Creates `path` with `bytes`; a file already there is never touched and is a failure.
     std::optional<QString> create(const QString &path, const QByteArray &bytes) const;
+    // Appends `bytes` to `path` (created when missing): a write that falls short, on a full disk,
+    // is cut back to where the file ended, so what was there before stays whole and nothing half
+    // written is left for the next append to follow.
+    std::optional<QString> append(const QString &path, const QByteArray &bytes) const;
 
 protected:
     // Writes every byte and flushes it to the system; nothing on success, else why not.

@@ -5,10 +5,13 @@
 #include "engine/HotkeyManager.h"
 #include "engine/OnboardingPresenter.h"
 #include "engine/RetryQueueStore.h"
+#include "engine/TranscriptionLogger.h"
 #include "support/FakeEventMonitors.h"
 #include "support/FullDiskWriter.h"
 
 #include <QDataStream>
+#include <QJsonDocument>
+#include <QMap>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
@@ -96,6 +99,45 @@ protected:
     }
 
     QStringList journal;
+};
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QFileInfoList entries = QDir(from).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                           QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir())
+            copyTree(entry.filePath(), target);
+        else
+            QFile::copy(entry.filePath(), target);
+    }
+}
+
+// Writes each log record in two halves and, before, between and after them, calls `kill`: the
+// moments at which a kill of the process leaves the log and the recording in different states.
+class KillingLogWriter final : public platform::AtomicFileWriter
+{
+public:
+    explicit KillingLogWriter(std::function<void()> kill) : m_kill(std::move(kill)) {}
+
+protected:
+    std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes) const override
+    {
+        const qsizetype half = bytes.size() / 2;
+        m_kill();
+        if (std::optional<QString> failure = AtomicFileWriter::writeAll(file, bytes.left(half)))
+            return failure;
+        m_kill();
+        if (std::optional<QString> failure = AtomicFileWriter::writeAll(file, bytes.mid(half)))
+            return failure;
+        m_kill();
+        return std::nullopt;
+    }
+
+private:
+    std::function<void()> m_kill;
 };
 
 // The header the recorder writes for 16 kHz mono 16-bit audio of `dataBytes`.
@@ -248,19 +290,95 @@ TEST_F(AppStateStartup, RecordingsLeftInTheTemporaryFolderAreQueuedOnceAndEmptyO
             ::testing::KilledBySignal(SIGKILL), "");
     }
 
+    // A run killed after its copy into the queue was in place, before the original went.
+    const QString linked = QStringLiteral("parlovox-0A1B2C3D-0000-4000-8000-000000000003.wav");
+    writeFile(temporary + QLatin1Char('/') + linked, wavHeader(audio.size()) + audio);
+    writeFile(pendingDirectory() + QLatin1Char('/') + linked, wavHeader(audio.size()) + audio);
+
     defaults->setBool(QStringLiteral("onboardingComplete"), true);
     createWithWindows();
     app->lateInit();
 
     const QList<PendingTranscription> &items = app->retryQueueManager()->items();
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0].wavFilename, withAudio);
-    EXPECT_EQ(items[0].failureReason, QStringLiteral("Recovered after an interrupted save"));
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].wavFilename, linked);
+    EXPECT_EQ(items[1].wavFilename, withAudio);
+    for (const PendingTranscription &item : items)
+        EXPECT_EQ(item.failureReason, QStringLiteral("Recovered after an interrupted save"));
+    EXPECT_EQ(log.lines(QStringLiteral("critical")), QStringList());
     QFile kept(pendingDirectory() + QLatin1Char('/') + withAudio);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_TRUE(kept.readAll() == wavHeader(audio.size()) + audio)
         << "the whole recording, its header counting its audio";
     EXPECT_EQ(QDir(pendingDirectory()).entryList(QDir::Files | QDir::Hidden),
-              QStringList({withAudio, QStringLiteral("queue.json")}));
+              QStringList({withAudio, linked, QStringLiteral("queue.json")}));
     EXPECT_EQ(QDir(temporary).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A kill leaves the data and temporary folders as they are at that moment; the next start, with
+// the server up, must end with each transcript logged exactly once and no recording left over.
+TEST_F(AppStateStartup, EveryRecordingIsLoggedOnceWhereverARunIsKilled)
+{
+    struct Kill
+    {
+        std::shared_ptr<QTemporaryDir> folders;
+        QByteArray serverSays; // what the next start's upload of a recording left over gets
+    };
+    QList<Kill> kills;
+    QByteArray transcript = "hello";
+    const auto kill = [&] {
+        auto folders = std::make_shared<QTemporaryDir>();
+        copyTree(paths->applicationSupportDirectory(), folders->path() + QStringLiteral("/data"));
+        copyTree(paths->temporaryDirectory(), folders->path() + QStringLiteral("/tmp"));
+        kills.append({folders, transcript});
+    };
+
+    // A dictation delivered at once, then one that fails, is queued and delivered by a retry.
+    server.enqueue(HttpReply::json(200, R"({"text":"hello"})"), "/inference");
+    server.enqueue(HttpReply::text(503, "busy"), "/inference");
+    server.enqueue(HttpReply::json(200, R"({"text":"again"})"), "/inference");
+    createDictating();
+    app->logger().setWriter(std::make_unique<KillingLogWriter>(kill));
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    transcript = "again";
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    RetryQueueManager *queue = app->retryQueueManager();
+    queue->processQueue();
+    ASSERT_TRUE(testsupport::waitUntil([queue] { return !queue->isProcessing(); }, 10000));
+    ASSERT_EQ(queue->pendingCount(), 0);
+    ASSERT_EQ(kills.size(), 9) << "three records, three moments each";
+    app.reset();
+
+    for (qsizetype k = 0; k < kills.size(); ++k) {
+        SCOPED_TRACE(k);
+        const QString root = kills[k].folders->path();
+        paths->setApplicationSupportDirectory(root + QStringLiteral("/data"));
+        paths->setTemporaryDirectory(root + QStringLiteral("/tmp"));
+        const QByteArray text = kills[k].serverSays;
+        server.setHandler("/inference", [text](const auto &) {
+            return HttpReply::json(200, R"({"text":")" + text + R"("})");
+        });
+        createWithWindows();
+        app->lateInit();
+        queue = app->retryQueueManager();
+        ASSERT_TRUE(testsupport::waitUntil(
+            [queue] { return queue->pendingCount() == 0 && !queue->isProcessing(); }, 10000));
+
+        QMap<QString, int> delivered;
+        for (const QString &line : logLines()) {
+            const QJsonDocument record = QJsonDocument::fromJson(line.toUtf8());
+            ASSERT_TRUE(record.isObject()) << line.toStdString();
+            if (record[QStringLiteral("ok")].toBool())
+                ++delivered[record[QStringLiteral("text")].toString()];
+        }
+        EXPECT_EQ(delivered.value(QStringLiteral("hello")), 1);
+        EXPECT_EQ(delivered.value(QStringLiteral("again")), text == "again" ? 1 : 0);
+        EXPECT_EQ(temporaryFiles(), QStringList());
+        QStringList pending = QDir(pendingDirectory()).entryList(QDir::Files | QDir::Hidden);
+        pending.removeAll(QStringLiteral("queue.json"));
+        EXPECT_EQ(pending, QStringList());
+        app.reset();
+    }
 }

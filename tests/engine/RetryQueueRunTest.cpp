@@ -52,6 +52,22 @@ TEST_F(Runs, EntriesStillInTheirBackOffAreSkippedUntilDue)
     EXPECT_FALSE(QFile::exists(pendingDir() + "/parlovox-4.wav"));
 }
 
+// Stamped by a clock a day ahead: the entry waits its back-off from the start, not a day.
+TEST_F(Runs, AFailureStampedInTheFutureCountsAsFailedNow)
+{
+    writeManifest({entry(QStringLiteral("parlovox-ahead.wav"), 1, -86400)});
+    RetryQueueManager &q = makeQueue();
+    EXPECT_FALSE(q.hasDueEntry());
+    EXPECT_EQ(q.items().at(0).failedAt, scheduler.now());
+
+    scheduler.advance(30);
+    EXPECT_TRUE(q.hasDueEntry());
+    server.enqueue(HttpReply::json(200, R"({"text":"ahead"})"), "/inference");
+    ASSERT_TRUE(runQueue());
+    EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_EQ(q.pendingCount(), 0);
+}
+
 TEST_F(Runs, TheTenthFailureLeadsToADropAtTheNextRun)
 {
     const PendingTranscription nine = entry(QStringLiteral("parlovox-9.wav"), 9, 3599);

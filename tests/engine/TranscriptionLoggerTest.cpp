@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TranscriptionLogger.h"
+#include "support/FullDiskWriter.h"
+#include "support/LogCapture.h"
 #include "support/TempPaths.h"
 #include "support/VirtualScheduler.h"
 
@@ -95,7 +97,45 @@ TEST_F(TranscriptionLoggerTest, AppendsToAnExistingFileAndCreatesMissingFolders)
     EXPECT_EQ(lines[2], QByteArray());
 }
 
-TEST_F(TranscriptionLoggerTest, FailuresAreSilent)
+TEST_F(TranscriptionLoggerTest, AFullDiskLosesOneWholeRecordAndSaysSo)
+{
+    testsupport::LogCapture log;
+    // An earlier run was killed in the middle of its second record.
+    const QByteArray first =
+        R"({"duration_ms":0,"ok":true,"text":"first","ts":"2025-01-15T10:20:30Z"})"
+        "\n";
+    const QString path =
+        m_paths.applicationSupportDirectory() + QStringLiteral("/Parlovox/transcriptions.jsonl");
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(first + R"({"duration_ms":1,"ok":true,"te)");
+    file.close();
+    TranscriptionLogger logger(m_paths, m_clock);
+    auto writer = std::make_unique<testsupport::FullDiskWriter>();
+    testsupport::FullDiskWriter *disk = writer.get();
+    logger.setWriter(std::move(writer));
+
+    logger.logSuccess(QStringLiteral("before"), 1);
+    disk->failing = testsupport::FullDiskWriter::Failing::write;
+    logger.logSuccess(QStringLiteral("lost"), 2);
+    disk->failing = testsupport::FullDiskWriter::Failing::nothing;
+    logger.logFailure(QStringLiteral("after"), 3);
+
+    const QList<QByteArray> lines = contents(logger.logPath()).split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0] + '\n', first);
+    EXPECT_EQ(QJsonDocument::fromJson(lines[1])[QStringLiteral("text")].toString(),
+              QStringLiteral("before"));
+    EXPECT_EQ(QJsonDocument::fromJson(lines[2])[QStringLiteral("error")].toString(),
+              QStringLiteral("after"));
+    EXPECT_EQ(lines[3], QByteArray());
+    EXPECT_EQ(log.lines(QStringLiteral("critical")),
+              QStringList{QStringLiteral("[TranscriptionLogger] Failed to write a record: ") +
+                          testsupport::FullDiskWriter::noSpace});
+}
+
+TEST_F(TranscriptionLoggerTest, FailuresLoseOnlyTheirRecord)
 {
     // A plain file where the folder should be: neither the folder nor the log can be made.
     const QString blocker = m_paths.root() + QStringLiteral("/blocked");
