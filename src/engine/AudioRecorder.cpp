@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AudioRecorder.h"
 
+#include "engine/EngineLogging.h"
 #include "platform/Paths.h"
+#include "platform/PrivateFiles.h"
 #include "platform/Scheduler.h"
 
 #include <QDir>
@@ -15,6 +17,14 @@
 #include <cstdio>
 
 const platform::AudioInput::Settings AudioRecorder::settings{};
+
+namespace {
+
+const QLatin1String recordingPrefix("parlovox-");
+// Still "parlovox-…wav", so an earlier version's start-up removes it too.
+const QLatin1String warmUpPrefix("parlovox-warmup-");
+
+} // namespace
 
 AudioRecorder::AudioRecorder(platform::AudioInput &audioInput, platform::Scheduler &scheduler,
                              platform::Paths &paths)
@@ -30,18 +40,24 @@ AudioRecorder::~AudioRecorder()
     QFile::remove(*m_currentPath);
 }
 
-void AudioRecorder::prepareRecorder()
+void AudioRecorder::prepareRecorder(QLatin1String prefix)
 {
-    const QString name = QStringLiteral("parlovox-") +
-                         QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() +
-                         QStringLiteral(".wav");
-    m_currentPath = QDir(m_paths.temporaryDirectory()).filePath(name);
-
-    auto creation = m_audioInput.createRecorder(*m_currentPath, settings);
+    const QString folder = m_paths.temporaryDirectory();
+    platform::AudioInput::Creation creation;
+    if (folder.isEmpty()) {
+        m_currentPath.reset();
+        creation.errorDescription = QStringLiteral("No folder of this user's alone for recordings");
+    } else {
+        m_currentPath = QDir(folder).filePath(
+            prefix + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() +
+            QStringLiteral(".wav"));
+        creation = m_audioInput.createRecorder(*m_currentPath, settings);
+    }
     if (creation.recorder) {
         m_recorder = std::move(creation.recorder);
         m_recorder->setMeteringEnabled(true);
         m_recorder->prepareToRecord();
+        m_prepareError.clear();
         return;
     }
     const QByteArray line = QStringLiteral("[AudioRecorder] Failed to prepare: %1\n")
@@ -49,6 +65,7 @@ void AudioRecorder::prepareRecorder()
                                 .toUtf8();
     std::fputs(line.constData(), stdout);
     std::fflush(stdout);
+    m_prepareError = creation.errorDescription;
     m_recorder.reset();
     m_currentPath.reset();
 }
@@ -59,8 +76,12 @@ void AudioRecorder::warmUp()
     // runs the input is up anyway.
     if (isRecordingInProgress())
         return;
-    if (!m_recorder)
-        prepareRecorder();
+    // Not into the prepared file: a run killed during the warm-up would leave audio there that the
+    // next start takes for a dictation.
+    m_recorder.reset();
+    if (m_currentPath)
+        QFile::remove(*m_currentPath);
+    prepareRecorder(warmUpPrefix);
     m_isWarmingUp = true;
     if (m_recorder)
         m_recorder->record();
@@ -81,20 +102,26 @@ void AudioRecorder::endWarmUp()
         QFile::remove(*m_currentPath);
     m_recorder.reset();
     m_currentPath.reset();
-    prepareRecorder();
+    prepareRecorder(recordingPrefix);
 }
 
-void AudioRecorder::startRecording()
+std::optional<QString> AudioRecorder::startRecording()
 {
     if (m_isWarmingUp)
         endWarmUp();
     if (!m_recorder)
-        prepareRecorder();
-    if (m_recorder) {
+        prepareRecorder(recordingPrefix);
+    m_failureReported = false;
+    std::optional<QString> failure;
+    if (!m_recorder) {
+        failure = m_prepareError;
+    } else {
         m_recorder->setMeteringEnabled(true);
-        m_recorder->record();
+        if (!m_recorder->record())
+            failure = QStringLiteral("The microphone did not start");
     }
     startMetering();
+    return failure;
 }
 
 std::optional<QString> AudioRecorder::stopRecording()
@@ -105,13 +132,18 @@ std::optional<QString> AudioRecorder::stopRecording()
     std::optional<QString> result = m_currentPath;
     m_recorder.reset();
     m_currentPath.reset();
-    prepareRecorder();
+    prepareRecorder(recordingPrefix);
     return result;
 }
 
 void AudioRecorder::setOnAudioLevel(std::function<void(float)> onAudioLevel)
 {
     m_onAudioLevel = std::move(onAudioLevel);
+}
+
+void AudioRecorder::setOnRecordingFailed(std::function<void(const QString &)> onRecordingFailed)
+{
+    m_onRecordingFailed = std::move(onRecordingFailed);
 }
 
 void AudioRecorder::startMetering()
@@ -125,7 +157,18 @@ void AudioRecorder::startMetering()
 
 void AudioRecorder::updateMeter()
 {
-    if (!m_recorder || !m_recorder->isRecording())
+    if (!m_recorder)
+        return;
+    const QString writeError = m_recorder->writeError();
+    if (!writeError.isEmpty() && !m_failureReported) {
+        m_failureReported = true;
+        // Through the event loop: the owner stops the recording, which ends this very timer.
+        m_scheduler.after(0, [alive = std::weak_ptr<bool>(m_alive), this, writeError] {
+            if (alive.lock() && m_onRecordingFailed)
+                m_onRecordingFailed(writeError);
+        });
+    }
+    if (!m_recorder->isRecording())
         return;
     m_recorder->updateMeters();
     const float power = m_recorder->averagePower(0);
@@ -164,29 +207,97 @@ void AudioRecorder::completeHeader(const QString &path)
     file.write(size, 4);
 }
 
-QStringList AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths)
+qint64 AudioRecorder::largestRecordingBytes(double maxRecordingDuration)
 {
-    const QDir directory(paths.temporaryDirectory());
+    // Never below the longest limit the settings offer, so lowering the limit after a crash loses
+    // nothing; a minute more for a late stop. A WAV header cannot count more than 4 GiB.
+    constexpr double longestOffered = 600.0;
+    constexpr double bytesPerSecond = 16000.0 * 2.0;
+    const double seconds = std::isfinite(maxRecordingDuration)
+                               ? std::max(maxRecordingDuration, longestOffered)
+                               : longestOffered;
+    return qint64(
+        std::min((seconds + 60.0) * bytesPerSecond + double(wavHeaderBytes), double(0xFFFFFFFFLL)));
+}
+
+std::optional<QString> AudioRecorder::recoverable(const QFileInfo &file, qint64 largestBytes,
+                                                  uint ownerId)
+{
+    if (file.ownerId() != ownerId)
+        return QStringLiteral("it belongs to another user");
+    // Read whole into memory on its way to the queue: a planted giant must not be.
+    if (file.size() > largestBytes)
+        return QStringLiteral("it is larger than any recording");
+    return std::nullopt;
+}
+
+QStringList AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths, qint64 largestBytes)
+{
     QStringList withAudio;
-    if (!directory.exists())
+    const QString folder = paths.temporaryDirectory();
+    // Without a folder of our own there is nothing to trust, and an empty path would be the
+    // working directory.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return withAudio;
+    QDir directory(folder);
+    // The folder is this user's alone (the platform refuses any other): what is ours is what
+    // its owner owns.
+    const uint owner = QFileInfo(folder).ownerId();
+    const QString recovered = directory.filePath(QStringLiteral("recovered"));
+
+    const auto isRecordingName = [](const QString &name) {
+        // The extension is what follows the last dot, compared case-sensitively.
+        return name.startsWith(recordingPrefix) && QFileInfo(name).suffix() == QLatin1String("wav");
+    };
+    const auto refuse = [](const QString &path, const QString &why) {
+        qCCritical(lcAudioRecorder, "[AudioRecorder] Not recovering %s: %s", qUtf8Printable(path),
+                   qUtf8Printable(why));
+    };
+
+    // Moved aside by a run killed while it recovered them.
+    const QDir recoveredFolder(recovered);
+    for (const QString &name : recoveredFolder.entryList(QDir::Files | QDir::Hidden)) {
+        const QFileInfo entry(recoveredFolder.filePath(name));
+        if (!isRecordingName(name) || entry.isSymLink())
+            continue;
+        if (const std::optional<QString> why = recoverable(entry, largestBytes, owner)) {
+            refuse(entry.filePath(), *why);
+            continue;
+        }
+        completeHeader(entry.filePath());
+        withAudio.append(entry.filePath());
+    }
+
     const QStringList names =
         directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
-        // The extension is what follows the last dot, compared case-sensitively.
-        if (!name.startsWith(QLatin1String("parlovox-")) ||
-            QFileInfo(name).suffix() != QLatin1String("wav"))
+        if (!isRecordingName(name))
             continue;
         const QString path = directory.filePath(name);
         // A link is removed itself: following it would empty whatever it points at.
         const QFileInfo entry(path);
-        if (entry.isFile() && !entry.isSymLink() && entry.size() > wavHeaderBytes) {
-            completeHeader(path);
-            withAudio.append(path);
-        } else if (entry.isDir() && !entry.isSymLink())
+        if (entry.isDir() && !entry.isSymLink()) {
             QDir(path).removeRecursively();
-        else
+            continue;
+        }
+        if (!entry.isFile() || entry.isSymLink() || entry.size() <= wavHeaderBytes ||
+            name.startsWith(warmUpPrefix)) {
             QFile::remove(path);
+            continue;
+        }
+        if (const std::optional<QString> why = recoverable(entry, largestBytes, owner)) {
+            refuse(path, *why);
+            continue;
+        }
+        // Renaming takes the rights removing takes: a recording that cannot be moved aside
+        // could not be removed once delivered either, and would be delivered at every start.
+        const QString claimed = recovered + QLatin1Char('/') + name;
+        if (!platform::PrivateFiles::makeFolder(recovered) || !directory.rename(name, claimed)) {
+            refuse(path, QStringLiteral("it cannot be removed"));
+            continue;
+        }
+        completeHeader(claimed);
+        withAudio.append(claimed);
     }
     return withAudio;
 }
