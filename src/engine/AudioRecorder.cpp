@@ -1,30 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AudioRecorder.h"
 
-#include "engine/EngineLogging.h"
+#include "engine/StaleRecordings.h"
 #include "platform/Paths.h"
-#include "platform/PrivateFiles.h"
 #include "platform/Scheduler.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 const platform::AudioInput::Settings AudioRecorder::settings{};
-
-namespace {
-
-const QLatin1String recordingPrefix("parlovox-");
-// Still "parlovox-…wav", so an earlier version's start-up removes it too.
-const QLatin1String warmUpPrefix("parlovox-warmup-");
-
-} // namespace
 
 AudioRecorder::AudioRecorder(platform::AudioInput &audioInput, platform::Scheduler &scheduler,
                              platform::Paths &paths)
@@ -46,7 +36,7 @@ void AudioRecorder::prepareRecorder(QLatin1String prefix)
     platform::AudioInput::Creation creation;
     if (folder.isEmpty()) {
         m_currentPath.reset();
-        creation.errorDescription = QStringLiteral("No folder of this user's alone for recordings");
+        creation.errorDescription = QStringLiteral("No private folder to record into");
     } else {
         m_currentPath = QDir(folder).filePath(
             prefix + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() +
@@ -183,30 +173,6 @@ float AudioRecorder::levelForPower(float decibels)
     return normalised < 0.05f ? 0.0f : std::sqrt(normalised);
 }
 
-void AudioRecorder::completeHeader(const QString &path)
-{
-    // A run killed while recording never wrote the final sizes: the header says there is no
-    // audio, and the server would hear none.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return;
-    const QByteArray header = file.read(wavHeaderBytes);
-    if (header.size() < wavHeaderBytes || !header.startsWith("RIFF") || header.mid(36, 4) != "data")
-        return;
-    // Whole 16-bit samples only; a 32-bit size is all a WAV header can hold.
-    const qint64 dataBytes = (file.size() - wavHeaderBytes) & ~qint64(1);
-    if (dataBytes > 0xFFFFFFFFLL - 36 ||
-        qFromLittleEndian<quint32>(header.constData() + 40) == quint32(dataBytes))
-        return;
-    char size[4];
-    qToLittleEndian(quint32(36 + dataBytes), size);
-    file.seek(4);
-    file.write(size, 4);
-    qToLittleEndian(quint32(dataBytes), size);
-    file.seek(40);
-    file.write(size, 4);
-}
-
 qint64 AudioRecorder::largestRecordingBytes(double maxRecordingDuration)
 {
     // Never below the longest limit the settings offer, so lowering the limit after a crash loses
@@ -220,84 +186,7 @@ qint64 AudioRecorder::largestRecordingBytes(double maxRecordingDuration)
         std::min((seconds + 60.0) * bytesPerSecond + double(wavHeaderBytes), double(0xFFFFFFFFLL)));
 }
 
-std::optional<QString> AudioRecorder::recoverable(const QFileInfo &file, qint64 largestBytes,
-                                                  uint ownerId)
-{
-    if (file.ownerId() != ownerId)
-        return QStringLiteral("it belongs to another user");
-    // Read whole into memory on its way to the queue: a planted giant must not be.
-    if (file.size() > largestBytes)
-        return QStringLiteral("it is larger than any recording");
-    return std::nullopt;
-}
-
 QStringList AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths, qint64 largestBytes)
 {
-    QStringList withAudio;
-    const QString folder = paths.temporaryDirectory();
-    // Without a folder of our own there is nothing to trust, and an empty path would be the
-    // working directory.
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return withAudio;
-    QDir directory(folder);
-    // The folder is this user's alone (the platform refuses any other): what is ours is what
-    // its owner owns.
-    const uint owner = QFileInfo(folder).ownerId();
-    const QString recovered = directory.filePath(QStringLiteral("recovered"));
-
-    const auto isRecordingName = [](const QString &name) {
-        // The extension is what follows the last dot, compared case-sensitively.
-        return name.startsWith(recordingPrefix) && QFileInfo(name).suffix() == QLatin1String("wav");
-    };
-    const auto refuse = [](const QString &path, const QString &why) {
-        qCCritical(lcAudioRecorder, "[AudioRecorder] Not recovering %s: %s", qUtf8Printable(path),
-                   qUtf8Printable(why));
-    };
-
-    // Moved aside by a run killed while it recovered them.
-    const QDir recoveredFolder(recovered);
-    for (const QString &name : recoveredFolder.entryList(QDir::Files | QDir::Hidden)) {
-        const QFileInfo entry(recoveredFolder.filePath(name));
-        if (!isRecordingName(name) || entry.isSymLink())
-            continue;
-        if (const std::optional<QString> why = recoverable(entry, largestBytes, owner)) {
-            refuse(entry.filePath(), *why);
-            continue;
-        }
-        completeHeader(entry.filePath());
-        withAudio.append(entry.filePath());
-    }
-
-    const QStringList names =
-        directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &name : names) {
-        if (!isRecordingName(name))
-            continue;
-        const QString path = directory.filePath(name);
-        // A link is removed itself: following it would empty whatever it points at.
-        const QFileInfo entry(path);
-        if (entry.isDir() && !entry.isSymLink()) {
-            QDir(path).removeRecursively();
-            continue;
-        }
-        if (!entry.isFile() || entry.isSymLink() || entry.size() <= wavHeaderBytes ||
-            name.startsWith(warmUpPrefix)) {
-            QFile::remove(path);
-            continue;
-        }
-        if (const std::optional<QString> why = recoverable(entry, largestBytes, owner)) {
-            refuse(path, *why);
-            continue;
-        }
-        // Renaming takes the rights removing takes: a recording that cannot be moved aside
-        // could not be removed once delivered either, and would be delivered at every start.
-        const QString claimed = recovered + QLatin1Char('/') + name;
-        if (!platform::PrivateFiles::makeFolder(recovered) || !directory.rename(name, claimed)) {
-            refuse(path, QStringLiteral("it cannot be removed"));
-            continue;
-        }
-        completeHeader(claimed);
-        withAudio.append(claimed);
-    }
-    return withAudio;
+    return StaleRecordings::recover(paths, largestBytes);
 }

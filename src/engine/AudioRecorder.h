@@ -3,7 +3,6 @@
 
 #include "platform/AudioInput.h"
 
-#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +31,11 @@ public:
     static constexpr double meteringInterval = 1.0 / 30.0;
     // The size of a WAV header: a recording no longer than this holds no audio.
     static constexpr qint64 wavHeaderBytes = 44;
+    // The start of every recording's file name.
+    static constexpr QLatin1String recordingPrefix{"parlovox-"};
+    // The start of the warm-up clip's name: still "parlovox-…wav", so an earlier version's
+    // start-up removes it too, but never recovered, since no press made it.
+    static constexpr QLatin1String warmUpPrefix{"parlovox-warmup-"};
 
     // Prepares nothing yet: the first preparation happens in warmUp() or startRecording().
     AudioRecorder(platform::AudioInput &audioInput, platform::Scheduler &scheduler,
@@ -75,12 +79,8 @@ public:
     std::optional<QString> currentPath() const { return m_currentPath; }
 
 private:
-    // Makes the header of a recording that was never finished count the audio it holds.
-    static void completeHeader(const QString &path);
     // Makes a recorder for a new file named `prefix` + UUID + ".wav"; its failure is kept.
     void prepareRecorder(QLatin1String prefix);
-    static std::optional<QString> recoverable(const QFileInfo &file, qint64 largestBytes,
-                                              uint ownerId);
     void endWarmUp();
     void startMetering();
     void updateMeter();
