@@ -73,13 +73,17 @@ bool WavFileWriter::append(const char *data, qint64 size)
     m_partialFrame = bytes.mid(whole);
     if (whole == 0)
         return true;
-    const qint64 written = m_file.write(bytes.constData(), whole);
-    if (written > 0)
+    // A disk filling up takes part of a write without an error; asking for the rest gets one.
+    for (qint64 done = 0; done < whole;) {
+        const qint64 written = m_file.write(bytes.constData() + done, whole - done);
+        if (written <= 0) {
+            m_error = m_file.errorString();
+            return false;
+        }
+        done += written;
         m_dataBytes += written;
-    if (written == whole)
-        return true;
-    m_error = m_file.errorString();
-    return false;
+    }
+    return true;
 }
 
 bool WavFileWriter::finish()
