@@ -87,6 +87,11 @@ AppState::AppState(platform::Services &services, HttpClient *http, QObject *pare
 
     m_recorder =
         std::make_unique<AudioRecorder>(*services.audioInput, *services.scheduler, *services.paths);
+    QPointer<AppState> self(this);
+    m_recorder->setOnRecordingFailed([self](const QString &reason) {
+        if (self)
+            self->recordingFailed(reason);
+    });
     m_transcriptionService = std::make_unique<TranscriptionService>(
         *m_http, *services.scheduler, *services.userDefaults, *services.bundle);
     m_pasteManager = std::make_unique<PasteManager>(

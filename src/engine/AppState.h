@@ -231,6 +231,9 @@ private:
     void openOnboardingWindow(bool permissionsOnly);
     void applyLaunchAtLogin(bool enabled, bool mayRevert);
     void readClipboardAhead();
+    // The recording cannot be written (no file, a full disk): it ends now, its file is dropped
+    // rather than delivered without the rest of what was said, and the user sees why.
+    void recordingFailed(const QString &reason);
     QCoro::Task<> transcribeRecording(QString filePath, QDateTime startedAt);
     void finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs);
     void finishWithFailure(const QString &filePath, const std::exception_ptr &error,

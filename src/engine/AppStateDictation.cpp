@@ -32,6 +32,7 @@ const QString kMicrophoneRequired =
 const QString kPasteFailed =
     QStringLiteral("Paste failed — use an X11 session with the XTEST extension");
 const QString kNotQueued = QStringLiteral("Recording could not be queued for retry: %1");
+const QString kRecordingFailed = QStringLiteral("Recording failed: %1");
 
 // A server URL that cannot be used: the upload never left, and only the user can help.
 bool isNotAServer(const std::exception_ptr &error)
@@ -71,7 +72,10 @@ void AppState::startRecording()
     setState(RecordingState::recording());
     setRecordingStartTime(scheduler.now());
     m_soundManager->playStartSound();
-    m_recorder->startRecording();
+    if (const std::optional<QString> failure = m_recorder->startRecording()) {
+        recordingFailed(*failure);
+        return;
+    }
     readClipboardAhead();
 
     // The timers hand their work to the event loop instead of acting inside the timer's own
@@ -136,6 +140,20 @@ void AppState::stopRecording()
     setState(RecordingState::processing());
     // The task runs on by itself; it catches every failure of the upload.
     transcribeRecording(*file, scheduler.now());
+}
+
+void AppState::recordingFailed(const QString &reason)
+{
+    if (!m_state.isRecording())
+        return;
+    m_recordingWarningTimer.reset();
+    m_recordingLimitTimer.reset();
+    setRecordingStartTime(std::nullopt);
+    if (const std::optional<QString> file = m_recorder->stopRecording())
+        deleteRecording(*file);
+    qCCritical(lcAppState, "[AppState] Recording failed: %s", qUtf8Printable(reason));
+    setState(RecordingState::error(kRecordingFailed.arg(reason)));
+    scheduleErrorReset();
 }
 
 void AppState::flashDiscarded()

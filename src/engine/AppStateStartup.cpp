@@ -113,7 +113,8 @@ void AppState::recoverStaleRecordings()
 {
     // A recording that holds audio was never delivered: an earlier run was killed while it
     // recorded or uploaded, or the queue could not keep it then.
-    const QStringList recordings = AudioRecorder::cleanupStaleRecordings(*m_services.paths);
+    const QStringList recordings = AudioRecorder::cleanupStaleRecordings(
+        *m_services.paths, AudioRecorder::largestRecordingBytes(m_maxRecordingDuration));
     for (const QString &path : recordings) {
         if (!m_retryQueueManager->enqueue(path, RetryQueueStore::recoveredReason))
             qCCritical(lcAppState, "[AppState] Left %s in place: the retry queue cannot keep it",

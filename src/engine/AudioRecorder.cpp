@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AudioRecorder.h"
 
+#include "engine/StaleRecordings.h"
 #include "platform/Paths.h"
 #include "platform/Scheduler.h"
 
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -30,18 +30,24 @@ AudioRecorder::~AudioRecorder()
     QFile::remove(*m_currentPath);
 }
 
-void AudioRecorder::prepareRecorder()
+void AudioRecorder::prepareRecorder(QLatin1String prefix)
 {
-    const QString name = QStringLiteral("parlovox-") +
-                         QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() +
-                         QStringLiteral(".wav");
-    m_currentPath = QDir(m_paths.temporaryDirectory()).filePath(name);
-
-    auto creation = m_audioInput.createRecorder(*m_currentPath, settings);
+    const QString folder = m_paths.temporaryDirectory();
+    platform::AudioInput::Creation creation;
+    if (folder.isEmpty()) {
+        m_currentPath.reset();
+        creation.errorDescription = QStringLiteral("No private folder to record into");
+    } else {
+        m_currentPath = QDir(folder).filePath(
+            prefix + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() +
+            QStringLiteral(".wav"));
+        creation = m_audioInput.createRecorder(*m_currentPath, settings);
+    }
     if (creation.recorder) {
         m_recorder = std::move(creation.recorder);
         m_recorder->setMeteringEnabled(true);
         m_recorder->prepareToRecord();
+        m_prepareError.clear();
         return;
     }
     const QByteArray line = QStringLiteral("[AudioRecorder] Failed to prepare: %1\n")
@@ -49,6 +55,7 @@ void AudioRecorder::prepareRecorder()
                                 .toUtf8();
     std::fputs(line.constData(), stdout);
     std::fflush(stdout);
+    m_prepareError = creation.errorDescription;
     m_recorder.reset();
     m_currentPath.reset();
 }
@@ -59,8 +66,12 @@ void AudioRecorder::warmUp()
     // runs the input is up anyway.
     if (isRecordingInProgress())
         return;
-    if (!m_recorder)
-        prepareRecorder();
+    // Not into the prepared file: a run killed during the warm-up would leave audio there that the
+    // next start takes for a dictation.
+    m_recorder.reset();
+    if (m_currentPath)
+        QFile::remove(*m_currentPath);
+    prepareRecorder(warmUpPrefix);
     m_isWarmingUp = true;
     if (m_recorder)
         m_recorder->record();
@@ -81,20 +92,26 @@ void AudioRecorder::endWarmUp()
         QFile::remove(*m_currentPath);
     m_recorder.reset();
     m_currentPath.reset();
-    prepareRecorder();
+    prepareRecorder(recordingPrefix);
 }
 
-void AudioRecorder::startRecording()
+std::optional<QString> AudioRecorder::startRecording()
 {
     if (m_isWarmingUp)
         endWarmUp();
     if (!m_recorder)
-        prepareRecorder();
-    if (m_recorder) {
+        prepareRecorder(recordingPrefix);
+    m_failureReported = false;
+    std::optional<QString> failure;
+    if (!m_recorder) {
+        failure = m_prepareError;
+    } else {
         m_recorder->setMeteringEnabled(true);
-        m_recorder->record();
+        if (!m_recorder->record())
+            failure = QStringLiteral("The microphone did not start");
     }
     startMetering();
+    return failure;
 }
 
 std::optional<QString> AudioRecorder::stopRecording()
@@ -105,13 +122,18 @@ std::optional<QString> AudioRecorder::stopRecording()
     std::optional<QString> result = m_currentPath;
     m_recorder.reset();
     m_currentPath.reset();
-    prepareRecorder();
+    prepareRecorder(recordingPrefix);
     return result;
 }
 
 void AudioRecorder::setOnAudioLevel(std::function<void(float)> onAudioLevel)
 {
     m_onAudioLevel = std::move(onAudioLevel);
+}
+
+void AudioRecorder::setOnRecordingFailed(std::function<void(const QString &)> onRecordingFailed)
+{
+    m_onRecordingFailed = std::move(onRecordingFailed);
 }
 
 void AudioRecorder::startMetering()
@@ -125,7 +147,18 @@ void AudioRecorder::startMetering()
 
 void AudioRecorder::updateMeter()
 {
-    if (!m_recorder || !m_recorder->isRecording())
+    if (!m_recorder)
+        return;
+    const QString writeError = m_recorder->writeError();
+    if (!writeError.isEmpty() && !m_failureReported) {
+        m_failureReported = true;
+        // Through the event loop: the owner stops the recording, which ends this very timer.
+        m_scheduler.after(0, [alive = std::weak_ptr<bool>(m_alive), this, writeError] {
+            if (alive.lock() && m_onRecordingFailed)
+                m_onRecordingFailed(writeError);
+        });
+    }
+    if (!m_recorder->isRecording())
         return;
     m_recorder->updateMeters();
     const float power = m_recorder->averagePower(0);
@@ -140,53 +173,20 @@ float AudioRecorder::levelForPower(float decibels)
     return normalised < 0.05f ? 0.0f : std::sqrt(normalised);
 }
 
-void AudioRecorder::completeHeader(const QString &path)
+qint64 AudioRecorder::largestRecordingBytes(double maxRecordingDuration)
 {
-    // A run killed while recording never wrote the final sizes: the header says there is no
-    // audio, and the server would hear none.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return;
-    const QByteArray header = file.read(wavHeaderBytes);
-    if (header.size() < wavHeaderBytes || !header.startsWith("RIFF") || header.mid(36, 4) != "data")
-        return;
-    // Whole 16-bit samples only; a 32-bit size is all a WAV header can hold.
-    const qint64 dataBytes = (file.size() - wavHeaderBytes) & ~qint64(1);
-    if (dataBytes > 0xFFFFFFFFLL - 36 ||
-        qFromLittleEndian<quint32>(header.constData() + 40) == quint32(dataBytes))
-        return;
-    char size[4];
-    qToLittleEndian(quint32(36 + dataBytes), size);
-    file.seek(4);
-    file.write(size, 4);
-    qToLittleEndian(quint32(dataBytes), size);
-    file.seek(40);
-    file.write(size, 4);
+    // Never below the longest limit the settings offer, so lowering the limit after a crash loses
+    // nothing; a minute more for a late stop. A WAV header cannot count more than 4 GiB.
+    constexpr double longestOffered = 600.0;
+    constexpr double bytesPerSecond = 16000.0 * 2.0;
+    const double seconds = std::isfinite(maxRecordingDuration)
+                               ? std::max(maxRecordingDuration, longestOffered)
+                               : longestOffered;
+    return qint64(
+        std::min((seconds + 60.0) * bytesPerSecond + double(wavHeaderBytes), double(0xFFFFFFFFLL)));
 }
 
-QStringList AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths)
+QStringList AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths, qint64 largestBytes)
 {
-    const QDir directory(paths.temporaryDirectory());
-    QStringList withAudio;
-    if (!directory.exists())
-        return withAudio;
-    const QStringList names =
-        directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &name : names) {
-        // The extension is what follows the last dot, compared case-sensitively.
-        if (!name.startsWith(QLatin1String("parlovox-")) ||
-            QFileInfo(name).suffix() != QLatin1String("wav"))
-            continue;
-        const QString path = directory.filePath(name);
-        // A link is removed itself: following it would empty whatever it points at.
-        const QFileInfo entry(path);
-        if (entry.isFile() && !entry.isSymLink() && entry.size() > wavHeaderBytes) {
-            completeHeader(path);
-            withAudio.append(path);
-        } else if (entry.isDir() && !entry.isSymLink())
-            QDir(path).removeRecursively();
-        else
-            QFile::remove(path);
-    }
-    return withAudio;
+    return StaleRecordings::recover(paths, largestBytes);
 }

@@ -31,6 +31,11 @@ public:
     static constexpr double meteringInterval = 1.0 / 30.0;
     // The size of a WAV header: a recording no longer than this holds no audio.
     static constexpr qint64 wavHeaderBytes = 44;
+    // The start of every recording's file name.
+    static constexpr QLatin1String recordingPrefix{"parlovox-"};
+    // The start of the warm-up clip's name: still "parlovox-…wav", so an earlier version's
+    // start-up removes it too, but never recovered, since no press made it.
+    static constexpr QLatin1String warmUpPrefix{"parlovox-warmup-"};
 
     // Prepares nothing yet: the first preparation happens in warmUp() or startRecording().
     AudioRecorder(platform::AudioInput &audioInput, platform::Scheduler &scheduler,
@@ -42,21 +47,30 @@ public:
     AudioRecorder &operator=(const AudioRecorder &) = delete;
 
     // Records a throw-away clip for 0.3 s to bring up the audio input, then prepares a fresh file.
+    // The clip has a name of its own that start-up never recovers: no press made it.
     void warmUp();
-    // Starts writing the prepared file (ending a warm-up first) and reporting levels.
-    void startRecording();
+    // Starts writing the prepared file (ending a warm-up first) and reporting levels. Returns why
+    // nothing is being recorded when no file could be prepared or the input refused to start.
+    std::optional<QString> startRecording();
     // Stops and hands over the file just written, or nothing when no file was prepared; the next
     // recording is prepared before returning.
     std::optional<QString> stopRecording();
 
     // Called on the main thread with each level (0 to 1) while recording.
     void setOnAudioLevel(std::function<void(float)> onAudioLevel);
+    // Called on the main thread, once per recording, with the reason as soon as the recording can
+    // no longer be written (a full disk): its file then lacks the audio that followed.
+    void setOnRecordingFailed(std::function<void(const QString &)> onRecordingFailed);
 
     // Deletes the temporary recordings ("parlovox-*.wav") left behind in the temporary directory
-    // that hold no audio (a recording prepared but never used). Those that hold audio (a run
-    // killed while recording or uploading) are left in place, their header made to count their
-    // audio, and returned for the retry queue.
-    static QStringList cleanupStaleRecordings(const platform::Paths &paths);
+    // that hold no audio (a recording prepared but never used) or that no press made (a warm-up
+    // clip). Those that hold audio (a run killed while recording or uploading) have their header
+    // made to count their audio and are returned for the retry queue, from the "recovered"
+    // folder beside them, once they are known to be ours, regular files, no larger than
+    // `largestBytes` and removable; the others are left alone, each with a log line.
+    static QStringList cleanupStaleRecordings(const platform::Paths &paths, qint64 largestBytes);
+    // The most a recording limited to `maxRecordingDuration` seconds can hold, with some leeway.
+    static qint64 largestRecordingBytes(double maxRecordingDuration);
     // The level shown for an average power of `decibels` dBFS.
     static float levelForPower(float decibels);
 
@@ -65,9 +79,8 @@ public:
     std::optional<QString> currentPath() const { return m_currentPath; }
 
 private:
-    // Makes the header of a recording that was never finished count the audio it holds.
-    static void completeHeader(const QString &path);
-    void prepareRecorder();
+    // Makes a recorder for a new file named `prefix` + UUID + ".wav"; its failure is kept.
+    void prepareRecorder(QLatin1String prefix);
     void endWarmUp();
     void startMetering();
     void updateMeter();
@@ -82,6 +95,10 @@ private:
     std::unique_ptr<platform::TimerHandle> m_meteringTimer;
     bool m_isWarmingUp = false;
     std::function<void(float)> m_onAudioLevel;
+    std::function<void(const QString &)> m_onRecordingFailed;
+    bool m_failureReported = false;
+    // Why the last preparation made no recorder.
+    QString m_prepareError;
     // Work posted for later holds this weakly, so it does nothing once the recorder is gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -44,6 +44,9 @@ public:
         virtual void stop() = 0;
         // True between a successful record() and stop().
         virtual bool isRecording() const = 0;
+        // Why samples could not be appended to the file (a full disk), or empty while every
+        // sample was kept. Once set it stays: the file then lacks audio and nothing more is added.
+        virtual QString writeError() const = 0;
         // Measures the samples received since the previous call. When none arrived (the call fell
         // between two audio periods), the previous reading stays.
         virtual void updateMeters() = 0;

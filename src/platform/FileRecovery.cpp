@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileRecovery.h"
 
+#include "platform/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,12 +16,31 @@ QString FileRecovery::keepBadCopy(const QString &filePath)
     for (int n = 0; n < attempts; ++n) {
         const QString copy = filePath + QStringLiteral(".bad") +
                              (n == 0 ? QString() : QLatin1Char('.') + QString::number(n));
-        // QFile::copy refuses an existing target, so a copy made meanwhile is safe too.
         if (QFileInfo::exists(copy))
             continue;
-        return QFile::copy(filePath, copy) ? copy : QString();
+        return copyPrivately(filePath, copy) ? copy : QString();
     }
     return QString();
+}
+
+bool FileRecovery::copyPrivately(const QString &filePath, const QString &copyPath)
+{
+    // Not QFile::copy, which gives the copy the mode of a file an earlier version left readable.
+    QFile source(filePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return false;
+    // NewOnly refuses an existing target, so a copy made meanwhile is safe too.
+    QFile copy(copyPath);
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly, PrivateFiles::filePermissions))
+        return false;
+    if (copy.write(bytes) != bytes.size() || !copy.flush()) {
+        copy.remove();
+        return false;
+    }
+    return true;
 }
 
 QStringList FileRecovery::removeWriteLeftovers(const QString &filePath)

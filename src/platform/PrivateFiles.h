@@ -16,8 +16,13 @@ public:
         QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
     // Creates `path` and its missing parents as 0700 folders and makes `path` itself 0700 when
-    // it already existed (an earlier version made it 0755). False when it is not a folder then.
+    // it already existed (an earlier version made it 0755), and the files in it 0600 (see
+    // narrowFolder). False when it is not a folder then.
     static bool makeFolder(const QString &path);
+    // Takes group and other access away from `path`, an existing folder, and from every file
+    // directly in it, which an earlier version (or the user's umask) may have left readable.
+    // Links are left alone, and so is a missing folder. False when a mode could not be changed.
+    static bool narrowFolder(const QString &path);
 };
 
 } // namespace platform

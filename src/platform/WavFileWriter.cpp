@@ -40,7 +40,7 @@ bool WavFileWriter::open(const QString &path, int sampleRate, int channels, int 
     m_dataBytes = 0;
     m_partialFrame.clear();
     m_error.clear();
-    // Recordings are the user's speech and live in the shared /tmp: readable by the owner only.
+    // Recordings are the user's speech: readable by the owner only, whatever the folder allows.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered,
                      QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         m_error = m_file.errorString();
@@ -66,15 +66,24 @@ bool WavFileWriter::append(const char *data, qint64 size)
     bytes.append(data, size);
     const qint64 whole = bytes.size() - bytes.size() % frameBytes;
     // RIFF sizes are 32-bit; beyond that the file would be unreadable, so stop growing it.
-    if (headerSize + m_dataBytes + whole > std::numeric_limits<quint32>::max())
+    if (headerSize + m_dataBytes + whole > std::numeric_limits<quint32>::max()) {
+        m_error = QStringLiteral("The recording is too long for a WAV file");
         return false;
+    }
     m_partialFrame = bytes.mid(whole);
     if (whole == 0)
         return true;
-    const qint64 written = m_file.write(bytes.constData(), whole);
-    if (written > 0)
+    // A disk filling up takes part of a write without an error; asking for the rest gets one.
+    for (qint64 done = 0; done < whole;) {
+        const qint64 written = m_file.write(bytes.constData() + done, whole - done);
+        if (written <= 0) {
+            m_error = m_file.errorString();
+            return false;
+        }
+        done += written;
         m_dataBytes += written;
-    return written == whole;
+    }
+    return true;
 }
 
 bool WavFileWriter::finish()

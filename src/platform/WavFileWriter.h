@@ -19,14 +19,15 @@ public:
 
     // Creates or truncates `path`; false with errorString() set when the file cannot be written.
     bool open(const QString &path, int sampleRate, int channels, int bitsPerSample);
-    // Appends whole sample frames (a trailing partial frame is kept for the next call).
+    // Appends whole sample frames (a trailing partial frame is kept for the next call); false
+    // with errorString() set when they could not all be written.
     bool append(const char *data, qint64 size);
     // Rewrites the header for the samples written and closes the file; later appends are refused.
     bool finish();
 
     bool isOpen() const { return m_file.isOpen(); }
     qint64 dataBytes() const { return m_dataBytes; }
-    // Why the last open() failed.
+    // Why the last open() or append() failed.
     QString errorString() const { return m_error; }
 
     static constexpr qint64 headerSize = 44;

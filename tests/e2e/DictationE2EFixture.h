@@ -177,7 +177,7 @@ protected:
     // gets this long), or empty.
     QString recordingLongerThan(qint64 bytes) const
     {
-        const QDir temporary(home(QStringLiteral("tmp")));
+        const QDir temporary(home(QStringLiteral("runtime/parlovox")));
         for (const QFileInfo &file :
              temporary.entryInfoList({QStringLiteral("parlovox-*.wav")}, QDir::Files))
             if (file.size() > bytes)

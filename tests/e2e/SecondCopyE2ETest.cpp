@@ -32,7 +32,8 @@ protected:
     }
     QStringList temporaryRecordings() const
     {
-        return QDir(home(QStringLiteral("tmp"))).entryList({QStringLiteral("parlovox-*.wav")});
+        return QDir(home(QStringLiteral("runtime/parlovox")))
+            .entryList({QStringLiteral("parlovox-*.wav")});
     }
 };
 
@@ -47,7 +48,8 @@ TEST_F(SecondCopyE2ETest, ASecondCopyTouchesNothingAndAQuitLeavesNoRecordingBehi
     const auto onlyAPreparedRecording = [&] {
         const QStringList names = temporaryRecordings();
         return names.size() == 1 &&
-               QFileInfo(home(QStringLiteral("tmp/")) + names[0]).size() == e2e::kWavHeaderBytes;
+               QFileInfo(home(QStringLiteral("runtime/parlovox/")) + names[0]).size() ==
+                   e2e::kWavHeaderBytes;
     };
     ASSERT_TRUE(testsupport::waitUntil(onlyAPreparedRecording, 10000))
         << qPrintable(m_parlovox.output());
@@ -55,7 +57,7 @@ TEST_F(SecondCopyE2ETest, ASecondCopyTouchesNothingAndAQuitLeavesNoRecordingBehi
     ASSERT_TRUE(onlyAPreparedRecording());
     // What the first copy is uploading now, as a second copy's start-up would find it.
     const QString uploading =
-        home(QStringLiteral("tmp/parlovox-0A1B2C3D-0000-4000-8000-00000000000A.wav"));
+        home(QStringLiteral("runtime/parlovox/parlovox-0A1B2C3D-0000-4000-8000-00000000000A.wav"));
     QFile recording(uploading);
     ASSERT_TRUE(recording.open(QIODevice::WriteOnly));
     recording.write(QByteArray(e2e::kWavHeaderBytes + e2e::kRecordingBytesPerSecond, 'a'));

@@ -349,7 +349,7 @@ TEST_F(AppStateDictation, QuittingDuringAnUploadHandsTheRecordingToTheQueue)
     app.reset();
 
     // The next start's cleanup of leftover recordings cannot reach it: it waits in the queue.
-    AudioRecorder::cleanupStaleRecordings(*paths);
+    AudioRecorder::cleanupStaleRecordings(*paths, AudioRecorder::largestRecordingBytes(300));
     create();
     ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
     const PendingTranscription &entry = app->retryQueueManager()->items().first();
@@ -406,13 +406,17 @@ TEST_F(AppStateDictation, ARecordingTheQueueCannotKeepIsNeitherClaimedQueuedNorD
         app->lateInit();
     };
     restart();
-    EXPECT_TRUE(QFile::exists(recording));
+    // Moved aside for recovery (proof that it can be removed once delivered), not lost.
+    const QString movedAside = paths->temporaryDirectory() + QStringLiteral("/recovered/") +
+                               QFileInfo(recording).fileName();
+    EXPECT_TRUE(QFile::exists(movedAside));
     ASSERT_EQ(log.lines(QStringLiteral("critical")).size(), 1);
     EXPECT_TRUE(log.lines(QStringLiteral("critical"))[0].startsWith("[AppState] Left "));
 
     // Once the folder can take it, the start after that queues it.
     QFile::remove(pendingDirectory());
     restart();
+    EXPECT_FALSE(QFile::exists(movedAside));
     EXPECT_FALSE(QFile::exists(recording));
     ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
     EXPECT_EQ(app->retryQueueManager()->items()[0].wavFilename, QFileInfo(recording).fileName());
@@ -436,17 +440,46 @@ TEST_F(AppStateDictation, WithoutTheMicrophoneEveryPressShowsTheError)
     EXPECT_TRUE(audio->recordingPath().isEmpty());
 }
 
-TEST_F(AppStateDictation, ARecorderThatMadeNoFileGoesBackToIdleQuietly)
+TEST_F(AppStateDictation, ARecordingThatCannotBeWrittenSaysSoAtOnceAndIsNeverDelivered)
 {
-    audio->setCreationError(QStringLiteral("no device"));
+    const QString noSpace = QStringLiteral("No space left on device");
+    const auto failed = RecordingState::error(QStringLiteral("Recording failed: ") + noSpace);
+    server.enqueue(HttpReply::json(200, R"({"text":"half of it"})"), "/inference");
+    // Full before the press: no file can be made for the recording.
+    audio->setCreationError(noSpace);
     createDictating();
-    dictate(2.0);
-    EXPECT_EQ(app->state(), RecordingState::idle());
-    EXPECT_FALSE(app->recordingStartTime().has_value());
-    EXPECT_FALSE(app->showDiscardedFlash());
+    log.clear();
+    app->startRecording();
+    EXPECT_EQ(app->state(), failed) << "while the key is still held";
     EXPECT_FALSE(app->hasRecordingLimitTimer());
+    scheduler->advance(4.0);
+    app->stopRecording();
+
+    // Full during the recording: half of what was said reached the file.
+    audio->setCreationError(QString());
+    app->startRecording();
+    ASSERT_TRUE(app->state().isRecording());
+    scheduler->advance(2.0);
+    audio->setWriteError(noSpace);
+    scheduler->advance(0.1);
+    EXPECT_EQ(app->state(), failed) << "while the key is still held";
+    EXPECT_FALSE(app->hasRecordingLimitTimer());
+    scheduler->advance(2.0);
+    app->stopRecording();
+    EXPECT_EQ(app->state(), failed);
+    scheduler->advance(3.0);
+    EXPECT_EQ(app->state(), RecordingState::idle());
+
+    EXPECT_EQ(log.lines(QStringLiteral("critical")),
+              QStringList(2, QStringLiteral("[AppState] Recording failed: ") + noSpace));
     EXPECT_EQ(server.requestCount(), 0);
-    EXPECT_TRUE(crashReporter->events().isEmpty());
+    EXPECT_EQ(logLines(), QStringList());
+    // Nor at the next start: the truncated file is gone, not left to be recovered as whole.
+    audio->setWriteError(QString());
+    app.reset();
+    EXPECT_EQ(
+        AudioRecorder::cleanupStaleRecordings(*paths, AudioRecorder::largestRecordingBytes(300)),
+        QStringList());
 }
 
 TEST_F(AppStateDictation, PressWhileProcessingAndReleaseWhileIdleChangeNothing)

@@ -12,10 +12,14 @@
 #include <QDataStream>
 #include <QJsonDocument>
 #include <QMap>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::HttpReply;
 
@@ -381,4 +385,98 @@ TEST_F(AppStateStartup, EveryRecordingIsLoggedOnceWhereverARunIsKilled)
         EXPECT_EQ(pending, QStringList());
         app.reset();
     }
+}
+
+TEST_F(AppStateStartup, OnlyARecordingAPressMadeIntoAFileOfOursThatCanBeRemovedIsRecovered)
+{
+    const QString temporary = paths->temporaryDirectory() + QLatin1Char('/');
+    const QByteArray recording = wavHeader(0) + QByteArray(64000, 'a');
+    const QString ours = QStringLiteral("parlovox-0A1B2C3D-0000-4000-8000-000000000001.wav");
+    writeFile(temporary + ours, recording);
+    // Planted by another user of the machine.
+    const QString foreign = temporary + QStringLiteral("parlovox-foreign.wav");
+    writeFile(foreign, recording);
+    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 4242, 4242), 0);
+    // Far more than any recording can hold: it would be read whole into memory.
+    const QString huge = temporary + QStringLiteral("parlovox-huge.wav");
+    writeFile(huge, recording);
+    ASSERT_TRUE(QFile::resize(huge, 300LL * 1024 * 1024));
+    // One that cannot be removed would be delivered again at every start.
+    const QString stuck = temporary + QStringLiteral("parlovox-stuck.wav");
+    writeFile(stuck, recording);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), stuck}), 0)
+        << "chattr +i needs a filesystem with attributes and CAP_LINUX_IMMUTABLE";
+    const auto unstick = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), stuck});
+    });
+    // A run killed during the microphone's warm-up, with no key pressed.
+    EXPECT_EXIT(
+        {
+            AudioRecorder recorder(*audio, *scheduler, *paths);
+            recorder.warmUp();
+            QFile clip(recorder.currentPath().value_or(QString()));
+            if (clip.open(QIODevice::Append) && clip.write(QByteArray(3200, 'a')) == 3200 &&
+                clip.flush())
+                std::raise(SIGKILL);
+            std::exit(1);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    ASSERT_EQ(QDir(temporary).entryList(QDir::Files).size(), 5);
+
+    defaults->setBool(QStringLiteral("onboardingComplete"), true);
+    testsupport::LogCapture recorderLog(QStringLiteral("parlovox.audiorecorder"));
+    createWithWindows();
+    app->lateInit();
+
+    QStringList queued;
+    for (const PendingTranscription &item : app->retryQueueManager()->items())
+        queued << item.wavFilename;
+    EXPECT_EQ(queued, QStringList({ours}));
+    EXPECT_EQ(
+        QDir(temporary).entryList(QDir::Files),
+        QStringList({QStringLiteral("parlovox-foreign.wav"), QStringLiteral("parlovox-huge.wav"),
+                     QStringLiteral("parlovox-stuck.wav")}))
+        << "the warm-up clip is removed, the rest left alone";
+    EXPECT_EQ(
+        recorderLog.lines(QStringLiteral("critical")),
+        QStringList({
+            QStringLiteral("[AudioRecorder] Not recovering %1: it belongs to another user")
+                .arg(foreign),
+            QStringLiteral("[AudioRecorder] Not recovering %1: it is larger than any "
+                           "recording")
+                .arg(huge),
+            QStringLiteral("[AudioRecorder] Not recovering %1: it cannot be removed").arg(stuck),
+        }));
+}
+
+TEST_F(AppStateStartup, FilesAnEarlierVersionLeftReadableAreNarrowedBeforeAnythingElse)
+{
+    const mode_t previousMask = ::umask(022);
+    const QString folder = paths->applicationSupportDirectory() + QStringLiteral("/Parlovox");
+    const QStringList files = {
+        folder + QStringLiteral("/transcriptions.jsonl"),
+        folder + QStringLiteral("/transcriptions.jsonl.bad"),
+        pendingDirectory() + QStringLiteral("/queue.json"),
+        pendingDirectory() + QStringLiteral("/queue.json.bad"),
+        pendingDirectory() + QStringLiteral("/parlovox-0A1B2C3D-0000-4000-8000-000000000001.wav"),
+    };
+    for (const QString &file : files)
+        writeFile(file, file.endsWith(QLatin1String(".wav")) ? wavHeader(2) + "ab" : "[");
+    ::umask(previousMask);
+    const auto mode = [](const QString &path) {
+        struct stat info = {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777
+                                                                       : 01000u;
+    };
+    ASSERT_EQ(mode(folder), 0755u);
+    ASSERT_EQ(mode(files.first()), 0644u);
+
+    create();
+
+    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(mode(pendingDirectory()), 0700u);
+    for (const QString &file : files)
+        EXPECT_EQ(mode(file), 0600u) << file.toStdString();
+    // The unreadable manifest was kept once more before the queue replaced it.
+    EXPECT_EQ(mode(pendingDirectory() + QStringLiteral("/queue.json.bad.1")), 0600u);
 }

@@ -267,7 +267,7 @@ TEST(AudioRecorderCleanup, RemovesOnlyTemporaryRecordings)
     }
     ASSERT_EQ(input.createdPaths().size(), 2);
 
-    AudioRecorder::cleanupStaleRecordings(paths);
+    AudioRecorder::cleanupStaleRecordings(paths, AudioRecorder::largestRecordingBytes(300));
     for (const QString &name : removed)
         EXPECT_FALSE(temp.exists(name)) << name.toStdString();
     for (const QString &name : kept)
@@ -278,7 +278,8 @@ TEST(AudioRecorderCleanup, RemovesOnlyTemporaryRecordings)
         EXPECT_FALSE(QFile::exists(path));
 
     paths.setTemporaryDirectory(paths.root() + QStringLiteral("/missing"));
-    AudioRecorder::cleanupStaleRecordings(paths); // an unreadable directory is no error
+    AudioRecorder::cleanupStaleRecordings(
+        paths, AudioRecorder::largestRecordingBytes(300)); // an unreadable directory is no error
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/JsonFileUserDefaults.h"
+#include "platform/FileRecovery.h"
 #include "support/FullDiskWriter.h"
 #include "support/LogCapture.h"
 
@@ -71,13 +72,24 @@ TEST_F(JsonFileUserDefaultsTest, TheSettingsAndTheirFolderAreTheOwnersAlone)
     const QString created = dir.path() + QStringLiteral("/new/Parlovox/defaults.json");
     JsonFileUserDefaults(created).setBool(QStringLiteral("autoPaste"), true);
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path()).path()));
-    writeFile(path(), "{}");
+    writeFile(path(), "{");
     ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0644), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(QFileInfo(path()).path()).constData(), 0755), 0);
-    JsonFileUserDefaults(path()).setBool(QStringLiteral("autoPaste"), true);
+    JsonFileUserDefaults earlier(path());
+    // At once: a user who changes nothing would keep the server URL readable by everyone.
+    EXPECT_EQ(mode(path()), 0600u);
+    EXPECT_EQ(mode(QFileInfo(path()).path()), 0700u);
+    // Made readable again meanwhile (by hand): the next save narrows it before keeping a copy,
+    // and a copy is the owner's alone even of a file that is not.
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0644), 0);
+    earlier.setBool(QStringLiteral("autoPaste"), true);
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0644), 0);
+    EXPECT_EQ(platform::FileRecovery::keepBadCopy(path()), path() + QStringLiteral(".bad.1"));
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0600), 0);
     ::umask(previousMask);
 
-    for (const QString &file : {created, path()}) {
+    for (const QString &file :
+         {created, path(), path() + QStringLiteral(".bad"), path() + QStringLiteral(".bad.1")}) {
         EXPECT_EQ(mode(file), 0600u) << file.toStdString();
         EXPECT_EQ(mode(QFileInfo(file).path()), 0700u) << file.toStdString();
     }

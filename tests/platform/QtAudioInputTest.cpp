@@ -19,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
 
 using platform::linux_impl::QtAudioInput;
 using platform::linux_impl::QtScheduler;
@@ -229,6 +231,36 @@ TEST_F(RealAudioTest, RecorderFilesAreCompleteAlsoWithoutSamples)
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_FALSE(recorder.record()) << "a finished file is not reopened";
     expectValidWav(instant);
+}
+
+TEST_F(RealAudioTest, ADiskThatFillsUpMidwayIsReportedAndTheFileStaysValid)
+{
+    const QString path = m_paths.temporaryDirectory() + QStringLiteral("/full.wav");
+    auto created = m_input.createRecorder(path, AudioRecorder::settings);
+    ASSERT_TRUE(created.recorder) << created.errorDescription.toStdString();
+    auto &recorder = *created.recorder;
+    // The file may grow by 0.1 s of audio and no more, as on a disk that is nearly full.
+    struct rlimit previous = {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit nearlyFull = previous;
+    nearlyFull.rlim_cur = 44 + 3200;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &nearlyFull), 0);
+    ASSERT_TRUE(recorder.record());
+    const bool reported =
+        testsupport::waitUntil([&] { return !recorder.writeError().isEmpty(); }, 3000);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+    ASSERT_TRUE(reported);
+    EXPECT_TRUE(recorder.isRecording()) << "the owner decides what to do with it";
+
+    // What follows the hole is never appended as if nothing had been lost.
+    const qint64 size = QFileInfo(path).size();
+    EXPECT_LE(size, 44 + 3200);
+    spin(300);
+    EXPECT_EQ(QFileInfo(path).size(), size);
+    recorder.stop();
+    expectValidWav(path);
 }
 
 TEST_F(RealAudioTest, UnwritableTemporaryDirectoryFailsPreparation)

@@ -16,6 +16,7 @@ struct FakeAudioInput::State
     platform::Scheduler *clock = nullptr;
     float power = -20.0f;
     QString creationError;
+    QString writeError;
     bool paused = false;
     int samplesPerRecording = 1600;
     QStringList events;
@@ -72,6 +73,7 @@ public:
     {
         if (!m_recording)
             return;
+        const bool diskFull = !writeError().isEmpty();
         m_recording = false;
         if (m_state->recordingPath == m_path)
             m_state->recordingPath.clear();
@@ -79,10 +81,17 @@ public:
         const qint64 samples =
             m_state->clock ? qint64(std::llround((m_state->clock->monotonic() - m_started) * 16000))
                            : m_state->samplesPerRecording;
-        writeSamples(samples);
+        // The disk filled up midway: the first half of the audio stands, nothing after it.
+        writeSamples(diskFull ? samples / 2 : samples);
         m_writer.finish();
     }
     bool isRecording() const override { return m_recording && !m_state->paused; }
+    QString writeError() const override
+    {
+        if (m_recording && m_writeError.isEmpty())
+            m_writeError = m_state->writeError;
+        return m_writeError;
+    }
     void updateMeters() override
     {
         m_power = m_metering ? std::max(m_state->power, -160.0f) : -160.0f;
@@ -109,6 +118,7 @@ private:
     platform::linux_impl::WavFileWriter m_writer;
     bool m_metering = false;
     bool m_recording = false;
+    mutable QString m_writeError;
     double m_started = 0;
     float m_power = -160.0f;
 };
@@ -148,6 +158,10 @@ void FakeAudioInput::setPowerDecibels(float decibels)
 void FakeAudioInput::setCreationError(const QString &description)
 {
     m_state->creationError = description;
+}
+void FakeAudioInput::setWriteError(const QString &description)
+{
+    m_state->writeError = description;
 }
 void FakeAudioInput::setPaused(bool paused)
 {

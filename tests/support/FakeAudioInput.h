@@ -31,6 +31,9 @@ public:
     void setPowerDecibels(float decibels);
     // Non-empty: every creation fails with this description (no file is made). Empty: succeeds.
     void setCreationError(const QString &description);
+    // Non-empty: a recorder that is recording from now on reports this write error and appends
+    // no more samples, as when the disk fills up. Empty: writes succeed again.
+    void setWriteError(const QString &description);
     // While paused, recorders report that they are not recording.
     void setPaused(bool paused);
 

@@ -19,6 +19,9 @@ JsonFileUserDefaults::JsonFileUserDefaults(QString filePath,
                                            std::unique_ptr<AtomicFileWriter> writer)
     : m_filePath(std::move(filePath)), m_writer(std::move(writer))
 {
+    // Now, not at the next save: a user who changes nothing would keep a server URL (which may
+    // hold a password) readable by everyone.
+    PrivateFiles::narrowFolder(QFileInfo(m_filePath).absolutePath());
     for (const QString &name : FileRecovery::removeWriteLeftovers(m_filePath))
         qCInfo(lcDefaults, "[Defaults] Removed %s left by an interrupted write", qPrintable(name));
     load();

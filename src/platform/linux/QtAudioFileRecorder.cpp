@@ -89,7 +89,14 @@ void QtAudioFileRecorder::readAvailable()
 
 void QtAudioFileRecorder::consume(const QByteArray &bytes)
 {
-    m_writer.append(bytes.constData(), bytes.size());
+    // After a failed write the file has a hole: later audio appended to it would read as if
+    // nothing had been lost.
+    if (!m_writeError.isEmpty())
+        return;
+    if (!m_writer.append(bytes.constData(), bytes.size())) {
+        m_writeError = m_writer.errorString();
+        return;
+    }
     if (!m_meteringEnabled)
         return;
     // Channel 0 only: with several channels, every channelCount-th sample.

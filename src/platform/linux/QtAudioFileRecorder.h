@@ -32,6 +32,7 @@ public:
     bool record() override;
     void stop() override;
     bool isRecording() const override { return m_recording; }
+    QString writeError() const override { return m_writeError; }
     void updateMeters() override;
     float averagePower(int channel) const override;
 
@@ -50,6 +51,7 @@ private:
     bool m_recording = false;
     bool m_finished = false;
     bool m_meteringEnabled = false;
+    QString m_writeError;
     // Samples since the previous updateMeters(), as a sum of squares over full scale.
     double m_sumOfSquares = 0;
     qint64 m_sampleCount = 0;
