@@ -209,11 +209,13 @@ protected:
         return {editor->field().mapTo(view.get(), QPoint(0, 0)).y(),
                 editor->chipArea().verticalScrollBar()->isVisible()};
     }
-    // What the user sees from the change `change` makes until well after it should have ended.
+    // What the user sees from the change `change` makes until well after it should have ended,
+    // starting with the window as the change itself leaves it, before the event loop runs.
     std::vector<Frame> watch(const std::function<void()> &change)
     {
         std::vector<Frame> frames{now()};
         change();
+        frames.push_back(now());
         for (int i = 0; i < 25; ++i) {
             clock.frame();
             frames.push_back(now());
