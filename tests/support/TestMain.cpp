@@ -12,6 +12,12 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
     else
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#elif defined(PARLOVOX_TEST_OFFSCREEN)
+    // A binary whose tests need particular offscreen screens names them itself, so it runs the
+    // same by hand as under CTest.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", PARLOVOX_TEST_OFFSCREEN);
 #else
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -6,6 +6,7 @@
 #include <QVariantAnimation>
 
 #include <algorithm>
+#include <cmath>
 
 namespace ui {
 
@@ -25,46 +26,90 @@ FlowScrollArea::FlowScrollArea(int spacing, int maximumContentHeight, QWidget *p
     viewport()->setAutoFillBackground(false);
 }
 
+void FlowScrollArea::setSpaceBelow(int pixels)
+{
+    m_spaceBelow = pixels;
+    setViewportMargins(0, 0, 0, pixels);
+    // The scroll bar ends where the rows do, not in the room below them.
+    auto *besideTheRoom = new QWidget(this);
+    besideTheRoom->setFixedSize(0, pixels);
+    addScrollBarWidget(besideTheRoom, Qt::AlignBottom);
+    setMaximumHeight(m_maximumContentHeight + pixels);
+    updateGeometry();
+}
+
 void FlowScrollArea::fitToContent()
 {
-    if (m_heightAnimation)
-        m_heightAnimation->stop(); // deletes itself
+    if (m_heightAnimation) {
+        QVariantAnimation *running = m_heightAnimation;
+        m_heightAnimation = nullptr;
+        running->stop(); // deletes itself
+        endMove(!isHidden());
+    }
     updateGeometry();
 }
 
 void FlowScrollArea::animateToContent(double seconds, const QEasingCurve &curve)
 {
-    const int from = isVisible() ? heightForWidth(width()) : 0;
-    const int to = contentHeight(width());
-    if (m_heightAnimation)
-        m_heightAnimation->stop();
-    setVisible(true);
+    // From what is on screen, which a move under way has left part of the way.
+    const int from = isVisible() ? height() : 0;
+    if (m_heightAnimation) {
+        QVariantAnimation *running = m_heightAnimation;
+        m_heightAnimation = nullptr;
+        running->stop();
+    }
     auto *animation = new QVariantAnimation(this);
-    animation->setStartValue(from);
-    animation->setEndValue(to);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
     animation->setDuration(static_cast<int>(seconds * 1000));
     animation->setEasingCurve(curve);
-    connect(animation, &QVariantAnimation::valueChanged, this, [this] { updateGeometry(); });
-    connect(animation, &QVariantAnimation::finished, this, [this, to] {
-        setVisible(to > 0);
+    m_heightAnimation = animation;
+    m_moveFrom = from;
+    m_moveProgress = 0;
+    // Showing the area lays its parent out at once: by then it must already ask for the height
+    // it starts from, not the one it ends at.
+    setVisible(true);
+    // The viewport is shorter than the rows while the area grows or shrinks; that is no reason
+    // for a scroll bar, unless the rows scroll once the move is over anyway.
+    const bool scrollsAtTheEnd =
+        m_flow->heightForWidth(std::max(1, width())) > m_maximumContentHeight;
+    if (!scrollsAtTheEnd)
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_moveProgress = value.toDouble();
         updateGeometry();
     });
-    m_heightAnimation = animation;
+    connect(animation, &QVariantAnimation::finished, this, [this, animation] {
+        if (m_heightAnimation != animation)
+            return; // replaced by a later move
+        m_heightAnimation = nullptr;
+        endMove(targetHeight(width()) > 0);
+    });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
+    updateGeometry();
+}
+
+void FlowScrollArea::endMove(bool shown)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVisible(shown);
+    updateGeometry();
 }
 
 int FlowScrollArea::heightForWidth(int width) const
 {
-    if (m_heightAnimation)
-        return m_heightAnimation->currentValue().toInt();
-    return contentHeight(width);
+    const int target = targetHeight(width);
+    if (!m_heightAnimation)
+        return target;
+    return m_moveFrom + static_cast<int>(std::lround((target - m_moveFrom) * m_moveProgress));
 }
 
-int FlowScrollArea::contentHeight(int width) const
+int FlowScrollArea::targetHeight(int width) const
 {
     // Rows measured at the full width: when they fit, no scroll bar takes room from them; when
     // they do not, the area is at its maximum anyway.
-    return std::min(m_flow->heightForWidth(std::max(1, width)), m_maximumContentHeight);
+    const int rows = std::min(m_flow->heightForWidth(std::max(1, width)), m_maximumContentHeight);
+    return rows > 0 ? rows + m_spaceBelow : 0;
 }
 
 QSize FlowScrollArea::sizeHint() const

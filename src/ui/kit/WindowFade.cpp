@@ -15,7 +15,14 @@ const char *const kDeleteWhenDone = "ui.WindowFade.deleteWhenDone";
 
 QPropertyAnimation *runningFade(const QWidget *window)
 {
-    return window->findChild<QPropertyAnimation *>(kFadeName, Qt::FindDirectChildrenOnly);
+    // A fade that has ended stays a child until its deferred deletion: it no longer counts.
+    const auto fades =
+        window->findChildren<QPropertyAnimation *>(kFadeName, Qt::FindDirectChildrenOnly);
+    for (QPropertyAnimation *fade : fades) {
+        if (fade->state() == QAbstractAnimation::Running)
+            return fade;
+    }
+    return nullptr;
 }
 
 // Stops the running fade without its completion: a fade-out taken over must not hide the window.

@@ -2,7 +2,6 @@
 #include "ui/onboarding/OnboardingPermissionRow.h"
 
 #include "ui/kit/BorderlessButton.h"
-#include "ui/kit/FadeAnimation.h"
 #include "ui/kit/SymbolLabel.h"
 #include "ui/kit/Theme.h"
 
@@ -66,10 +65,11 @@ void OnboardingPermissionRow::setGranted(bool granted)
     const QString symbol =
         granted ? QStringLiteral("checkmark.circle.fill") : m_texts.symbolNotGranted;
     const QColor color = granted ? Theme::color(NamedColor::Green) : m_texts.colorNotGranted;
-    m_icon->setSymbol(symbol, color);
     // A grant seen while the window is up replaces the symbol visibly rather than in one frame.
     if (isVisible())
-        FadeAnimation::fadeIn(m_icon, iconReplaceSeconds, FadeAnimation::Motion::FadeAndScale);
+        m_icon->replaceSymbol(symbol, color, iconReplaceSeconds);
+    else
+        m_icon->setSymbol(symbol, color);
     m_grantedLabel->setVisible(granted);
     m_description->setVisible(!granted);
     m_button->setVisible(!granted);

@@ -35,8 +35,11 @@ CustomWordsEditor::CustomWordsEditor(AppState &appState, QWidget *parent)
 {
     auto *stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(6);
+    // The gap between the words and the field belongs to the chip area, so that it comes and
+    // goes with the area rather than at once when the area hides.
+    stack->setSpacing(0);
     m_chipArea = new FlowScrollArea(6, kChipAreaMaxHeight, this);
+    m_chipArea->setSpaceBelow(6);
     stack->addWidget(m_chipArea);
 
     auto *row = new QHBoxLayout;

@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <numbers>
+
 using ui::FloatingIndicatorController;
 using ui::WindowFade;
 
@@ -58,6 +60,28 @@ protected:
     std::unique_ptr<FloatingIndicatorController> controller;
     QWidget *panel = nullptr;
 };
+
+// The mask of a capsule `capsule`: round at both ends, so the corners of its bounding rectangle
+// and the points just outside each end's arc are left out, and each end's tip is kept.
+void expectCapsuleMask(const QRegion &mask, const QRect &capsule)
+{
+    EXPECT_EQ(mask.boundingRect(), capsule);
+    const int radius = capsule.height() / 2;
+    const int middle = capsule.top() + radius;
+    // At 45 degrees on each end's arc, two pixels outwards and two inwards.
+    const int diagonal = int(radius * (1 - 1 / std::numbers::sqrt2));
+    for (const int x : {capsule.left(), capsule.right()}) {
+        const int inwards = x == capsule.left() ? 1 : -1;
+        for (const int y : {capsule.top(), capsule.bottom()}) {
+            const int down = y == capsule.top() ? 1 : -1;
+            EXPECT_FALSE(mask.contains(QPoint(x, y))) << x << "," << y;
+            const QPoint onArc(x + inwards * diagonal, y + down * diagonal);
+            EXPECT_FALSE(mask.contains(onArc - QPoint(inwards * 2, down * 2))) << onArc.x();
+            EXPECT_TRUE(mask.contains(onArc + QPoint(inwards * 2, down * 2))) << onArc.x();
+        }
+        EXPECT_TRUE(mask.contains(QPoint(x, middle))) << x;
+    }
+}
 
 } // namespace
 
@@ -142,13 +166,13 @@ TEST_F(FloatingIndicatorTest, WithoutACompositorThePanelIsCutToTheCapsuleAndNeve
     EXPECT_EQ(panel->windowOpacity(), 1.0);
     settle();
     EXPECT_EQ(controller->view()->capsuleRect(now).size(), QSizeF(110, 36));
-    EXPECT_EQ(panel->mask().boundingRect(), QRect(27, 1, 110, 36));
+    expectCapsuleMask(panel->mask(), QRect(27, 1, 110, 36));
     testsupport::saveRender(*panel, QStringLiteral("indicator-uncomposited-recording"));
 
     app->setState(RecordingState::processing());
     settle();
     EXPECT_EQ(controller->view()->capsuleRect(now).size(), QSizeF(42, 36));
-    EXPECT_EQ(panel->mask().boundingRect(), QRect(61, 1, 42, 36));
+    expectCapsuleMask(panel->mask(), QRect(61, 1, 42, 36));
     testsupport::saveRender(*panel, QStringLiteral("indicator-uncomposited-processing"));
 
     app->setState(RecordingState::idle());

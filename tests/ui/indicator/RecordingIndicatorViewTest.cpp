@@ -10,6 +10,7 @@
 
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -97,6 +98,44 @@ TEST(GlowingRingView, TurnsAndPulsesWithTime)
 
 namespace {
 
+const QColor kDesktop(0xd8, 0xdc, 0xe2);
+
+bool isWhite(QRgb pixel)
+{
+    return qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) > 200;
+}
+
+// The runs of white pixels along row `y` of `area`: one per bar the row crosses.
+int whiteRuns(const QImage &image, const QRect &area, int y)
+{
+    int runs = 0;
+    bool inRun = false;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        const bool white = isWhite(image.pixel(x, y));
+        runs += white && !inRun;
+        inRun = white;
+    }
+    return runs;
+}
+
+// The white pixels of `area`, and how far apart the leftmost and the rightmost lie.
+std::pair<int, int> whitePixels(const QImage &image, const QRect &area)
+{
+    int count = 0;
+    int left = area.right();
+    int right = area.left();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!isWhite(image.pixel(x, y)))
+                continue;
+            ++count;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    }
+    return {count, count ? right - left + 1 : 0};
+}
+
 // The indicator over a light desktop, drawn at chosen moments.
 class IndicatorRenders : public AppStateFixture
 {
@@ -108,19 +147,23 @@ protected:
         desktop.setFixedSize(164, 38);
         desktop.setAutoFillBackground(true);
         QPalette palette = desktop.palette();
-        palette.setColor(QPalette::Window, QColor(0xd8, 0xdc, 0xe2));
+        palette.setColor(QPalette::Window, kDesktop);
         desktop.setPalette(palette);
         view = new ui::RecordingIndicatorView(*app, &desktop);
         view->setGeometry(0, 0, 164, 38);
         view->frameClock().setTimeSource([this] { return now; });
     }
-    // Lets every spring settle, then writes the picture.
-    void settleAndSave(const QString &name)
+    // Lets every spring settle, then writes the picture and returns it.
+    QImage settleAndSave(const QString &name)
     {
         desktop.grab();
         now += 2;
         testsupport::saveRender(desktop, name);
+        return desktop.grab().toImage();
     }
+    QSizeF capsuleSize() { return view->capsuleRect(now).size(); }
+    // Where bars, ring or notice are drawn: the capsule less its insets.
+    QRect content() { return view->capsuleRect(now).adjusted(10, 7, -10, -7).toAlignedRect(); }
 
     QWidget desktop;
     ui::RecordingIndicatorView *view = nullptr;
@@ -131,18 +174,58 @@ protected:
 
 TEST_F(IndicatorRenders, EachStateOfTheCapsule)
 {
+    // Left of the centre: inside the wide capsule, well outside the narrow one and its shadow.
+    const QPoint leftOfCentre(33, 19);
+    const auto lightness = [](const QImage &image, QPoint at) {
+        return QColor(image.pixel(at)).lightness();
+    };
+
     app->setState(RecordingState::recording());
+    int quietBar = 0;
     for (const float level : {0.0f, 0.3f, 1.0f}) {
         app->setCurrentAudioLevel(level);
-        settleAndSave(QStringLiteral("indicator-recording-%1").arg(level, 0, 'f', 1));
+        const QImage image =
+            settleAndSave(QStringLiteral("indicator-recording-%1").arg(level, 0, 'f', 1));
+        SCOPED_TRACE(level);
+        EXPECT_EQ(capsuleSize(), QSizeF(110, 36));
+        EXPECT_EQ(image.pixel(2, 2), kDesktop.rgb());
+        EXPECT_LT(lightness(image, leftOfCentre), 110);
+        EXPECT_EQ(whiteRuns(image, content(), 19), 24);
+        // The tallest bar, from the white pixels of its column.
+        int bar = 0;
+        for (int x = content().left(); x <= content().right(); ++x)
+            bar = std::max(bar, whitePixels(image, QRect(x, content().top(), 1, 22)).first);
+        if (level == 0.0f)
+            quietBar = bar;
+        EXPECT_LE(quietBar, 3);
+        if (level == 1.0f)
+            EXPECT_GE(bar, 14);
     }
+
     app->setState(RecordingState::processing());
     now = 100.3;
     desktop.grab();
     now += 0.1; // half way: bars shrinking away, ring growing in, capsule narrowing
     testsupport::saveRender(desktop, QStringLiteral("indicator-to-processing"));
-    settleAndSave(QStringLiteral("indicator-processing"));
+    EXPECT_GT(capsuleSize().width(), 42);
+    EXPECT_LT(capsuleSize().width(), 110);
+
+    QImage image = settleAndSave(QStringLiteral("indicator-processing"));
+    EXPECT_EQ(capsuleSize(), QSizeF(42, 36));
+    EXPECT_EQ(content().size(), QSize(22, 22));
+    EXPECT_GT(lightness(image, leftOfCentre), 200);
+    // The ring's bright arc, and no bar left.
+    EXPECT_GE(whitePixels(image, content()).first, 10);
+    EXPECT_LT(whiteRuns(image, content(), 19), 3);
+
     app->setState(RecordingState::idle());
     app->setShowDiscardedFlash(true);
-    settleAndSave(QStringLiteral("indicator-too-short"));
+    image = settleAndSave(QStringLiteral("indicator-too-short"));
+    EXPECT_EQ(capsuleSize(), QSizeF(110, 36));
+    EXPECT_LT(lightness(image, leftOfCentre), 110);
+    // The cross and "Too short" across most of the width, in a lighter white than the bars.
+    const auto [notice, noticeWidth] = whitePixels(image, content());
+    EXPECT_GE(notice, 40);
+    EXPECT_GE(noticeWidth, 50);
+    EXPECT_LT(whiteRuns(image, content(), 19), 24);
 }

@@ -86,10 +86,23 @@ TEST_F(MenuBarStatus, SetupVariantFollowsThePermissionsAndFinishSetupSwitchesToT
 TEST_F(MenuBarStatus, GrantingTheMicrophoneStoresTheAnswerAndBringsTheProgramForward)
 {
     permissions->microphone = false;
+    permissions->trusted = false;
     createView(false);
     ASSERT_FALSE(app->micPermissionGranted());
+    ASSERT_FALSE(app->accessibilityGranted());
     auto *grant =
         find(QStringLiteral("setupMicrophoneSection"))->findChild<ui::BorderlessButton *>();
+    // Both rows still ask, and neither says "Granted".
+    for (const QString &section :
+         {QStringLiteral("setupMicrophoneSection"), QStringLiteral("setupAccessibilitySection")}) {
+        EXPECT_TRUE(find(section)->findChild<ui::BorderlessButton *>()->isVisibleTo(view))
+            << qPrintable(section);
+        for (const QLabel *label : find(section)->findChildren<QLabel *>()) {
+            EXPECT_FALSE(label->text() == QStringLiteral("Granted") && label->isVisibleTo(view))
+                << qPrintable(section);
+        }
+    }
+    EXPECT_FALSE(shows(QStringLiteral("allPermissionsGranted")));
     render(QStringLiteral("menubar-setup-nothing-granted"));
 
     // Refused: the request stays on offer, and the program still comes forward.

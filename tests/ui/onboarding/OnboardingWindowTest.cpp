@@ -6,7 +6,6 @@
 #include "ui/RenderOutput.h"
 #include "ui/kit/BorderlessButton.h"
 #include "ui/kit/ElidedLabel.h"
-#include "ui/kit/FadeAnimation.h"
 #include "ui/kit/IconLabel.h"
 #include "ui/kit/ShortcutModePicker.h"
 #include "ui/kit/SymbolLabel.h"
@@ -18,6 +17,8 @@
 #include "ui/onboarding/OnboardingWindowController.h"
 #include "ui/onboarding/OnboardingWindowView.h"
 
+#include "support/VirtualAnimationClock.h"
+
 #include <QButtonGroup>
 #include <QPushButton>
 #include <QTextDocumentFragment>
@@ -25,6 +26,23 @@
 namespace {
 
 using Page = ui::OnboardingStatusArea::Page;
+
+// The pixels of `widget` leaning to orange and those leaning to green, over any light or dark
+// background and at any opacity.
+std::pair<int, int> orangeAndGreen(QWidget &widget)
+{
+    const QImage image = widget.grab().toImage();
+    int orange = 0;
+    int green = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            orange += c.red() - c.blue() > 50 && c.red() > c.green();
+            green += c.green() - c.red() > 40 && c.green() > c.blue();
+        }
+    }
+    return {orange, green};
+}
 
 class OnboardingWindowTest : public UiFixture
 {
@@ -72,17 +90,38 @@ TEST_F(OnboardingWindowTest, PermissionsOnlyIsDoneOnceAccessibilityAloneIsBack)
     render(*controller.panel(), QStringLiteral("onboarding-permissions-only"));
 
     // The permission poll sees Accessibility again; the microphone still is not granted.
-    permissions->trusted = true;
-    app->refreshPermissions();
-    EXPECT_TRUE(step.mainButton()->isEnabled());
-    EXPECT_TRUE(shown(step.readyLabel()));
-    EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("Accessibility restored!"));
-    EXPECT_TRUE(shown(step.microphoneRow()->button()));
-    EXPECT_TRUE(shown(step.accessibilityRow()->grantedLabel()));
-    // The granted symbol replaces the old one visibly; the picture shows where it ends.
-    EXPECT_TRUE(ui::FadeAnimation::isRunning(step.accessibilityRow()->icon()));
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return !ui::FadeAnimation::isRunning(step.accessibilityRow()->icon()); }));
+    {
+        testsupport::VirtualAnimationClock clock;
+        permissions->trusted = true;
+        app->refreshPermissions();
+        EXPECT_TRUE(step.mainButton()->isEnabled());
+        EXPECT_TRUE(shown(step.readyLabel()));
+        EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("Accessibility restored!"));
+        EXPECT_TRUE(shown(step.microphoneRow()->button()));
+        EXPECT_TRUE(shown(step.accessibilityRow()->grantedLabel()));
+        // The granted symbol takes the old one's place: for a while the orange hand shrinks and
+        // fades while the green check mark grows in, frame by frame.
+        ui::SymbolLabel &icon = *step.accessibilityRow()->icon();
+        EXPECT_EQ(icon.symbol(), QStringLiteral("checkmark.circle.fill"));
+        ASSERT_TRUE(icon.isReplacing());
+        QList<std::pair<int, int>> frames{orangeAndGreen(icon)};
+        for (int i = 0; i < 30 && icon.isReplacing(); ++i) {
+            clock.frame();
+            frames.append(orangeAndGreen(icon));
+            if (i == 2)
+                render(*step.accessibilityRow(), QStringLiteral("onboarding-permission-replacing"));
+        }
+        EXPECT_FALSE(icon.isReplacing());
+        QStringList seen;
+        for (const auto &[orange, green] : frames)
+            seen.append(QStringLiteral("%1/%2").arg(orange).arg(green));
+        EXPECT_GT(frames.front().first, 20) << qPrintable(seen.join(' '));
+        EXPECT_TRUE(std::any_of(frames.cbegin(), frames.cend(), [](const auto &frame) {
+            return frame.first > 5 && frame.second > 5;
+        })) << qPrintable(seen.join(' '));
+        EXPECT_EQ(frames.back().first, 0) << qPrintable(seen.join(' '));
+        EXPECT_GT(frames.back().second, 20) << qPrintable(seen.join(' '));
+    }
     render(*controller.panel(), QStringLiteral("onboarding-permissions-only-done"));
 
     const QPointer<ui::OnboardingPanel> panel = controller.panel();
@@ -126,8 +165,8 @@ TEST_F(OnboardingWindowTest, ContinueWaitsForBothPermissionsAndAGrantWarmsTheMic
     EXPECT_TRUE(step.mainButton()->isEnabled());
     EXPECT_EQ(step.readyLabel()->text(), QStringLiteral("All permissions granted!"));
     EXPECT_FALSE(shown(step.microphoneRow()->button()));
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return !ui::FadeAnimation::isRunning(step.microphoneRow()->icon()); }));
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return !step.microphoneRow()->icon()->isReplacing(); }));
     render(*controller.panel(), QStringLiteral("onboarding-permissions-granted"));
 
     step.mainButton()->click();

@@ -8,12 +8,21 @@
 #include "ui/kit/FlowScrollArea.h"
 #include "ui/settings/ChipView.h"
 #include "ui/settings/CustomWordsEditor.h"
+#include "ui/settings/InputTab.h"
+#include "ui/settings/SettingsView.h"
+#include "ui/settings/VocabularySection.h"
+#include "ui/settings/VocabularyTab.h"
+
+#include "support/VirtualAnimationClock.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 
 using ui::ChipView;
 using ui::CustomWordsEditor;
@@ -157,8 +166,9 @@ TEST_F(CustomWords, FiveHundredPastedWordsArriveWholeAndTheAreaScrolls)
     const QStringList expected = QStringList{"alpha", "beta", "gamma"} + pasted.mid(0, 499);
     EXPECT_EQ(storedPrompt(), expected.join(QStringLiteral(", ")));
     EXPECT_EQ(chipLabels(), expected);
-    EXPECT_TRUE(testsupport::waitUntil([this] { return editor->chipArea().height() == 150; }))
-        << editor->chipArea().height();
+    EXPECT_TRUE(testsupport::waitUntil([this] {
+        return editor->chipArea().viewport()->height() == 150;
+    })) << editor->chipArea().viewport()->height();
     // The picture shows the chips once they have come in.
     ASSERT_TRUE(testsupport::waitUntil([this] {
         return std::none_of(
@@ -166,4 +176,100 @@ TEST_F(CustomWords, FiveHundredPastedWordsArriveWholeAndTheAreaScrolls)
             [](const ChipView *chip) { return ui::FadeAnimation::isRunning(chip); });
     }));
     testsupport::saveRender(*editor, QStringLiteral("custom-words-500"));
+}
+
+namespace {
+
+// Where the field stands in the window and whether the words' area shows a scroll bar, frame by
+// frame on virtual time, as the user watches the first word come and the last one go.
+class CustomWordsFrames : public UiFixture
+{
+protected:
+    struct Frame
+    {
+        int fieldTop;
+        bool scrollBar;
+    };
+
+    void SetUp() override
+    {
+        UiFixture::SetUp();
+        create();
+        view = std::make_unique<ui::SettingsView>(
+            *app, *updaterManager, services,
+            [this](QWidget *parent) { return new ui::InputTab(*app, parent); });
+        view->show();
+        view->tabs().setCurrentIndex(2);
+        settleLayouts();
+        editor =
+            &qobject_cast<ui::VocabularyTab *>(view->tabs().widget(2))->section().customWords();
+    }
+    Frame now() const
+    {
+        return {editor->field().mapTo(view.get(), QPoint(0, 0)).y(),
+                editor->chipArea().verticalScrollBar()->isVisible()};
+    }
+    // What the user sees from the change `change` makes until well after it should have ended,
+    // starting with the window as the change itself leaves it, before the event loop runs.
+    std::vector<Frame> watch(const std::function<void()> &change)
+    {
+        std::vector<Frame> frames{now()};
+        change();
+        frames.push_back(now());
+        for (int i = 0; i < 25; ++i) {
+            clock.frame();
+            frames.push_back(now());
+        }
+        return frames;
+    }
+    // The field goes from the first frame's place to the last one's one way only, slowing down
+    // as it goes (an ease-out: once moving, no step is more than a pixel longer than the one
+    // before), and no frame shows a scroll bar.
+    static void expectSmooth(const std::vector<Frame> &frames)
+    {
+        const int from = frames.front().fieldTop;
+        const int to = frames.back().fieldTop;
+        ASSERT_NE(from, to);
+        QStringList tops;
+        for (const Frame &frame : frames)
+            tops.append(QString::number(frame.fieldTop) + (frame.scrollBar ? "+bar" : ""));
+        const QString seen = tops.join(' ');
+        int previous = -1; // no step yet
+        for (std::size_t i = 1; i < frames.size(); ++i) {
+            const int step = (frames[i].fieldTop - frames[i - 1].fieldTop) * (to > from ? 1 : -1);
+            EXPECT_GE(step, 0) << "goes back at frame " << i << ": " << qPrintable(seen);
+            EXPECT_LE(step * 3, std::abs(to - from)) << "frame " << i << ": " << qPrintable(seen);
+            if (previous >= 0) {
+                EXPECT_LE(step, previous + 1) << "jumps at frame " << i << ": " << qPrintable(seen);
+            }
+            if (step > 0 || previous >= 0)
+                previous = step;
+            EXPECT_FALSE(frames[i].scrollBar) << "frame " << i << ": " << qPrintable(seen);
+        }
+    }
+
+    testsupport::VirtualAnimationClock clock;
+    std::unique_ptr<ui::SettingsView> view;
+    CustomWordsEditor *editor = nullptr;
+};
+
+} // namespace
+
+TEST_F(CustomWordsFrames, TheFirstWordAndTheLastMoveTheFieldSmoothlyWithoutAScrollBar)
+{
+    ASSERT_TRUE(editor->chipArea().isHidden());
+    const int bare = now().fieldTop;
+    const std::vector<Frame> adding = watch([this] {
+        editor->field().setText(QStringLiteral("first"));
+        editor->add();
+    });
+    expectSmooth(adding);
+    EXPECT_GT(adding.back().fieldTop, bare);
+    ASSERT_EQ(editor->chips().size(), 1);
+
+    const std::vector<Frame> removing =
+        watch([this] { editor->chips().at(0)->findChild<ui::BorderlessButton *>()->click(); });
+    expectSmooth(removing);
+    EXPECT_EQ(removing.back().fieldTop, bare);
+    EXPECT_TRUE(editor->chipArea().isHidden());
 }

@@ -279,9 +279,15 @@ TEST_F(Settings, AwkwardWordsAndVersionsStayInsideThePage)
     chips.at(1)->findChild<ui::BorderlessButton *>()->click();
     EXPECT_EQ(app->prompt(), QStringLiteral("alpha, two\nlines"));
 
-    // Without words the note follows the input row at the section's spacing.
+    // Without words the note follows the input row at the section's spacing, once the chips
+    // and their area have gone.
     app->setPrompt(QString());
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return editor.chipArea().isHidden() && editor.findChildren<ui::ChipView *>().isEmpty();
+    }));
     settleLayouts();
+    EXPECT_TRUE(editor.chips().isEmpty());
     const QLabel *note = nullptr;
     for (const QLabel *label : view->tabs().widget(2)->findChildren<QLabel *>()) {
         if (label->text().startsWith(QStringLiteral("Words and phrases")))
