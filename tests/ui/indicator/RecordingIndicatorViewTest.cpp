@@ -225,7 +225,7 @@ TEST_F(IndicatorRenders, EachStateOfTheCapsule)
     EXPECT_LT(lightness(image, leftOfCentre), 110);
     // The cross and "Too short" across most of the width, in a lighter white than the bars.
     const auto [notice, noticeWidth] = whitePixels(image, content());
-    EXPECT_GE(notice, 40);
+    EXPECT_GE(notice, 30);
     EXPECT_GE(noticeWidth, 50);
     EXPECT_LT(whiteRuns(image, content(), 19), 24);
 }
