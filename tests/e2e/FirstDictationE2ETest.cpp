@@ -84,4 +84,41 @@ TEST_F(FirstDictationE2ETest, TheTrayWindowNeitherSwallowsTheShortcutNorOutlives
     ASSERT_NO_FATAL_FAILURE(dictateIntoTextField());
 }
 
+// The modifiers held throughout, K tapped and then held: the tap is too short to keep, each hold
+// is transcribed, and nothing of one stop is freed under the next, however the releases of K
+// reach the program.
+TEST_F(FirstDictationE2ETest, TappingAndThenHoldingTheKeyTenTimesTranscribesEveryHold)
+{
+    ASSERT_NO_FATAL_FAILURE(seedSettings());
+    ASSERT_NO_FATAL_FAILURE(startTextField());
+    ASSERT_TRUE(m_parlovox.start(QStringLiteral(PARLOVOX_PROGRAM), {}, freshEnvironment()));
+    ASSERT_TRUE(m_parlovox.waitForLine("[AppState] onboardingComplete: true", 20000))
+        << qPrintable(m_parlovox.output());
+    ASSERT_NO_FATAL_FAILURE(focusTextField());
+    const auto pause = [](int milliseconds) {
+        testsupport::waitUntil([] { return false; }, milliseconds);
+    };
+
+    for (int i = 1; i <= 10; ++i) {
+        m_shortcutHeld = true;
+        m_keyboard.key(controlLeft, true);
+        m_keyboard.key(altLeft, true);
+        m_keyboard.key(keyK, true);
+        pause(200);
+        m_keyboard.key(keyK, false);
+        pause(1000);
+        m_keyboard.key(keyK, true);
+        pause(1500);
+        releaseShortcut();
+        ASSERT_TRUE(testsupport::waitUntil(
+            [&] { return m_server.requestsTo("/inference").size() == i; }, 10000))
+            << "hold " << i << " was not transcribed\n"
+            << qPrintable(m_parlovox.output());
+        ASSERT_TRUE(m_parlovox.isRunning()) << qPrintable(m_parlovox.output());
+    }
+    EXPECT_FALSE(
+        testsupport::waitUntil([&] { return m_server.requestsTo("/inference").size() > 10; }, 500));
+    EXPECT_TRUE(m_parlovox.isRunning()) << qPrintable(m_parlovox.output());
+}
+
 } // namespace
