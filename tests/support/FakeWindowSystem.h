@@ -13,7 +13,8 @@ class FakeWindowSystem final : public platform::WindowSystem
 
 public:
     bool isCompositing() const override { return m_compositing; }
-    std::optional<QPoint> activeWindowCenter() const override { return activeWindow; }
+    std::optional<QPoint> activeWindowCenter() const override { return activeWindowAt; }
+    std::optional<quint64> activeWindow() const override { return m_activeWindow; }
 
     void setCompositing(bool compositing)
     {
@@ -23,9 +24,16 @@ public:
         emit compositingChanged(compositing);
     }
 
-    std::optional<QPoint> activeWindow;
+    void setActiveWindow(std::optional<quint64> window)
+    {
+        m_activeWindow = window;
+        emit activeWindowChanged();
+    }
+
+    std::optional<QPoint> activeWindowAt;
 
 private:
+    std::optional<quint64> m_activeWindow;
     bool m_compositing = true;
 };
 

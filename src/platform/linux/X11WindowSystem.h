@@ -25,11 +25,13 @@ public:
 
     bool isCompositing() const override { return m_compositing; }
     std::optional<QPoint> activeWindowCenter() const override;
+    std::optional<quint64> activeWindow() const override;
 
 private:
     bool connectToDisplay();
     void readEvents();
     // Reads every event waiting; whether one of them said the compositor selection changed hands.
+    // A change of the active window is announced at once.
     bool takeOwnerChanges();
     bool compositorRunning() const;
     void updateCompositing();

@@ -7,6 +7,7 @@
 #include "ui/menubar/MenuBarFixture.h"
 
 #include "XTestClient.h"
+#include "platform/linux/X11WindowSystem.h"
 #include "ui/kit/Symbols.h"
 #include "ui/menubar/MenuBarWindow.h"
 
@@ -17,6 +18,8 @@
 #include <QWindow>
 
 namespace {
+
+using testsupport::HttpReply;
 
 // Runs an xdotool command, as the user's mouse and keyboard.
 bool xdotool(const QStringList &arguments)
@@ -72,6 +75,42 @@ protected:
 private:
     x11test::XTestClient m_otherClient;
 };
+
+// Opened while a dictation is transcribed, the window stays and shows it; when the transcript is
+// pasted it makes way, and the paste waits until the window manager has made the window the user
+// was in active again.
+TEST_F(MenuBarWindowX11, OpenDuringTranscriptionItMakesWayAtThePasteWhichWaitsForTheFocus)
+{
+    services.windowSystem = std::make_unique<platform::linux_impl::X11WindowSystem>();
+    platform::WindowSystem &windows = *services.windowSystem;
+    HttpReply reply = HttpReply::json(200, R"({"text":"made way"})");
+    reply.delayMs = 300;
+    server.enqueue(reply, "/inference");
+    ui::MenuBarWindow &menuBar = createWindow();
+    QWidget userWindow;
+    userWindow.setGeometry(300, 300, 200, 100);
+    userWindow.show();
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return windows.activeWindow() == userWindow.winId(); }));
+
+    std::optional<quint64> activeAtPaste;
+    QObject::connect(app.get(), &AppState::stateChanged, &menuBar, [&] {
+        if (app->state().isIdle() && !activeAtPaste)
+            activeAtPaste = windows.activeWindow();
+    });
+    app->startRecording();
+    scheduler->advance(1.5);
+    app->stopRecording();
+    ASSERT_TRUE(app->state().isProcessing());
+    menuBar.showNear(QRect(100, 0, 24, 24));
+    ASSERT_TRUE(waitUntilReady());
+    EXPECT_TRUE(isOpen()) << "closed before the transcript came";
+
+    ASSERT_TRUE(testsupport::waitUntil([this] { return app->state().isIdle(); }));
+    EXPECT_FALSE(isOpen());
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    EXPECT_EQ(activeAtPaste, std::optional<quint64>(userWindow.winId()));
+}
 
 TEST_F(MenuBarWindowX11, OpensFromTheTrayIconNextToItAndClosesOnEscapeAndOnAClickElsewhere)
 {
