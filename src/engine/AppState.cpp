@@ -117,6 +117,11 @@ AppState::~AppState()
     if (m_uploadingRecording && m_retryQueueManager)
         m_retryQueueManager->enqueue(*m_uploadingRecording,
                                      QStringLiteral("Upload interrupted when Parlovox quit"));
+    // Transcribed, only not pasted yet: kept in the log, and not transcribed again next time.
+    if (m_awaitingPaste) {
+        m_logger->logSuccess(m_awaitingPaste->text, m_awaitingPaste->durationMs);
+        QFile::remove(m_awaitingPaste->filePath);
+    }
 }
 
 void AppState::readSettings()

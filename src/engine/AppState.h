@@ -7,6 +7,7 @@
 #include <QCoroTask>
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QUrl>
@@ -168,6 +169,12 @@ public:
     void startRecording();
     void stopRecording();
     void flashDiscarded();
+    // Whether a transcript waits for its paste: while the trigger is held our own grab would take
+    // the paste chord, and a window of ours that made way may still have the focus.
+    bool isPasteWaiting() const { return m_awaitingPaste.has_value(); }
+    // Keeps a due paste back until released; for a window of ours that makes way for it.
+    void holdPaste(QObject *holder);
+    void releasePaste(QObject *holder);
     // Whether a failed upload is worth keeping for a retry.
     static bool isRetryableError(const std::exception_ptr &error);
 
@@ -216,6 +223,9 @@ Q_SIGNALS:
     void hotkeyManagerChanged();
     void floatingIndicatorChanged();
     void onboardingWindowChanged();
+    // A transcript is about to be pasted into the focused window: a window of ours holding the
+    // focus makes way (and may hold the paste until the focus is elsewhere).
+    void pasteDue();
 
 private:
     void readSettings();
@@ -236,6 +246,9 @@ private:
     void recordingFailed(const QString &reason);
     QCoro::Task<> transcribeRecording(QString filePath, QDateTime startedAt);
     void finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs);
+    void pasteWhenFree();
+    void completeTranscript(const QString &filePath, const QString &text, qint64 durationMs,
+                            bool pastes);
     void finishWithFailure(const QString &filePath, const std::exception_ptr &error,
                            qint64 durationMs);
     void scheduleErrorReset();
@@ -248,6 +261,16 @@ private:
     std::shared_ptr<std::optional<QString>> m_appSecret;
 
     RecordingState m_state;
+    // Between the start and the end of stopping the recorder.
+    bool m_stoppingRecording = false;
+    struct AwaitingPaste
+    {
+        QString filePath;
+        QString text;
+        qint64 durationMs = 0;
+    };
+    std::optional<AwaitingPaste> m_awaitingPaste;
+    QList<QPointer<QObject>> m_pasteHolders;
     QStringList m_transcriptionHistory;
     qint64 m_historyIndex = 0;
     float m_currentAudioLevel = 0;

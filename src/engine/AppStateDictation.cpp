@@ -6,6 +6,7 @@
 #include "engine/AudioRecorder.h"
 #include "engine/DescribedError.h"
 #include "engine/EngineLogging.h"
+#include "engine/HotkeyManager.h"
 #include "engine/PasteManager.h"
 #include "engine/RecordingRelease.h"
 #include "engine/RetryQueueManager.h"
@@ -22,6 +23,8 @@
 #include <QFile>
 #include <QPointer>
 #include <QVariantMap>
+
+#include <utility>
 
 namespace {
 
@@ -111,12 +114,17 @@ void AppState::readClipboardAhead()
 
 void AppState::stopRecording()
 {
-    if (!m_state.isRecording())
+    // Stopping the microphone may run a nested event loop, in which a second release or the
+    // limit timer calls here again while the state still says recording: the stop under way
+    // is the one.
+    if (!m_state.isRecording() || m_stoppingRecording)
         return;
     m_recordingWarningTimer.reset();
     m_recordingLimitTimer.reset();
 
+    m_stoppingRecording = true;
     const std::optional<QString> file = m_recorder->stopRecording();
+    m_stoppingRecording = false;
     if (!file) {
         setState(RecordingState::idle());
         setRecordingStartTime(std::nullopt);
@@ -195,9 +203,45 @@ QCoro::Task<> AppState::transcribeRecording(QString filePath, QDateTime startedA
 void AppState::finishWithTranscript(const QString &filePath, const QString &text, qint64 durationMs)
 {
     addToHistory(text);
+    if (!pastesTranscripts() || text.isEmpty()) {
+        completeTranscript(filePath, text, durationMs, false);
+        return;
+    }
+    // Still processing while it waits: the text is not where the user wants it yet.
+    m_awaitingPaste = AwaitingPaste{filePath, text, durationMs};
+    pasteWhenFree();
+}
+
+void AppState::pasteWhenFree()
+{
+    if (!m_awaitingPaste || (m_hotkeyManager && m_hotkeyManager->isTriggerHeld()))
+        return;
+    m_pasteHolders.removeAll(nullptr);
+    if (m_pasteHolders.isEmpty())
+        Q_EMIT pasteDue();
+    if (!m_pasteHolders.isEmpty() || !m_awaitingPaste)
+        return;
+    const AwaitingPaste paste = *std::exchange(m_awaitingPaste, std::nullopt);
+    completeTranscript(paste.filePath, paste.text, paste.durationMs, true);
+}
+
+void AppState::holdPaste(QObject *holder)
+{
+    if (holder && !m_pasteHolders.contains(holder))
+        m_pasteHolders.append(holder);
+}
+
+void AppState::releasePaste(QObject *holder)
+{
+    m_pasteHolders.removeAll(holder);
+    pasteWhenFree();
+}
+
+void AppState::completeTranscript(const QString &filePath, const QString &text, qint64 durationMs,
+                                  bool pastes)
+{
     // The paste goes first: the sound and the log line take a few milliseconds that the text in
     // the front application would otherwise wait for.
-    const bool pastes = pastesTranscripts() && !text.isEmpty();
     const bool pasted = pastes && m_pasteManager->pasteText(text);
     m_soundManager->playStopSound();
     // Logged and removed as one step: a kill in between must neither lose the transcript nor

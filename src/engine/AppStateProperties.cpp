@@ -67,6 +67,11 @@ void AppState::setHotkeyManager(std::unique_ptr<HotkeyManager> manager)
     if (manager.get() == m_hotkeyManager.get())
         return;
     m_hotkeyManager = std::move(manager);
+    // A paste held back for the trigger goes once it is let go (or the manager is gone).
+    if (m_hotkeyManager)
+        connect(m_hotkeyManager.get(), &HotkeyManager::triggerHeldChanged, this,
+                &AppState::pasteWhenFree);
+    pasteWhenFree();
     Q_EMIT hotkeyManagerChanged();
 }
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 const platform::AudioInput::Settings AudioRecorder::settings{};
 
@@ -117,12 +118,14 @@ std::optional<QString> AudioRecorder::startRecording()
 std::optional<QString> AudioRecorder::stopRecording()
 {
     m_meteringTimer.reset();
-    if (m_recorder)
-        m_recorder->stop();
-    std::optional<QString> result = m_currentPath;
-    m_recorder.reset();
-    m_currentPath.reset();
-    prepareRecorder(recordingPrefix);
+    // Taken out before stopping: the platform may run the event loop meanwhile, and a call made
+    // from there must find nothing left to stop rather than free the recorder under this one.
+    const std::unique_ptr<platform::AudioInput::Recorder> recorder = std::move(m_recorder);
+    std::optional<QString> result = std::exchange(m_currentPath, std::nullopt);
+    if (recorder)
+        recorder->stop();
+    if (!m_recorder)
+        prepareRecorder(recordingPrefix);
     return result;
 }
 

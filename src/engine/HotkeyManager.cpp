@@ -26,6 +26,8 @@ void HotkeyManager::configure(bool useFnKey)
 {
     // Names live in the shortcut module's context; without one there is no shortcut to use.
     const bool hasShortcutModule = GlobalShortcuts::ModuleContext::installed() != nullptr;
+    // The other trigger's release may never come here once its hooks are gone.
+    setTriggerHeld(false);
     if (useFnKey) {
         // The recorded combination stays stored but no longer triggers anything.
         if (hasShortcutModule)
@@ -43,12 +45,16 @@ void HotkeyManager::configure(bool useFnKey)
     // unless idle and a stop unless recording, so one press still makes one recording.
     const QPointer<HotkeyManager> self(this);
     GlobalShortcuts::onKeyDown(shortcutName(), [self] {
-        if (self && self->m_appState)
-            self->m_appState->startRecording();
+        if (!self || !self->m_appState)
+            return;
+        self->setTriggerHeld(true);
+        self->m_appState->startRecording();
     });
     GlobalShortcuts::onKeyUp(shortcutName(), [self] {
-        if (self && self->m_appState)
-            self->m_appState->stopRecording();
+        if (!self || !self->m_appState)
+            return;
+        self->setTriggerHeld(false);
+        self->m_appState->stopRecording();
     });
 }
 
@@ -92,9 +98,18 @@ void HotkeyManager::handleFnFlagsChanged(const platform::Event &event)
     m_appState->services().scheduler->after(0, [self, pressed] {
         if (!self || !self->m_appState)
             return;
+        self->setTriggerHeld(pressed);
         if (pressed)
             self->m_appState->startRecording();
         else
             self->m_appState->stopRecording();
     });
+}
+
+void HotkeyManager::setTriggerHeld(bool held)
+{
+    if (held == m_triggerHeld)
+        return;
+    m_triggerHeld = held;
+    Q_EMIT triggerHeldChanged(held);
 }

@@ -43,10 +43,18 @@ public:
     // The one shortcut name of the program: "parlovox", without a default.
     static GlobalShortcuts::Name shortcutName();
 
+    // Whether the trigger's key is down: a press came and its release has not. While it is,
+    // our own grab takes the keyboard's events, a synthetic paste among them.
+    bool isTriggerHeld() const { return m_triggerHeld; }
+
     bool hasFnMonitor() const { return m_fnMonitor != nullptr; }
     bool hasFnLocalMonitor() const { return m_fnLocalMonitor != nullptr; }
 
+Q_SIGNALS:
+    void triggerHeldChanged(bool held);
+
 private:
+    void setTriggerHeld(bool held);
     void installFnMonitors();
     void removeFnMonitors();
     void handleFnFlagsChanged(const platform::Event &event);
@@ -55,4 +63,5 @@ private:
     // Dropping a monitor removes it.
     std::unique_ptr<platform::EventMonitor> m_fnMonitor;
     std::unique_ptr<platform::EventMonitor> m_fnLocalMonitor;
+    bool m_triggerHeld = false;
 };

@@ -12,8 +12,8 @@ class QWindow;
 namespace platform {
 
 // What the window system tells about the desktop around our windows: whether a compositing
-// manager blends translucent windows with what lies below them, where the window holding the
-// keyboard is, and how that window takes a paste.
+// manager blends translucent windows with what lies below them, which window holds the keyboard,
+// where it is and how it takes a paste.
 class WindowSystem : public QObject
 {
     Q_OBJECT
@@ -50,8 +50,13 @@ public:
     }
     // How the window holding the keyboard takes a paste; Ordinary when it cannot be told.
     virtual PasteTarget focusedPasteTarget() const = 0;
+    // The native id of the active window; nothing when no window is active or the window
+    // manager does not say which one is.
+    virtual std::optional<quint64> activeWindow() const = 0;
 
 signals:
+    // The window manager made another window active (or none).
+    void activeWindowChanged();
     // A compositing manager started or stopped.
     void compositingChanged(bool compositing);
 };

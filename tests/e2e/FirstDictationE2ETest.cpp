@@ -7,6 +7,7 @@
 #include "DictationE2EFixture.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 
 namespace {
 
@@ -82,6 +83,68 @@ TEST_F(FirstDictationE2ETest, TheTrayWindowNeitherSwallowsTheShortcutNorOutlives
     });
     ASSERT_NO_FATAL_FAILURE(openTrayWindow());
     ASSERT_NO_FATAL_FAILURE(dictateIntoTextField());
+}
+
+// Releases that reach the program twice, or while it is still stopping the last recording,
+// neither crash it nor lose a dictation: the shortcut let go over the tray icon's menu, then the
+// modifiers held throughout while K is tapped and then held, ten times.
+TEST_F(FirstDictationE2ETest, ReleasesOverTheTrayMenuOrRightAfterATapEachEndOneDictation)
+{
+    ASSERT_NO_FATAL_FAILURE(seedSettings());
+    ASSERT_NO_FATAL_FAILURE(startTextField());
+    m_server.setHandler("/inference", [](const auto &) {
+        HttpReply reply = HttpReply::json(200, R"({"text":"One."})");
+        reply.delayMs = 300;
+        return reply;
+    });
+    ASSERT_TRUE(m_parlovox.start(QStringLiteral(PARLOVOX_PROGRAM), {}, freshEnvironment()));
+    ASSERT_TRUE(m_parlovox.waitForLine("[AppState] onboardingComplete: true", 20000))
+        << qPrintable(m_parlovox.output());
+    ASSERT_NO_FATAL_FAILURE(findTrayIcon());
+    ASSERT_NO_FATAL_FAILURE(focusTextField());
+    const auto pause = [](int milliseconds) {
+        testsupport::waitUntil([] { return false; }, milliseconds);
+    };
+    const auto xdotool = [](const QStringList &arguments) {
+        return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+    };
+
+    pressShortcut();
+    pause(800);
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), m_trayIcon,
+                         QStringLiteral("8"), QStringLiteral("8"), QStringLiteral("click"),
+                         QStringLiteral("3")}));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return m_keyboard.isKeyboardGrabbed(); }))
+        << "the tray icon's menu did not open";
+    pause(600);
+    releaseShortcut();
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    ASSERT_TRUE(m_field.waitForLine("TEXT One.", 10000))
+        << qPrintable(m_field.output()) << "\nParlovox:\n"
+        << qPrintable(m_parlovox.output());
+    ASSERT_TRUE(m_parlovox.isRunning()) << qPrintable(m_parlovox.output());
+    EXPECT_EQ(m_server.requestsTo("/inference").size(), 1);
+
+    for (int i = 2; i <= 11; ++i) {
+        m_shortcutHeld = true;
+        m_keyboard.key(controlLeft, true);
+        m_keyboard.key(altLeft, true);
+        m_keyboard.key(keyK, true);
+        pause(200);
+        m_keyboard.key(keyK, false);
+        pause(1000);
+        m_keyboard.key(keyK, true);
+        pause(1500);
+        releaseShortcut();
+        ASSERT_TRUE(testsupport::waitUntil(
+            [&] { return m_server.requestsTo("/inference").size() == i; }, 10000))
+            << "hold " << i << " was not transcribed\n"
+            << qPrintable(m_parlovox.output());
+        ASSERT_TRUE(m_parlovox.isRunning()) << qPrintable(m_parlovox.output());
+    }
+    EXPECT_FALSE(
+        testsupport::waitUntil([&] { return m_server.requestsTo("/inference").size() > 11; }, 500));
+    EXPECT_TRUE(m_parlovox.isRunning()) << qPrintable(m_parlovox.output());
 }
 
 } // namespace

@@ -27,6 +27,37 @@ class AppStateDictation : public AppStateFixture
 {
 };
 
+// Stopping the microphone may run the event loop, which can bring a second release or the limit
+// while the state still says recording: the stop under way is the only one.
+TEST_F(AppStateDictation, AStopRequestedWhileTheRecorderStopsChangesNothing)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":"once"})"), "/inference");
+    createDictating();
+    int nested = 0;
+    audio->setDuringStop([&] {
+        ++nested;
+        app->stopRecording();
+    });
+
+    app->startRecording();
+    scheduler->advance(2.0);
+    const QString recording = audio->recordingPath();
+    app->stopRecording();
+    EXPECT_EQ(nested, 1);
+    EXPECT_TRUE(app->state().isProcessing());
+    EXPECT_FALSE(app->showDiscardedFlash());
+    const std::optional<QString> prepared = app->recorder().currentPath();
+    ASSERT_TRUE(prepared.has_value());
+    EXPECT_NE(*prepared, recording);
+    EXPECT_TRUE(QFile::exists(*prepared)) << "the next recording's file went";
+
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(app->transcriptionHistory(), QStringList{QStringLiteral("once")});
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    EXPECT_EQ(server.requestsTo("/inference").size(), 1);
+    EXPECT_EQ(audio->liveRecorders(), 1);
+}
+
 TEST_F(AppStateDictation, AFullDictationEndsPastedInTheHistoryWithTheFileDeleted)
 {
     server.enqueue(HttpReply::json(200, R"({"text":"  hello world \n"})"), "/inference");

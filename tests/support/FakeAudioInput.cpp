@@ -25,6 +25,7 @@ struct FakeAudioInput::State
     int liveRecorders = 0;
     QString recordingPath;
     Settings lastSettings;
+    std::function<void()> duringStop;
 
     void log(const QString &what, const QString &path)
     {
@@ -78,6 +79,9 @@ public:
         if (m_state->recordingPath == m_path)
             m_state->recordingPath.clear();
         m_state->log(QStringLiteral("stop"), m_path);
+        // A copy: the work may replace itself.
+        if (const std::function<void()> work = m_state->duringStop)
+            work();
         const qint64 samples =
             m_state->clock ? qint64(std::llround((m_state->clock->monotonic() - m_started) * 16000))
                            : m_state->samplesPerRecording;
@@ -166,6 +170,11 @@ void FakeAudioInput::setWriteError(const QString &description)
 void FakeAudioInput::setPaused(bool paused)
 {
     m_state->paused = paused;
+}
+
+void FakeAudioInput::setDuringStop(std::function<void()> work)
+{
+    m_state->duringStop = std::move(work);
 }
 QStringList FakeAudioInput::events() const
 {

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -36,6 +37,8 @@ public:
     void setWriteError(const QString &description);
     // While paused, recorders report that they are not recording.
     void setPaused(bool paused);
+    // Runs while a recorder stops, as a platform that runs the event loop meanwhile would.
+    void setDuringStop(std::function<void()> work);
 
     QStringList events() const;
     // The events joined by ", ".

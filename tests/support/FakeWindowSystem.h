@@ -14,7 +14,8 @@ class FakeWindowSystem final : public platform::WindowSystem
 
 public:
     bool isCompositing() const override { return m_compositing; }
-    std::optional<QPoint> activeWindowCenter() const override { return activeWindow; }
+    std::optional<QPoint> activeWindowCenter() const override { return activeWindowAt; }
+    std::optional<quint64> activeWindow() const override { return m_activeWindow; }
     PasteTarget focusedPasteTarget() const override { return pasteTarget; }
 
     void setCompositing(bool compositing)
@@ -25,10 +26,17 @@ public:
         emit compositingChanged(compositing);
     }
 
-    std::optional<QPoint> activeWindow;
+    void setActiveWindow(std::optional<quint64> window)
+    {
+        m_activeWindow = window;
+        emit activeWindowChanged();
+    }
+
+    std::optional<QPoint> activeWindowAt;
     PasteTarget pasteTarget = PasteTarget::Ordinary;
 
 private:
+    std::optional<quint64> m_activeWindow;
     bool m_compositing = true;
 };
 

@@ -72,10 +72,12 @@ void QtAudioFileRecorder::stop()
     if (m_input)
         disconnect(m_input, nullptr, this, nullptr);
     m_input = nullptr;
-    m_source->stop();
-    m_source.reset();
     m_writer.finish();
     m_finished = true;
+    // Stopping and destroying the source may run a nested event loop, in which our owner may
+    // let go of this recorder: nothing of it is touched afterwards.
+    const std::unique_ptr<QAudioSource> source = std::move(m_source);
+    source->stop();
 }
 
 void QtAudioFileRecorder::readAvailable()

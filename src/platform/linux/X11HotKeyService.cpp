@@ -67,6 +67,16 @@ class X11HotKeyService::RawKeyFilter final : public QObject
 public:
     explicit RawKeyFilter(X11HotKeyService &service) : m_service(service) {}
 
+    // The keys whose press was taken and whose release this filter will no longer see: their
+    // releases become owed to the raw key events.
+    void handOverHeldKeys()
+    {
+        for (auto it = m_taken.cbegin(); it != m_taken.cend(); ++it)
+            m_service.m_owedReleases.emplace(it->xKeyCode,
+                                             OwedRelease{std::nullopt, it.key(), it->modifiers});
+        m_taken.clear();
+    }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -83,25 +93,37 @@ protected:
         // as further presses without a release between them, which Qt does not mark.
         if (key->isAutoRepeat() || (press && m_taken.contains(code)))
             return m_taken.contains(code);
-        std::uint32_t modifiers = xcbkeys::carbonModifiersForQt(key->modifiers());
+        const auto xKeyCode = static_cast<std::uint8_t>(key->nativeScanCode());
         if (press) {
-            const bool taken =
-                m_service.deliverRawKey(HotKeyEvent::Kind::rawKeyDown, code, modifiers) == noErr;
-            if (taken)
-                m_taken.insert(code, modifiers);
-            return taken;
+            // Noted before the handler runs: it may close the menu, and with it this filter.
+            const Taken taken{xcbkeys::carbonModifiersForQt(key->modifiers()), xKeyCode};
+            m_taken.insert(code, taken);
+            if (m_service.deliverRawKey(HotKeyEvent::Kind::rawKeyDown, code, taken.modifiers) ==
+                noErr)
+                return true;
+            m_taken.remove(code);
+            return false;
+        }
+        if (!m_taken.contains(code)) {
+            // A press handed out before the menu opened is released here; one that was not
+            // handed out has no release to give.
+            return m_service.settleOwedReleases(xKeyCode);
         }
         // The modifiers may be up before the key: the release of a key we took goes out with
         // the modifiers of its press, so it still matches (as a grabbed key's release does).
-        modifiers = m_taken.value(code, modifiers);
-        m_taken.remove(code);
+        const std::uint32_t modifiers = m_taken.take(code).modifiers;
         return m_service.deliverRawKey(HotKeyEvent::Kind::rawKeyUp, code, modifiers) == noErr;
     }
 
 private:
+    struct Taken
+    {
+        std::uint32_t modifiers = 0;
+        std::uint8_t xKeyCode = 0;
+    };
     X11HotKeyService &m_service;
-    // Keys whose press the handler took, with that press's Carbon modifiers.
-    QHash<std::uint32_t, std::uint32_t> m_taken;
+    // Keys whose press the handler took, by Carbon key code.
+    QHash<std::uint32_t, Taken> m_taken;
 };
 
 X11HotKeyService::X11HotKeyService() : m_self(std::make_shared<X11HotKeyService *>(this))
@@ -117,6 +139,9 @@ X11HotKeyService::X11HotKeyService() : m_self(std::make_shared<X11HotKeyService 
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
     m_root = screen->root;
     m_numLockMask = xcbkeys::numLockMask(m_connection);
+    m_checkWindow = xcb_generate_id(m_connection);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_checkWindow, m_root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     if (!xcbkeys::enableDetectableAutoRepeat(m_connection))
         qCCritical(lcHotKeys, "[HotKeys] The X server cannot make auto-repeat detectable: a held "
                               "shortcut may repeat its press and release");
@@ -131,6 +156,10 @@ X11HotKeyService::~X11HotKeyService()
     m_rawKeyFilter.reset();
     while (!m_grabs.empty())
         ungrab(m_grabs.begin()->first);
+    if (m_connection && !xcb_connection_has_error(m_connection)) {
+        xcb_destroy_window(m_connection, m_checkWindow);
+        xcb_flush(m_connection);
+    }
 }
 
 HotKeyService::Registration
@@ -189,7 +218,7 @@ void X11HotKeyService::ungrab(std::uint64_t grabKey)
     }
     // The key is still down: its release no longer comes to the grab, but is owed all the same.
     if (it->second.held)
-        m_orphanedPresses.emplace(it->second.keycode, it->second.id);
+        m_owedReleases.emplace(it->second.keycode, OwedRelease{it->second.id});
     m_grabs.erase(it);
 }
 
@@ -217,29 +246,66 @@ void X11HotKeyService::onRawKey(quint32 xKeyCode, bool pressed)
     if (pressed || xKeyCode > 255)
         return;
     const auto keycode = static_cast<std::uint8_t>(xKeyCode);
-    const auto heldHere = [keycode](const auto &entry) {
-        return entry.second.keycode == keycode && entry.second.held;
-    };
-    const bool owed = m_orphanedPresses.count(keycode) > 0 ||
-                      std::any_of(m_grabs.begin(), m_grabs.end(), heldHere);
-    if (!owed || isKeyDown(keycode))
+    if (m_owedReleases.count(keycode) > 0) {
+        if (!isKeyDown(keycode) && settleOwedReleases(keycode))
+            qCInfo(lcHotKeys, "[HotKeys] Key code %u released, as the raw key events tell",
+                   unsigned(keycode));
         return;
-    std::vector<HotKeyId> released;
-    for (auto &[grabKey, grab] : m_grabs) {
-        if (grab.keycode == keycode && grab.held) {
-            grab.held = false;
-            released.push_back(grab.id);
-        }
     }
-    const auto [first, last] = m_orphanedPresses.equal_range(keycode);
-    for (auto it = first; it != last; ++it)
-        released.push_back(it->second);
-    m_orphanedPresses.erase(keycode);
-    if (!released.empty())
-        qCInfo(lcHotKeys, "[HotKeys] Key code %u released, as the raw key events tell",
-               unsigned(keycode));
+    const bool heldHere = std::any_of(m_grabs.begin(), m_grabs.end(), [keycode](const auto &e) {
+        return e.second.keycode == keycode && e.second.held;
+    });
+    if (!heldHere)
+        return;
+    // The grab's own release, if it comes, is already on its way to us: the message comes back
+    // behind it, and only then is it clear whether the grab delivered the release.
+    xcb_client_message_event_t check{};
+    check.response_type = XCB_CLIENT_MESSAGE;
+    check.format = 32;
+    check.window = m_checkWindow;
+    check.type = XCB_ATOM_NONE;
+    check.data.data32[0] = keycode;
+    xcb_send_event(m_connection, 0, m_checkWindow, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char *>(&check));
+    xcb_flush(m_connection);
+}
+
+void X11HotKeyService::checkGrabbedRelease(std::uint8_t keycode)
+{
+    std::vector<HotKeyId> released;
+    for (auto &[grabKey, grab] : m_grabs)
+        if (grab.keycode == keycode && grab.held)
+            released.push_back(grab.id);
+    // Pressed again meanwhile: the release the raw events saw is not the last word.
+    if (released.empty() || isKeyDown(keycode))
+        return;
+    for (auto &[grabKey, grab] : m_grabs)
+        if (grab.keycode == keycode)
+            grab.held = false;
+    qCInfo(lcHotKeys, "[HotKeys] Key code %u released, as the raw key events tell",
+           unsigned(keycode));
     for (const HotKeyId &id : released)
         deliverRelease(id);
+}
+
+bool X11HotKeyService::settleOwedReleases(std::uint8_t keycode)
+{
+    const auto [first, last] = m_owedReleases.equal_range(keycode);
+    if (first == last)
+        return false;
+    // Taken out before delivering: the handler may open or close a menu, which changes the list.
+    std::vector<OwedRelease> releases;
+    for (auto it = first; it != last; ++it)
+        releases.push_back(it->second);
+    m_owedReleases.erase(keycode);
+    for (const OwedRelease &release : releases) {
+        if (release.hotKey)
+            deliverRelease(*release.hotKey);
+        else
+            deliverRawKey(HotKeyEvent::Kind::rawKeyUp, release.carbonKeyCode,
+                          release.carbonModifiers);
+    }
+    return true;
 }
 
 bool X11HotKeyService::isKeyDown(std::uint8_t keycode) const
@@ -284,6 +350,7 @@ void X11HotKeyService::setRawKeyEventsEnabled(bool enabled)
     if (!enabled) {
         // The handler may switch raw events off from inside the filter's own call.
         if (m_rawKeyFilter) {
+            m_rawKeyFilter->handOverHeldKeys();
             if (QCoreApplication *app = QCoreApplication::instance())
                 app->removeEventFilter(m_rawKeyFilter.get());
             m_rawKeyFilter.release()->deleteLater();
@@ -312,6 +379,13 @@ bool X11HotKeyService::nativeEventFilter(const QByteArray &eventType, void *mess
         return false;
     auto *generic = static_cast<xcb_generic_event_t *>(message);
     const std::uint8_t type = generic->response_type & ~0x80;
+    if (type == XCB_CLIENT_MESSAGE) {
+        auto *check = reinterpret_cast<xcb_client_message_event_t *>(generic);
+        if (check->window != m_checkWindow || m_checkWindow == 0)
+            return false;
+        checkGrabbedRelease(static_cast<std::uint8_t>(check->data.data32[0]));
+        return true;
+    }
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
         return false;
     auto *key = reinterpret_cast<xcb_key_press_event_t *>(generic);
@@ -322,6 +396,9 @@ bool X11HotKeyService::nativeEventFilter(const QByteArray &eventType, void *mess
 
 bool X11HotKeyService::handleKeyEvent(bool press, std::uint8_t keycode, std::uint16_t state)
 {
+    // A new press of a key whose earlier release was missed: that release happened first.
+    if (press)
+        settleOwedReleases(keycode);
     for (auto &[grabKey, grab] : m_grabs) {
         if (grab.keycode != keycode)
             continue;
@@ -339,7 +416,6 @@ bool X11HotKeyService::handleKeyEvent(bool press, std::uint8_t keycode, std::uin
             if (!grab.held)
                 continue;
             grab.held = false;
-            m_orphanedPresses.erase(keycode);
             event.kind = HotKeyEvent::Kind::hotKeyReleased;
         }
         // The handler may register or drop hot keys, so nothing of the loop is used after it.

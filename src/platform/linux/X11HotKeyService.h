@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class QObject;
 struct xcb_connection_t;
@@ -23,7 +24,8 @@ class XInputRawKeyWatcher;
 // A release that never reaches the grab (a popup or menu of ours, or another client, took the
 // keyboard meanwhile) is still delivered: XInput 2 raw key events report it whatever holds the
 // keyboard, and the key's state on the server confirms it, so a press handed out is always
-// followed by its release.
+// followed by its release. Whichever way sees the release first delivers it; the others find
+// nothing owed, so a press is followed by exactly one release.
 class X11HotKeyService final : public HotKeyService, private QAbstractNativeEventFilter
 {
 public:
@@ -43,6 +45,15 @@ public:
     bool isAvailable() const { return m_connection != nullptr; }
 
 private:
+    // A press handed out whose grab no longer brings its release (the grab was given back, or
+    // the press came as a menu's key event and the menu has closed).
+    struct OwedRelease
+    {
+        // Released as this hot key; without one, as a raw key release of the code and modifiers.
+        std::optional<HotKeyId> hotKey;
+        std::uint32_t carbonKeyCode = 0;
+        std::uint32_t carbonModifiers = 0;
+    };
     struct Grab
     {
         std::uint8_t keycode = 0;
@@ -60,7 +71,10 @@ private:
     void ungrab(std::uint64_t grabKey);
     void watchReleases();
     void onRawKey(quint32 xKeyCode, bool pressed);
+    void checkGrabbedRelease(std::uint8_t keycode);
     bool isKeyDown(std::uint8_t keycode) const;
+    // Delivers the releases owed for the key, if any; true when there were some.
+    bool settleOwedReleases(std::uint8_t keycode);
     void deliverRelease(HotKeyId id);
 
     xcb_connection_t *m_connection = nullptr;
@@ -72,9 +86,11 @@ private:
     bool m_filterInstalled = false;
     bool m_hotKeyEventsEnabled = false;
     std::unique_ptr<RawKeyFilter> m_rawKeyFilter;
-    // Presses handed out whose grab was given back before the release came (a menu opened, the
-    // shortcut changed): X key code to the hot key they were delivered for.
-    std::multimap<std::uint8_t, HotKeyId> m_orphanedPresses;
+    // By X key code.
+    std::multimap<std::uint8_t, OwedRelease> m_owedReleases;
+    // An unmapped window of ours: a message sent to it comes back behind every event the server
+    // had sent us before, which tells whether the grab brought a release the raw events saw.
+    std::uint32_t m_checkWindow = 0;
     std::unique_ptr<XInputRawKeyWatcher> m_releaseWatcher;
     // Registrations may outlive the service (they belong to the shortcut module); they look here
     // before giving their grab back.

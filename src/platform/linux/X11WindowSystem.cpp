@@ -90,6 +90,10 @@ bool X11WindowSystem::connectToDisplay()
     m_root = screens.data->root;
     m_activeWindowAtom = internAtom("_NET_ACTIVE_WINDOW");
     m_compositorSelection = internAtom(("_NET_WM_CM_S" + std::to_string(screenNumber)).c_str());
+    // The window manager names the active window in a property of the root window.
+    const std::uint32_t propertyChanges = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &propertyChanges);
+    xcb_flush(m_connection);
 
     const xcb_query_extension_reply_t *xfixes =
         xcb_get_extension_data(m_connection, &xcb_xfixes_id);
@@ -131,12 +135,18 @@ void X11WindowSystem::readEvents()
 bool X11WindowSystem::takeOwnerChanges()
 {
     bool ownerChanged = false;
+    bool activeChanged = false;
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
-        if (m_xfixesFirstEvent &&
-            (event->response_type & 0x7f) == m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (m_xfixesFirstEvent && type == m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
             ownerChanged = true;
+        if (type == XCB_PROPERTY_NOTIFY &&
+            reinterpret_cast<xcb_property_notify_event_t *>(event)->atom == m_activeWindowAtom)
+            activeChanged = true;
         std::free(event);
     }
+    if (activeChanged)
+        emit activeWindowChanged();
     return ownerChanged;
 }
 
@@ -158,24 +168,32 @@ void X11WindowSystem::updateCompositing()
     emit compositingChanged(compositing);
 }
 
-std::uint32_t X11WindowSystem::activeWindow() const
+std::optional<quint64> X11WindowSystem::activeWindow() const
 {
     if (!m_connection || m_activeWindowAtom == XCB_ATOM_NONE)
-        return XCB_WINDOW_NONE;
+        return std::nullopt;
     auto property = reply(xcb_get_property_reply(
         m_connection,
         xcb_get_property(m_connection, 0, m_root, m_activeWindowAtom, XCB_ATOM_WINDOW, 0, 1),
         nullptr));
+    // Events that came in with the reply are not signalled by the socket again.
+    QMetaObject::invokeMethod(const_cast<X11WindowSystem *>(this), &X11WindowSystem::readEvents,
+                              Qt::QueuedConnection);
     if (!property || xcb_get_property_value_length(property.get()) < 4)
-        return XCB_WINDOW_NONE;
-    return *static_cast<xcb_window_t *>(xcb_get_property_value(property.get()));
+        return std::nullopt;
+    const xcb_window_t window =
+        *static_cast<xcb_window_t *>(xcb_get_property_value(property.get()));
+    if (window == XCB_WINDOW_NONE)
+        return std::nullopt;
+    return window;
 }
 
 std::optional<QPoint> X11WindowSystem::activeWindowCenter() const
 {
-    const xcb_window_t window = activeWindow();
-    if (window == XCB_WINDOW_NONE)
+    const std::optional<quint64> active = activeWindow();
+    if (!active)
         return std::nullopt;
+    const auto window = static_cast<xcb_window_t>(*active);
     auto geometry = reply(
         xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
     auto origin = reply(xcb_translate_coordinates_reply(
@@ -219,7 +237,7 @@ std::uint32_t X11WindowSystem::focusedWindow() const
     // With the focus following the pointer (or none) the server names no window; the window
     // manager's active window is then the best guess.
     if (!focus || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus->focus == XCB_WINDOW_NONE)
-        return activeWindow();
+        return static_cast<std::uint32_t>(activeWindow().value_or(XCB_WINDOW_NONE));
     return focus->focus;
 }
 

@@ -31,16 +31,17 @@ public:
     std::optional<QPoint> activeWindowCenter() const override;
     bool shapeWindow(QWindow &window, const QRegion &region) override;
     PasteTarget focusedPasteTarget() const override;
+    std::optional<quint64> activeWindow() const override;
 
 private:
     bool connectToDisplay();
     void readEvents();
     // Reads every event waiting; whether one of them said the compositor selection changed hands.
+    // A change of the active window is announced at once.
     bool takeOwnerChanges();
     bool compositorRunning() const;
     void updateCompositing();
     std::uint32_t internAtom(const char *name) const;
-    std::uint32_t activeWindow() const;
     std::uint32_t focusedWindow() const;
     PasteTarget pasteTargetOf(std::uint32_t window) const;
 

@@ -2,15 +2,21 @@
 #include "ui/menubar/MenuBarWindow.h"
 
 #include "engine/AppState.h"
+#include "platform/Scheduler.h"
+#include "platform/Services.h"
+#include "platform/WindowSystem.h"
 #include "ui/menubar/MenuBarView.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
+
+#include <utility>
 
 namespace ui {
 
@@ -28,17 +34,60 @@ MenuBarWindow::MenuBarWindow(AppState &appState, UpdaterManager &updaterManager,
     // The window is as tall as what it shows at the moment, and follows it.
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_view, &MenuBarView::dismissRequested, this, &QWidget::close);
-    connect(&m_appState, &AppState::stateChanged, this, &MenuBarWindow::makeWayForPaste);
+    connect(&m_appState, &AppState::pasteDue, this, &MenuBarWindow::makeWayForPaste);
+}
+
+MenuBarWindow::~MenuBarWindow()
+{
+    releasePaste();
 }
 
 void MenuBarWindow::makeWayForPaste()
 {
-    // The paste goes to the focused window; the window manager gives the focus back to the
-    // program the user was in while the recording is transcribed. Without a paste to come the
-    // window stays and shows the transcription.
-    if (m_appState.pastesTranscripts() && m_appState.state().isProcessing() && isVisible() &&
-        holdsFocus())
-        close();
+    // The paste goes to the focused window. Without a paste to come the window stays and shows
+    // the transcription.
+    if (!isVisible() || !holdsFocus())
+        return;
+    const quint64 ownWindow = winId();
+    close();
+    holdPasteUntilFocusReturns(ownWindow);
+}
+
+void MenuBarWindow::holdPasteUntilFocusReturns(quint64 ownWindow)
+{
+    platform::WindowSystem *windows = m_appState.services().windowSystem.get();
+    if (!windows)
+        return;
+    // The window manager hands the focus on only after the window is gone, so the paste waits
+    // for another window to become active; a desktop with no other window gets a moment.
+    m_holdsPaste = true;
+    m_appState.holdPaste(this);
+    const auto focusElsewhere = [windows, ownWindow] {
+        const std::optional<quint64> active = windows->activeWindow();
+        return active && *active != ownWindow;
+    };
+    m_focusWatch = connect(windows, &platform::WindowSystem::activeWindowChanged, this,
+                           [this, focusElsewhere] {
+                               if (focusElsewhere())
+                                   releasePaste();
+                           });
+    const QPointer<MenuBarWindow> self(this);
+    m_focusReturnLimit = m_appState.services().scheduler->singleShot(focusReturnLimit, [self] {
+        if (self)
+            self->m_appState.services().scheduler->after(0, [self] {
+                if (self)
+                    self->releasePaste();
+            });
+    });
+}
+
+void MenuBarWindow::releasePaste()
+{
+    if (!std::exchange(m_holdsPaste, false))
+        return;
+    disconnect(m_focusWatch);
+    m_focusReturnLimit.reset();
+    m_appState.releasePaste(this);
 }
 
 void MenuBarWindow::showNear(const QRect &trayIconGeometry)

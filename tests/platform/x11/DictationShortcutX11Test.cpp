@@ -9,11 +9,17 @@
 #include "GlobalShortcuts/ModuleContext.h"
 #include "XTestClient.h"
 #include "engine/HotkeyManager.h"
+#include "platform/linux/LinuxEventMonitors.h"
 #include "platform/linux/X11HotKeyService.h"
 #include "support/FakeEventMonitors.h"
+#include "support/LogCapture.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QPixmap>
+#include <QProcess>
+#include <QSystemTrayIcon>
 #include <QWidget>
 #include <QWindow>
 
@@ -33,6 +39,7 @@ protected:
             app->setHotkeyManager(nullptr);
         m_handlers.reset();
         m_context.reset();
+        m_menuTracking.reset();
     }
 
     void SetUp() override
@@ -45,11 +52,39 @@ protected:
         m_hotKeys = hotKeys.get();
         services.hotKeys = std::move(hotKeys);
         install<testsupport::FakeEventMonitors>(services.eventMonitors);
-        m_context = std::make_unique<GlobalShortcuts::ModuleContext>(*services.userDefaults);
+        // The program's menus suspend its grabs, as in the program.
+        m_menuTracking = std::make_unique<platform::linux_impl::LinuxEventMonitors>();
+        m_context = std::make_unique<GlobalShortcuts::ModuleContext>(*services.userDefaults,
+                                                                     nullptr, m_menuTracking.get());
         m_handlers = std::make_unique<GlobalShortcuts::HotKeyHandlers>(*m_context, *m_hotKeys);
     }
 
     void key(quint8 keycode, bool press) { m_typist.key(keycode, press); }
+    void useShortcut()
+    {
+        HotkeyManager::shortcutName().setShortcut(GlobalShortcuts::Shortcut(40, 0x1000 | 0x800));
+        createDictating();
+        app->setHotkeyManager(std::make_unique<HotkeyManager>(app.get()));
+        app->setUseFnKey(false);
+    }
+    void holdKeys()
+    {
+        key(controlLeft, true);
+        key(altLeft, true);
+        key(keyK, true);
+    }
+    void letGoOfKeys()
+    {
+        key(keyK, false);
+        key(altLeft, false);
+        key(controlLeft, false);
+    }
+    // Whether `condition` holds within a moment; for what must not happen, since the raw key
+    // events come on a connection of their own that no barrier of ours passes.
+    static bool soon(const std::function<bool()> &condition)
+    {
+        return testsupport::waitUntil(condition, 300);
+    }
     void pressShortcut()
     {
         key(controlLeft, true);
@@ -86,6 +121,7 @@ protected:
 
     XTestClient m_typist;
     XTestClient m_other;
+    std::unique_ptr<platform::linux_impl::LinuxEventMonitors> m_menuTracking;
     platform::linux_impl::X11HotKeyService *m_hotKeys = nullptr;
     std::unique_ptr<GlobalShortcuts::ModuleContext> m_context;
     std::unique_ptr<GlobalShortcuts::HotKeyHandlers> m_handlers;
@@ -156,6 +192,125 @@ TEST_F(DictationShortcutX11Test, NoRecordingOutlivesTheHeldShortcutWhateverHolds
     EXPECT_GE(endedAfterLocker, 0) << "the recording outlived the shortcut released in a grab";
     EXPECT_LT(endedAfterLocker, 100);
     ASSERT_TRUE(waitUntilSettled());
+}
+
+// With the tray icon's menu open the release reaches us twice: as the menu's own key event and
+// through the raw key events. The engine hears it once, and the dictation is pasted.
+TEST_F(DictationShortcutX11Test, ReleasedOverTheTrayMenuTheShortcutMakesOneRecordingThatIsPasted)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":"over the menu"})"), "/inference");
+    useShortcut();
+    int releases = 0;
+    GlobalShortcuts::onKeyUp(HotkeyManager::shortcutName(), [&releases] { ++releases; });
+    ASSERT_TRUE(
+        testsupport::waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 5000));
+    QPixmap icon(16, 16);
+    icon.fill(Qt::black);
+    QSystemTrayIcon tray{QIcon(icon)};
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings"));
+    tray.setContextMenu(&menu);
+    tray.show();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return tray.geometry().left() > 0 &&
+                   QGuiApplication::topLevelAt(tray.geometry().center()) != nullptr;
+        },
+        5000));
+
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    scheduler->advance(1.5);
+    const QPoint at = tray.geometry().center();
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(at.x()),
+                       QString::number(at.y()), QStringLiteral("click"), QStringLiteral("3")});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return menu.isVisible(); }, 3000));
+    ASSERT_TRUE(m_context->isMenuOpen());
+    EXPECT_GE(releaseShortcut(), 0) << "the recording outlived the shortcut";
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_FALSE(soon([&releases] { return releases > 1; }));
+    EXPECT_EQ(releases, 1);
+    menu.hide();
+
+    EXPECT_EQ(server.requestsTo("/inference").size(), 1);
+    EXPECT_EQ(app->transcriptionHistory(), QStringList{QStringLiteral("over the menu")});
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    EXPECT_TRUE(app->state().isIdle());
+}
+
+// The raw key events tell of a release the grab may also bring: they end a press only when the
+// grab did not, and only while the key is really up.
+TEST_F(DictationShortcutX11Test, ARawReleaseEndsAPressOnlyWhenTheGrabMissedItAndTheKeyIsUp)
+{
+    testsupport::LogCapture hotKeysLog(QStringLiteral("parlovox.hotkeys"));
+    const QString rescued = QStringLiteral("released, as the raw key events tell");
+    useShortcut();
+
+    // Ordinary releases come through the grab, whatever the raw key events say first.
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_NO_FATAL_FAILURE(pressShortcut());
+        EXPECT_GE(releaseShortcut(), 0);
+    }
+    EXPECT_FALSE(soon([&] { return hotKeysLog.lines().join(u'\n').contains(rescued); }));
+
+    // Another client takes the keyboard while K is held; K goes up and down again before we
+    // hear of its release: the recording goes on.
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    openPopup().reset(); // ended our grab's hold on the keyboard
+    ASSERT_TRUE(testsupport::waitUntil([this] { return m_other.grabKeyboard(); }, 3000));
+    key(keyK, false);
+    key(keyK, true);
+    EXPECT_FALSE(soon([this] { return !app->state().isRecording(); }))
+        << "a release was delivered while the key was down";
+    m_other.ungrabKeyboard();
+
+    // Its final release reaches no grab of ours: the raw key events end the recording, once.
+    EXPECT_GE(releaseShortcut(), 0) << "the recording outlived the shortcut";
+    EXPECT_EQ(hotKeysLog.lines().filter(rescued).size(), 1);
+}
+
+// While the shortcut is held our grab would take the paste chord: a transcript that arrives
+// meanwhile waits for the release. Transcripts arrive in the order they were spoken.
+TEST_F(DictationShortcutX11Test, ATranscriptArrivingWhileTheShortcutIsHeldIsPastedOnItsRelease)
+{
+    defaults->setNumber(QStringLiteral("maxRecordingDuration"), 3);
+    server.enqueue(HttpReply::json(200, R"({"text":"past the limit"})"), "/inference");
+    useShortcut();
+
+    // The limit ends the recording; the key is still down when the transcript comes back.
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    scheduler->advance(3.5);
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !app->transcriptionHistory().isEmpty(); }));
+    EXPECT_FALSE(soon([this] { return !keys->typed().isEmpty(); })) << "pasted while held";
+    EXPECT_TRUE(app->state().isProcessing());
+    letGoOfKeys();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return app->state().isIdle(); }));
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    EXPECT_EQ(pasteboard->string(), QStringLiteral("past the limit"));
+
+    // Pressed again while the next one is transcribed: that press starts nothing, but the
+    // transcript waits for its release and goes before anything said later.
+    HttpReply slow = HttpReply::json(200, R"({"text":"second"})");
+    slow.delayMs = 200;
+    server.enqueue(slow, "/inference");
+    server.enqueue(HttpReply::json(200, R"({"text":"third"})"), "/inference");
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    scheduler->advance(1.5);
+    EXPECT_GE(releaseShortcut(), 0);
+    ASSERT_TRUE(app->state().isProcessing());
+    holdKeys();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return app->transcriptionHistory().size() == 2; }));
+    EXPECT_FALSE(soon([this] { return keys->typed().size() > 7; })) << "pasted while held";
+    letGoOfKeys();
+    ASSERT_TRUE(testsupport::waitUntil([this] { return app->state().isIdle(); }));
+    EXPECT_EQ(pasteboard->string(), QStringLiteral("second"));
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    scheduler->advance(1.5);
+    EXPECT_GE(releaseShortcut(), 0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V][Cmd+V][Cmd+V]"));
+    EXPECT_EQ(pasteboard->string(), QStringLiteral("third"));
+    EXPECT_EQ(app->transcriptionHistory().first(), QStringLiteral("third"));
 }
 
 } // namespace

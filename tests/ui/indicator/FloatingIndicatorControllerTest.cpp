@@ -210,10 +210,10 @@ TEST_F(FloatingIndicatorTest, OpensOnTheScreenOfTheActiveWindowElseUnderThePoint
     };
 
     QCursor::setPos(primary->geometry().center());
-    windowSystem->activeWindow = other->geometry().center();
+    windowSystem->activeWindowAt = other->geometry().center();
     EXPECT_EQ(showAndHide(), originOn(other));
 
-    windowSystem->activeWindow.reset();
+    windowSystem->activeWindowAt.reset();
     EXPECT_EQ(showAndHide(), originOn(primary));
     QCursor::setPos(other->geometry().center());
     EXPECT_EQ(showAndHide(), originOn(other));

@@ -22,6 +22,8 @@
 
 namespace {
 
+using testsupport::HttpReply;
+
 // Runs an xdotool command, as the user's mouse and keyboard.
 bool xdotool(const QStringList &arguments)
 {
@@ -117,6 +119,42 @@ private:
     std::unique_ptr<platform::linux_impl::X11WindowSystem> m_windowSystem;
     std::unique_ptr<platform::linux_impl::X11HotKeyService> m_hotKeys;
 };
+
+// Opened while a dictation is transcribed, the window stays and shows it; when the transcript is
+// pasted it makes way, and the paste waits until the window manager has made the window the user
+// was in active again.
+TEST_F(MenuBarWindowX11, OpenDuringTranscriptionItMakesWayAtThePasteWhichWaitsForTheFocus)
+{
+    services.windowSystem = std::make_unique<platform::linux_impl::X11WindowSystem>();
+    platform::WindowSystem &windows = *services.windowSystem;
+    HttpReply reply = HttpReply::json(200, R"({"text":"made way"})");
+    reply.delayMs = 300;
+    server.enqueue(reply, "/inference");
+    ui::MenuBarWindow &menuBar = createWindow();
+    QWidget userWindow;
+    userWindow.setGeometry(300, 300, 200, 100);
+    userWindow.show();
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return windows.activeWindow() == userWindow.winId(); }));
+
+    std::optional<quint64> activeAtPaste;
+    QObject::connect(app.get(), &AppState::stateChanged, &menuBar, [&] {
+        if (app->state().isIdle() && !activeAtPaste)
+            activeAtPaste = windows.activeWindow();
+    });
+    app->startRecording();
+    scheduler->advance(1.5);
+    app->stopRecording();
+    ASSERT_TRUE(app->state().isProcessing());
+    menuBar.showNear(QRect(100, 0, 24, 24));
+    ASSERT_TRUE(waitUntilReady());
+    EXPECT_TRUE(isOpen()) << "closed before the transcript came";
+
+    ASSERT_TRUE(testsupport::waitUntil([this] { return app->state().isIdle(); }));
+    EXPECT_FALSE(isOpen());
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    EXPECT_EQ(activeAtPaste, std::optional<quint64>(userWindow.winId()));
+}
 
 TEST_F(MenuBarWindowX11, OpensFromTheTrayIconNextToItAndClosesOnEscapeAndOnAClickElsewhere)
 {
