@@ -196,8 +196,11 @@ TEST_F(MenuBarStatus, TheStateRowSaysWhatALinuxUserDoesForTheMicrophoneAndForPas
     keys->failKeyDown = true;
     scripts->executionError = QStringLiteral("Can't open display");
     dictate(1.0);
+    // The window makes way for the paste, which goes once the focus has had its moment to move.
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !window->isVisible(); }));
+    scheduler->advance(0.5);
     ASSERT_TRUE(waitUntilSettled());
-    // The window made way for the paste; the user opens it again to see why none came.
+    // The user opens the window again to see why no text came.
     window->showNear(QRect(100, 0, 24, 24));
     EXPECT_EQ(errorText(),
               QStringLiteral("Paste failed — use an X11 session with the XTEST extension"));
