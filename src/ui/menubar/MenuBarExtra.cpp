@@ -16,6 +16,8 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
+#include <utility>
+
 namespace ui {
 
 namespace {
@@ -73,6 +75,7 @@ MenuBarExtra::MenuBarExtra(AppState &appState, UpdaterManager &updaterManager, A
         connect(queue, &RetryQueueManager::pendingCountChanged, this, &MenuBarExtra::render);
     connect(&m_updaterManager, &UpdaterManager::updateAvailableChanged, this,
             &MenuBarExtra::render);
+    connect(&m_appState, &AppState::pasteDue, this, &MenuBarExtra::makeWayForPaste);
     render();
 
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -91,7 +94,10 @@ MenuBarExtra::MenuBarExtra(AppState &appState, UpdaterManager &updaterManager, A
     });
 }
 
-MenuBarExtra::~MenuBarExtra() = default;
+MenuBarExtra::~MenuBarExtra()
+{
+    releasePaste();
+}
 
 bool MenuBarExtra::isShown() const
 {
@@ -139,6 +145,25 @@ void MenuBarExtra::showWhenTrayExists()
     m_lateInitRequested = true;
     QMetaObject::invokeMethod(
         this, [this] { m_actions.lateInit(); }, Qt::QueuedConnection);
+}
+
+void MenuBarExtra::makeWayForPaste()
+{
+    // The paste's keystroke would go to the menu, which has the keyboard, and the text nowhere.
+    // Closing gives the keyboard back with requests that leave on this turn of the event loop;
+    // the keystroke follows them on the next.
+    if (!m_menu->isVisible() || m_holdsPaste)
+        return;
+    m_holdsPaste = true;
+    m_appState.holdPaste(this);
+    m_menu->hide();
+    QMetaObject::invokeMethod(this, &MenuBarExtra::releasePaste, Qt::QueuedConnection);
+}
+
+void MenuBarExtra::releasePaste()
+{
+    if (std::exchange(m_holdsPaste, false))
+        m_appState.releasePaste(this);
 }
 
 } // namespace ui

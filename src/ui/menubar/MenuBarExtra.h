@@ -28,6 +28,8 @@ namespace ui {
 // available; a click opens the tray window, the context menu offers the settings. Showing the
 // icon for the first time runs the deferred start-up. Without a tray the program runs on (the
 // shortcut, the indicator and onboarding need none); the icon appears once a tray does.
+// The context menu holds the keyboard while open: a transcript about to be pasted closes it, and
+// the paste waits until the keyboard is the user's again.
 class MenuBarExtra final : public QObject
 {
     Q_OBJECT
@@ -69,6 +71,8 @@ private:
     // The tray's picture of `symbol` in the desktop's colours, drawn once per symbol.
     QIcon picture(const QString &symbol);
     void showWhenTrayExists();
+    void makeWayForPaste();
+    void releasePaste();
 
     AppState &m_appState;
     UpdaterManager &m_updaterManager;
@@ -81,6 +85,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
     std::unique_ptr<platform::TimerHandle> m_trayPoll;
     bool m_lateInitRequested = false;
+    bool m_holdsPaste = false;
 };
 
 } // namespace ui
