@@ -72,8 +72,7 @@ public:
     void handOverHeldKeys()
     {
         for (auto it = m_taken.cbegin(); it != m_taken.cend(); ++it)
-            m_service.m_owedReleases.emplace(it->xKeyCode,
-                                             OwedRelease{std::nullopt, it.key(), it->modifiers});
+            m_service.oweRelease(it->xKeyCode, OwedRelease{std::nullopt, it.key(), it->modifiers});
         m_taken.clear();
     }
 
@@ -94,6 +93,10 @@ protected:
         if (key->isAutoRepeat() || (press && m_taken.contains(code)))
             return m_taken.contains(code);
         const auto xKeyCode = static_cast<std::uint8_t>(key->nativeScanCode());
+        // A combination held since before the menu opened repeats here; its release is owed
+        // already, and taken as a new press it would be released twice.
+        if (press && m_service.isRepeatOfOwedKey(xKeyCode))
+            return true;
         if (press) {
             // Noted before the handler runs: it may close the menu, and with it this filter.
             const Taken taken{xcbkeys::carbonModifiersForQt(key->modifiers()), xKeyCode};
@@ -218,7 +221,7 @@ void X11HotKeyService::ungrab(std::uint64_t grabKey)
     }
     // The key is still down: its release no longer comes to the grab, but is owed all the same.
     if (it->second.held)
-        m_owedReleases.emplace(it->second.keycode, OwedRelease{it->second.id});
+        oweRelease(it->second.keycode, OwedRelease{it->second.id});
     m_grabs.erase(it);
 }
 
@@ -247,9 +250,15 @@ void X11HotKeyService::onRawKey(quint32 xKeyCode, bool pressed)
         return;
     const auto keycode = static_cast<std::uint8_t>(xKeyCode);
     if (m_owedReleases.count(keycode) > 0) {
-        if (!isKeyDown(keycode) && settleOwedReleases(keycode))
+        if (!isKeyDown(keycode) && settleOwedReleases(keycode)) {
             qCInfo(lcHotKeys, "[HotKeys] Key code %u released, as the raw key events tell",
                    unsigned(keycode));
+            return;
+        }
+        // Pressed again already: that press is a new one, and settles the release.
+        const auto [first, last] = m_owedReleases.equal_range(keycode);
+        for (auto it = first; it != last; ++it)
+            it->second.keyWentUp = true;
         return;
     }
     const bool heldHere = std::any_of(m_grabs.begin(), m_grabs.end(), [keycode](const auto &e) {
@@ -286,6 +295,23 @@ void X11HotKeyService::checkGrabbedRelease(std::uint8_t keycode)
            unsigned(keycode));
     for (const HotKeyId &id : released)
         deliverRelease(id);
+}
+
+void X11HotKeyService::oweRelease(std::uint8_t keycode, OwedRelease release)
+{
+    // Up already: its release went by unseen, so the next press is a new one.
+    release.keyWentUp = !isKeyDown(keycode);
+    m_owedReleases.emplace(keycode, release);
+}
+
+bool X11HotKeyService::isRepeatOfOwedKey(std::uint8_t keycode) const
+{
+    // Without the raw key events nothing would ever tell that the key went up.
+    if (!m_releaseWatcher)
+        return false;
+    const auto [first, last] = m_owedReleases.equal_range(keycode);
+    return first != last &&
+           std::none_of(first, last, [](const auto &entry) { return entry.second.keyWentUp; });
 }
 
 bool X11HotKeyService::settleOwedReleases(std::uint8_t keycode)
@@ -396,6 +422,10 @@ bool X11HotKeyService::nativeEventFilter(const QByteArray &eventType, void *mess
 
 bool X11HotKeyService::handleKeyEvent(bool press, std::uint8_t keycode, std::uint16_t state)
 {
+    // The server repeating a key held since its grab was given back: the press is long
+    // handed out, and its release is owed.
+    if (press && isRepeatOfOwedKey(keycode))
+        return true;
     // A new press of a key whose earlier release was missed: that release happened first.
     if (press)
         settleOwedReleases(keycode);

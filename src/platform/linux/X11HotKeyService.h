@@ -53,6 +53,9 @@ private:
         std::optional<HotKeyId> hotKey;
         std::uint32_t carbonKeyCode = 0;
         std::uint32_t carbonModifiers = 0;
+        // Whether the key has been up since: until then a press of it is the server repeating
+        // the held key, not a new press that would settle this release.
+        bool keyWentUp = false;
     };
     struct Grab
     {
@@ -73,6 +76,10 @@ private:
     void onRawKey(quint32 xKeyCode, bool pressed);
     void checkGrabbedRelease(std::uint8_t keycode);
     bool isKeyDown(std::uint8_t keycode) const;
+    // Owes the key's release, as this hot key or as a raw key release.
+    void oweRelease(std::uint8_t keycode, OwedRelease release);
+    // A press of a key whose release is owed but which has not been up since.
+    bool isRepeatOfOwedKey(std::uint8_t keycode) const;
     // Delivers the releases owed for the key, if any; true when there were some.
     bool settleOwedReleases(std::uint8_t keycode);
     void deliverRelease(HotKeyId id);

@@ -14,12 +14,14 @@
 #include "support/FakeEventMonitors.h"
 #include "support/LogCapture.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
 #include <QProcess>
 #include <QSystemTrayIcon>
+#include <QThread>
 #include <QWidget>
 #include <QWindow>
 
@@ -192,6 +194,35 @@ TEST_F(DictationShortcutX11Test, NoRecordingOutlivesTheHeldShortcutWhateverHolds
     EXPECT_GE(endedAfterLocker, 0) << "the recording outlived the shortcut released in a grab";
     EXPECT_LT(endedAfterLocker, 100);
     ASSERT_TRUE(waitUntilSettled());
+
+    // Held on, the key is repeated by the server to our grab; repeats are still on their way to
+    // us when a menu opens and the grab is given back. They are no new press.
+    ASSERT_NO_FATAL_FAILURE(pressShortcut());
+    class RepeatCounter final : public QAbstractNativeEventFilter
+    {
+    public:
+        bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
+        {
+            const auto *event = static_cast<xcb_key_press_event_t *>(message);
+            presses += (event->response_type & ~0x80) == XCB_KEY_PRESS && event->detail == keyK;
+            return false;
+        }
+        int presses = 0;
+    } repeats;
+    QCoreApplication::instance()->installNativeEventFilter(&repeats);
+    const bool repeated = testsupport::waitUntil([&repeats] { return repeats.presses > 0; });
+    QCoreApplication::instance()->removeNativeEventFilter(&repeats);
+    ASSERT_TRUE(repeated) << "the X server did not repeat the held key";
+    QThread::msleep(100); // two repeats come meanwhile, unread
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings"));
+    menu.popup(QPoint(100, 100));
+    ASSERT_TRUE(m_context->isMenuOpen());
+    EXPECT_FALSE(soon([this] { return !app->state().isRecording(); }))
+        << "a repeat of the held key was taken for a new press after a missed release";
+    EXPECT_GE(releaseShortcut(), 0) << "the recording outlived the shortcut released in a menu";
+    menu.hide();
+    ASSERT_TRUE(waitUntilSettled());
 }
 
 // With the tray icon's menu open the release reaches us twice: as the menu's own key event and
@@ -200,7 +231,8 @@ TEST_F(DictationShortcutX11Test, ReleasedOverTheTrayMenuTheShortcutMakesOneRecor
 {
     server.enqueue(HttpReply::json(200, R"({"text":"over the menu"})"), "/inference");
     useShortcut();
-    int releases = 0;
+    int presses = 0, releases = 0;
+    GlobalShortcuts::onKeyDown(HotkeyManager::shortcutName(), [&presses] { ++presses; });
     GlobalShortcuts::onKeyUp(HotkeyManager::shortcutName(), [&releases] { ++releases; });
     ASSERT_TRUE(
         testsupport::waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 5000));
@@ -226,10 +258,13 @@ TEST_F(DictationShortcutX11Test, ReleasedOverTheTrayMenuTheShortcutMakesOneRecor
                        QString::number(at.y()), QStringLiteral("click"), QStringLiteral("3")});
     ASSERT_TRUE(testsupport::waitUntil([&] { return menu.isVisible(); }, 3000));
     ASSERT_TRUE(m_context->isMenuOpen());
+    key(keyK, true); // held on, the server repeats K to the menu
+    EXPECT_FALSE(soon([this] { return !app->state().isRecording(); }));
     EXPECT_GE(releaseShortcut(), 0) << "the recording outlived the shortcut";
     ASSERT_TRUE(waitUntilSettled());
     EXPECT_FALSE(soon([&releases] { return releases > 1; }));
     EXPECT_EQ(releases, 1);
+    EXPECT_EQ(presses, 1);
     menu.hide();
 
     EXPECT_EQ(server.requestsTo("/inference").size(), 1);

@@ -130,4 +130,28 @@ TEST_F(MenuBarExtraTest, WithoutATrayTheProgramRunsOnAndSaysSoOnce)
     EXPECT_EQ(extra->contextMenu().actions().value(0)->text(), QStringLiteral("Settings…"));
 }
 
+// Open, the menu holds the keyboard: a paste would go to it. It stays for a transcript that is
+// not pasted.
+TEST_F(MenuBarExtraTest, TheMenuMakesWayForAPasteAndOnlyForOne)
+{
+    QMenu &menu = extra->contextMenu();
+    app->setAutoPaste(false);
+    server.enqueue(testsupport::HttpReply::json(200, R"({"text":"kept"})"), "/inference");
+    menu.popup(QPoint(10, 10));
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_TRUE(menu.isVisible());
+
+    app->setAutoPaste(true);
+    server.enqueue(testsupport::HttpReply::json(200, R"({"text":"pasted"})"), "/inference");
+    // Heard after the tray's own handler, just before the keystroke goes out.
+    bool openAtPaste = true;
+    QObject::connect(app.get(), &AppState::pasteDue, &menu,
+                     [&] { openAtPaste = menu.isVisible(); });
+    dictate(1.0);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(keys->typed(), QStringLiteral("[Cmd+V]"));
+    EXPECT_FALSE(openAtPaste);
+}
+
 } // namespace
