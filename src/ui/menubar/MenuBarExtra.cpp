@@ -69,8 +69,6 @@ MenuBarExtra::MenuBarExtra(AppState &appState, UpdaterManager &updaterManager, A
                     m_actions.openWindow(m_trayIcon->geometry());
             });
 
-    // Open, the menu holds the keyboard and the paste would go to it.
-    connect(&m_appState, &AppState::pasteDue, m_menu.get(), &QMenu::hide);
     connect(&m_appState, &AppState::stateChanged, this, &MenuBarExtra::render);
     connect(&m_appState, &AppState::serverReachableChanged, this, &MenuBarExtra::render);
     if (RetryQueueManager *queue = m_appState.retryQueueManager())
