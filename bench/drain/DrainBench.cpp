@@ -12,6 +12,7 @@
 // connection, where curl shows the stall. Medians are printed, then
 // "drain per item / curl per request: X.XX" (target: at most 1.10).
 // Run: build-dir/bench/drain_bench [items (40)] [seconds (10)]
+#include "bench/support/CurlUpload.h"
 #include "engine/HttpClient.h"
 #include "engine/RetryQueueManager.h"
 #include "engine/TranscriptionLogger.h"
@@ -115,29 +116,6 @@ int serve()
     return QCoreApplication::exec();
 }
 
-QStringList curlUpload(const QString &path, const QString &url)
-{
-    return {QStringLiteral("-F"),
-            QStringLiteral("file=@%1;filename=recording.wav;type=audio/wav").arg(path),
-            QStringLiteral("-F"),
-            QStringLiteral("temperature=0.0"),
-            QStringLiteral("-F"),
-            QStringLiteral("response_format=json"),
-            QStringLiteral("-F"),
-            QStringLiteral("language=en"),
-            QStringLiteral("-F"),
-            QStringLiteral("prompt=Parlovox"),
-            QStringLiteral("-F"),
-            QStringLiteral("beam_size=5"),
-            QStringLiteral("-F"),
-            QStringLiteral("best_of=5"),
-            QStringLiteral("-o"),
-            QStringLiteral("/dev/null"),
-            QStringLiteral("-w"),
-            QStringLiteral("%{time_total}\\n"),
-            url + QStringLiteral("/inference")};
-}
-
 // curl's own transfer times in milliseconds, one per upload: `count` uploads in one process
 // (over one connection) when `kept` is set, else one process per upload. Empty on failure.
 std::vector<double> curlTimes(const QString &path, const QString &url, int count, bool kept)
@@ -149,7 +127,7 @@ std::vector<double> curlTimes(const QString &path, const QString &url, int count
         for (int upload = 0; upload < (kept ? count : 1); ++upload) {
             if (upload > 0)
                 arguments << QStringLiteral("--next");
-            arguments << curlUpload(path, url);
+            arguments << bench::curlUpload(path, url);
         }
         QProcess process;
         process.start(QStringLiteral("curl"), arguments);

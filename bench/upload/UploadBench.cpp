@@ -9,6 +9,7 @@
 // or on the child, so no core spins. The last line is "worst ratio ours/curl: X.XX" over the
 // 10, 60 and 300 s files (target: at most 1.2; the 1 s file: within 1 ms of curl).
 // Run: build-dir/bench/upload_bench [runs]
+#include "bench/support/CurlUpload.h"
 #include "engine/HttpClient.h"
 #include "engine/TranscriptionService.h"
 #include "support/FixedBundle.h"
@@ -94,28 +95,8 @@ QCoro::Task<double> oursOnce(TranscriptionService &service, QString path, QStrin
 double curlOnce(const QString &path, const QString &url)
 {
     QProcess process;
-    process.start(QStringLiteral("curl"),
-                  {QStringLiteral("-s"),
-                   QStringLiteral("-f"),
-                   QStringLiteral("-o"),
-                   QStringLiteral("/dev/null"),
-                   QStringLiteral("-w"),
-                   QStringLiteral("%{time_total}"),
-                   QStringLiteral("-F"),
-                   QStringLiteral("file=@%1;filename=recording.wav;type=audio/wav").arg(path),
-                   QStringLiteral("-F"),
-                   QStringLiteral("temperature=0.0"),
-                   QStringLiteral("-F"),
-                   QStringLiteral("response_format=json"),
-                   QStringLiteral("-F"),
-                   QStringLiteral("language=en"),
-                   QStringLiteral("-F"),
-                   QStringLiteral("prompt=Parlovox"),
-                   QStringLiteral("-F"),
-                   QStringLiteral("beam_size=5"),
-                   QStringLiteral("-F"),
-                   QStringLiteral("best_of=5"),
-                   url + QStringLiteral("/inference")});
+    process.start(QStringLiteral("curl"), QStringList{QStringLiteral("-s"), QStringLiteral("-f")} +
+                                              bench::curlUpload(path, url));
     // A curl that cannot start, or fails, must not count as a fast upload.
     if (!process.waitForStarted() || !process.waitForFinished(60000) ||
         process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
