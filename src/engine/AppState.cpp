@@ -9,6 +9,7 @@
 #include "engine/HttpClient.h"
 #include "engine/OnboardingPresenter.h"
 #include "engine/PasteManager.h"
+#include "engine/RecordingRelease.h"
 #include "engine/RetryQueueManager.h"
 #include "engine/SoundManager.h"
 #include "engine/TranscriptionLogger.h"
@@ -119,8 +120,9 @@ AppState::~AppState()
                                      QStringLiteral("Upload interrupted when Parlovox quit"));
     // Transcribed, only not pasted yet: kept in the log, and not transcribed again next time.
     if (m_awaitingPaste) {
-        m_logger->logSuccess(m_awaitingPaste->text, m_awaitingPaste->durationMs);
-        QFile::remove(m_awaitingPaste->filePath);
+        const AwaitingPaste &paste = *m_awaitingPaste;
+        RecordingRelease::logAndRemove(*m_logger, paste.filePath,
+                                       [&] { m_logger->logSuccess(paste.text, paste.durationMs); });
     }
 }
 
