@@ -58,6 +58,30 @@ TEST_F(AppStateDictation, AStopRequestedWhileTheRecorderStopsChangesNothing)
     EXPECT_EQ(audio->liveRecorders(), 1);
 }
 
+// Transcribed but not pasted yet when the program quits: the text is in the log once, and the
+// next start finds no recording to transcribe again.
+TEST_F(AppStateDictation, AQuitWhileAPasteWaitsLogsTheTextOnceAndLeavesNothingToRedo)
+{
+    server.enqueue(HttpReply::json(200, R"({"text":"kept"})"), "/inference");
+    createDictating();
+    QObject holder;
+    app->holdPaste(&holder);
+    dictate(1.5);
+    const QString recording = audio->recordingPath();
+    ASSERT_TRUE(
+        testsupport::waitUntil([this] { return server.requestsTo("/inference").size() == 1; }));
+    // The reply is in: the paste waits for its holder.
+    ASSERT_TRUE(testsupport::waitUntil([this] { return !app->transcriptionHistory().isEmpty(); }));
+    EXPECT_TRUE(app->state().isProcessing());
+    EXPECT_EQ(keys->typed(), QString());
+
+    app.reset();
+    EXPECT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines().value(0).contains(QStringLiteral("\"kept\"")));
+    EXPECT_FALSE(QFile::exists(recording));
+    EXPECT_EQ(temporaryFiles().filter(QStringLiteral(".release-")), QStringList());
+}
+
 TEST_F(AppStateDictation, AFullDictationEndsPastedInTheHistoryWithTheFileDeleted)
 {
     server.enqueue(HttpReply::json(200, R"({"text":"  hello world \n"})"), "/inference");
