@@ -13,6 +13,7 @@
 #include "platform/linux/X11HotKeyService.h"
 #include "support/FakeEventMonitors.h"
 #include "support/LogCapture.h"
+#include "support/TrayIconShown.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
@@ -243,12 +244,7 @@ TEST_F(DictationShortcutX11Test, ReleasedOverTheTrayMenuTheShortcutMakesOneRecor
     menu.addAction(QStringLiteral("Settings"));
     tray.setContextMenu(&menu);
     tray.show();
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] {
-            return tray.geometry().left() > 0 &&
-                   QGuiApplication::topLevelAt(tray.geometry().center()) != nullptr;
-        },
-        5000));
+    ASSERT_TRUE(testsupport::waitUntilTrayIconTakesClicks(tray));
 
     ASSERT_NO_FATAL_FAILURE(pressShortcut());
     scheduler->advance(1.5);

@@ -11,6 +11,7 @@
 #include "engine/HotkeyManager.h"
 #include "platform/linux/X11HotKeyService.h"
 #include "platform/linux/X11WindowSystem.h"
+#include "support/TrayIconShown.h"
 #include "ui/kit/Symbols.h"
 #include "ui/menubar/MenuBarWindow.h"
 
@@ -168,14 +169,7 @@ TEST_F(MenuBarWindowX11, OpensFromTheTrayIconNextToItAndClosesOnEscapeAndOnAClic
                              menuBar.toggleNear(tray.geometry());
                      });
     tray.show();
-    // The icon takes clicks once the tray host has taken it in and shown it: then our window is
-    // what lies under its centre.
-    ASSERT_TRUE(testsupport::waitUntil(
-        [&] {
-            return tray.geometry().left() > 0 &&
-                   QGuiApplication::topLevelAt(tray.geometry().center()) != nullptr;
-        },
-        5000));
+    ASSERT_TRUE(testsupport::waitUntilTrayIconTakesClicks(tray));
 
     ASSERT_TRUE(clickTrayIcon(tray));
     ASSERT_TRUE(waitUntilReady());
