@@ -36,8 +36,12 @@ QStringList RecordingRelease::settle(const TranscriptionLogger &logger, const QS
 {
     static const QRegularExpression releasedName(
         QStringLiteral("^(.+)%1(\\d{1,18})$").arg(QRegularExpression::escape(kSuffix)));
-    QDir directory(folder);
     QStringList logged;
+    // Without a folder of our own there is nothing to settle, and an empty path would be the
+    // working directory.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return logged;
+    QDir directory(folder);
     const QStringList names = directory.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
         const QRegularExpressionMatch match = releasedName.match(name);

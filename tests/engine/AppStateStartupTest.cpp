@@ -480,3 +480,27 @@ TEST_F(AppStateStartup, FilesAnEarlierVersionLeftReadableAreNarrowedBeforeAnythi
     // The unreadable manifest was kept once more before the queue replaced it.
     EXPECT_EQ(mode(pendingDirectory() + QStringLiteral("/queue.json.bad.1")), 0600u);
 }
+
+// Refused a folder of its own (another user's, or a link), the program records nothing; at start
+// an empty folder path must not stand for the working directory, where it would settle or remove
+// the user's files.
+TEST_F(AppStateStartup, WithoutAFolderOfItsOwnStartUpLeavesTheWorkingDirectoryAlone)
+{
+    writeFile(paths->applicationSupportDirectory() +
+                  QStringLiteral("/Parlovox/transcriptions.jsonl"),
+              R"({"ok":true,"text":"earlier"})"
+              "\n");
+    QTemporaryDir working;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(working.path()));
+    const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
+    const QStringList userFiles = {QStringLiteral("draft.release-7"),
+                                   QStringLiteral("notes.txt.release-0")};
+    for (const QString &name : userFiles)
+        writeFile(working.filePath(name), "mine");
+    paths->setTemporaryDirectory(QString());
+
+    createWithWindows();
+    app->lateInit();
+    EXPECT_EQ(QDir(working.path()).entryList(QDir::Files), userFiles);
+}
