@@ -74,11 +74,17 @@ void ParlovoxApp::reservePasteShortcut()
     GlobalShortcuts::ModuleContext *shortcuts = GlobalShortcuts::ModuleContext::installed();
     if (!shortcuts)
         return;
-    // The paste chord is posted with the command flag, which this desktop's key poster presses
-    // as Control: as a trigger, Control+V would be caught by our own grab and never paste.
+    // The paste chords: Control+V (the command flag, which this desktop's key poster presses as
+    // Control), and the keystrokes terminals paste with. As a trigger, any of them would be caught
+    // by our own grab and never paste.
     constexpr qint64 keyV = 9;
+    constexpr qint64 keyInsert = 114;
     constexpr qint64 control = 0x1000;
-    shortcuts->reserveShortcut(GlobalShortcuts::Shortcut(keyV, control), tr("Parlovox to paste"));
+    constexpr qint64 shift = 0x200;
+    const QString usedBy = tr("Parlovox to paste");
+    shortcuts->reserveShortcut(GlobalShortcuts::Shortcut(keyV, control), usedBy);
+    shortcuts->reserveShortcut(GlobalShortcuts::Shortcut(keyV, control | shift), usedBy);
+    shortcuts->reserveShortcut(GlobalShortcuts::Shortcut(keyInsert, shift), usedBy);
 }
 
 void ParlovoxApp::startCrashReporting()
