@@ -227,8 +227,14 @@ void AppState::pasteWhenFree()
 
 void AppState::holdPaste(QObject *holder)
 {
-    if (holder && !m_pasteHolders.contains(holder))
-        m_pasteHolders.append(holder);
+    if (!holder || m_pasteHolders.contains(holder))
+        return;
+    m_pasteHolders.append(holder);
+    // A holder gone without letting go lets go on the next turn of the event loop: not from
+    // inside its destruction, and not at all when the program is quitting, which destroys this
+    // state next and keeps the transcript in the log instead.
+    connect(holder, &QObject::destroyed, this, &AppState::pasteWhenFree,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 void AppState::releasePaste(QObject *holder)

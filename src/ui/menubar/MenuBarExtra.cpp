@@ -94,10 +94,8 @@ MenuBarExtra::MenuBarExtra(AppState &appState, UpdaterManager &updaterManager, A
     });
 }
 
-MenuBarExtra::~MenuBarExtra()
-{
-    releasePaste();
-}
+// A paste still held is left to the state, as the tray window's is.
+MenuBarExtra::~MenuBarExtra() = default;
 
 bool MenuBarExtra::isShown() const
 {

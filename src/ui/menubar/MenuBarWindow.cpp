@@ -37,10 +37,9 @@ MenuBarWindow::MenuBarWindow(AppState &appState, UpdaterManager &updaterManager,
     connect(&m_appState, &AppState::pasteDue, this, &MenuBarWindow::makeWayForPaste);
 }
 
-MenuBarWindow::~MenuBarWindow()
-{
-    releasePaste();
-}
+// A paste still held is left to the state: it goes on once this window has gone, unless the
+// program is quitting.
+MenuBarWindow::~MenuBarWindow() = default;
 
 void MenuBarWindow::makeWayForPaste()
 {
