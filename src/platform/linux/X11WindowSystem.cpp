@@ -94,6 +94,7 @@ bool X11WindowSystem::connectToDisplay()
     const std::uint32_t propertyChanges = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &propertyChanges);
     xcb_flush(m_connection);
+    m_activeWindow = activeWindow();
 
     const xcb_query_extension_reply_t *xfixes =
         xcb_get_extension_data(m_connection, &xcb_xfixes_id);
@@ -145,8 +146,14 @@ bool X11WindowSystem::takeOwnerChanges()
             activeChanged = true;
         std::free(event);
     }
-    if (activeChanged)
-        emit activeWindowChanged();
+    // The window manager may write the property again with the same window.
+    if (activeChanged) {
+        const std::optional<quint64> active = activeWindow();
+        if (active != m_activeWindow) {
+            m_activeWindow = active;
+            emit activeWindowChanged();
+        }
+    }
     return ownerChanged;
 }
 

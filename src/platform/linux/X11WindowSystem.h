@@ -49,6 +49,8 @@ private:
     std::uint32_t m_root = 0;
     std::uint32_t m_compositorSelection = 0;
     std::uint32_t m_activeWindowAtom = 0;
+    // As last announced.
+    std::optional<quint64> m_activeWindow;
     std::uint8_t m_xfixesFirstEvent = 0;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<GrabFocusFilter> m_grabFocusFilter;
