@@ -40,9 +40,7 @@ QString keystrokeScript(const char *keyLine)
 
 } // namespace
 
-const QString PasteManager::fallbackScript = QStringLiteral("tell application \"System Events\"\n"
-                                                            "    key code 9 using command down\n"
-                                                            "end tell");
+const QString PasteManager::fallbackScript = keystrokeScript("key code 9 using command down");
 
 PasteManager::PasteManager(platform::Pasteboard &pasteboard, platform::Pasteboard &primarySelection,
                            platform::KeyEventPoster &keyEventPoster,
