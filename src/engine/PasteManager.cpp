@@ -10,6 +10,7 @@
 #include "platform/WindowSystem.h"
 
 #include <optional>
+#include <utility>
 
 struct PasteManager::Keystroke
 {
@@ -65,12 +66,12 @@ bool PasteManager::pasteText(const QString &text)
     const PasteTarget target = m_windowSystem.focusedPasteTarget();
     const Keystroke keystroke = keystrokeFor(target);
 
-    const std::optional<QString> previous = previousText();
+    const std::optional<QString> previous = previousText(m_pasteboard, m_readAhead);
     m_pasteboard.clearContents();
     m_pasteboard.setString(text);
     std::optional<QString> previousSelection;
     if (target == PasteTarget::SelectionTerminal) {
-        previousSelection = m_primarySelection.string();
+        previousSelection = previousText(m_primarySelection, m_selectionReadAhead);
         m_primarySelection.clearContents();
         m_primarySelection.setString(text);
     }
@@ -128,15 +129,22 @@ void PasteManager::restoreLater(platform::Pasteboard &pasteboard, const QString 
 void PasteManager::readPreviousTextAhead()
 {
     m_readAhead = ReadAhead{m_pasteboard.string(), m_pasteboard.changeCount()};
+    // Asking the selection's owner may wait for a program that does not answer: not on the way
+    // to the paste either.
+    m_selectionReadAhead.reset();
+    if (m_windowSystem.focusedPasteTarget() ==
+        platform::WindowSystem::PasteTarget::SelectionTerminal)
+        m_selectionReadAhead =
+            ReadAhead{m_primarySelection.string(), m_primarySelection.changeCount()};
 }
 
-std::optional<QString> PasteManager::previousText()
+std::optional<QString> PasteManager::previousText(platform::Pasteboard &pasteboard,
+                                                  std::optional<ReadAhead> &readAhead)
 {
-    std::optional<ReadAhead> readAhead;
-    std::swap(readAhead, m_readAhead);
-    if (readAhead && readAhead->changeCount == m_pasteboard.changeCount())
-        return readAhead->text;
-    return m_pasteboard.string();
+    const std::optional<ReadAhead> ahead = std::exchange(readAhead, std::nullopt);
+    if (ahead && ahead->changeCount == pasteboard.changeCount())
+        return ahead->text;
+    return pasteboard.string();
 }
 
 bool PasteManager::postKeystroke(const Keystroke &keystroke)

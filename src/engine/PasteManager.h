@@ -37,8 +37,9 @@ public:
     // True when the chord or the fallback reported success; false when both failed, in which
     // case the transcript stays on the clipboard. Main thread only; never throws.
     bool pasteText(const QString &text);
-    // Reads the clipboard's text now, for the next paste to put back; that paste reads it again
-    // only if the clipboard changed meanwhile.
+    // Reads the clipboard's text now, for the next paste to put back, and the primary selection's
+    // when the focused window pastes from it; that paste reads either again only if it changed
+    // meanwhile.
     void readPreviousTextAhead();
 
 private:
@@ -46,7 +47,14 @@ private:
     struct Keystroke;
 
     static Keystroke keystrokeFor(platform::WindowSystem::PasteTarget target);
-    std::optional<QString> previousText();
+    struct ReadAhead
+    {
+        std::optional<QString> text;
+        qint64 changeCount = 0;
+    };
+    // The text `pasteboard` held before the paste: as read ahead while it stands unchanged.
+    static std::optional<QString> previousText(platform::Pasteboard &pasteboard,
+                                               std::optional<ReadAhead> &readAhead);
     bool postKeystroke(const Keystroke &keystroke);
     bool runFallbackScript(const Keystroke &keystroke);
     void restoreLater(platform::Pasteboard &pasteboard, const QString &text,
@@ -59,10 +67,6 @@ private:
     const platform::WindowSystem &m_windowSystem;
     const platform::Permissions &m_permissions;
     platform::Scheduler &m_scheduler;
-    struct ReadAhead
-    {
-        std::optional<QString> text;
-        qint64 changeCount = 0;
-    };
     std::optional<ReadAhead> m_readAhead;
+    std::optional<ReadAhead> m_selectionReadAhead;
 };

@@ -153,6 +153,19 @@ TEST_F(AppStateDictation, TheClipboardToPutBackIsReadWhileRecordingAndACopyMeanw
     ASSERT_TRUE(waitUntilSettled());
     scheduler->advance(2.0);
     EXPECT_EQ(pasteboard->string(), QStringLiteral("copied meanwhile"));
+
+    // A terminal pasting the primary selection: what the user had selected is read while they
+    // speak too, as its owner may be slow to answer.
+    windowSystem->pasteTarget = platform::WindowSystem::PasteTarget::SelectionTerminal;
+    primarySelection->copyFromElsewhere(QStringLiteral("selected before"));
+    server.enqueue(HttpReply::json(200, R"({"text":"third"})"), "/inference");
+    const int selectionReads = primarySelection->reads;
+    dictate(1.0);
+    EXPECT_EQ(primarySelection->reads, selectionReads + 1);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(primarySelection->reads, selectionReads + 1) << "the paste waited for the selection";
+    scheduler->advance(2.0);
+    EXPECT_EQ(primarySelection->string(), QStringLiteral("selected before"));
 }
 
 TEST_F(AppStateDictation, AnEmptyTranscriptOrAnUnfinishedOnboardingIsNotPasted)
