@@ -9,6 +9,7 @@
 #include "engine/OnboardingPresenter.h"
 #include "engine/RecordingRelease.h"
 #include "engine/RetryQueueManager.h"
+#include "engine/StaleRecordings.h"
 #include "platform/Bundle.h"
 #include "platform/Paths.h"
 #include "platform/Permissions.h"
@@ -113,7 +114,7 @@ void AppState::recoverStaleRecordings()
 {
     // A recording that holds audio was never delivered: an earlier run was killed while it
     // recorded or uploaded, or the queue could not keep it then.
-    const QStringList recordings = AudioRecorder::cleanupStaleRecordings(
+    const QStringList recordings = StaleRecordings::recover(
         *m_services.paths, AudioRecorder::largestRecordingBytes(m_maxRecordingDuration));
     for (const QString &path : recordings) {
         if (!m_retryQueueManager->enqueue(path, RetryQueueStore::recoveredReason))

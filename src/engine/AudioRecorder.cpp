@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AudioRecorder.h"
 
-#include "engine/StaleRecordings.h"
 #include "platform/Paths.h"
 #include "platform/Scheduler.h"
 
@@ -187,9 +186,4 @@ qint64 AudioRecorder::largestRecordingBytes(double maxRecordingDuration)
                                : longestOffered;
     return qint64(
         std::min((seconds + 60.0) * bytesPerSecond + double(wavHeaderBytes), double(0xFFFFFFFFLL)));
-}
-
-QStringList AudioRecorder::cleanupStaleRecordings(const platform::Paths &paths, qint64 largestBytes)
-{
-    return StaleRecordings::recover(paths, largestBytes);
 }

@@ -62,13 +62,6 @@ public:
     // no longer be written (a full disk): its file then lacks the audio that followed.
     void setOnRecordingFailed(std::function<void(const QString &)> onRecordingFailed);
 
-    // Deletes the temporary recordings ("parlovox-*.wav") left behind in the temporary directory
-    // that hold no audio (a recording prepared but never used) or that no press made (a warm-up
-    // clip). Those that hold audio (a run killed while recording or uploading) have their header
-    // made to count their audio and are returned for the retry queue, from the "recovered"
-    // folder beside them, once they are known to be ours, regular files, no larger than
-    // `largestBytes` and removable; the others are left alone, each with a log line.
-    static QStringList cleanupStaleRecordings(const platform::Paths &paths, qint64 largestBytes);
     // The most a recording limited to `maxRecordingDuration` seconds can hold, with some leeway.
     static qint64 largestRecordingBytes(double maxRecordingDuration);
     // The level shown for an average power of `decibels` dBFS.

@@ -119,19 +119,13 @@ bool RetryQueueManager::isQueued(const QString &wavFilename) const
     });
 }
 
-bool RetryQueueManager::restampFutureFailures()
+void RetryQueueManager::restampFutureFailures()
 {
     // Stamped by a clock that was ahead (or has been set back since): waiting for that moment
-    // could take a day. Such an entry counts as failed now.
+    // could take a day. Such an entry counts as failed now, and its back-off runs from now.
     const QDateTime now = m_scheduler.now();
-    bool restamped = false;
-    for (PendingTranscription &item : m_items) {
-        if (item.failedAt > now) {
-            item.failedAt = now;
-            restamped = true;
-        }
-    }
-    return restamped;
+    for (PendingTranscription &item : m_items)
+        item.failedAt = std::min(item.failedAt, now);
 }
 
 bool RetryQueueManager::hasDueEntry()

@@ -78,7 +78,8 @@ public:
     bool enqueue(const QString &filePath, const QString &failureReason);
     // Starts one run unless one is going or the queue is empty.
     void processQueue();
-    // Whether a run would do something for an entry now: one is due or retried too often.
+    // Whether a run would do something for an entry now: one is due or retried too often. Sets a
+    // last failure stamped in the future to now first, so its back-off counts from now.
     bool hasDueEntry();
 
     // Seconds after the last failure at which an entry with `retryCount` failed retries is due.
@@ -100,8 +101,8 @@ private:
     void countFailure(const QUuid &id);
     // Whether an entry names the recording `wavFilename`.
     bool isQueued(const QString &wavFilename) const;
-    // Sets every last failure that lies in the future to now; whether there was one.
-    bool restampFutureFailures();
+    // Sets every last failure that lies in the future to now.
+    void restampFutureFailures();
     QString wavPath(const PendingTranscription &entry) const;
     void setPendingCount(int count);
     void setIsProcessing(bool processing);

@@ -24,6 +24,8 @@ RetryQueueStore::RetryQueueStore(QString pendingDirectory,
       m_writer(std::move(writer))
 {
     platform::PrivateFiles::makeFolder(m_pendingDirectory);
+    // Recordings and manifests an earlier version left readable by everyone.
+    platform::PrivateFiles::narrowFolder(m_pendingDirectory);
 }
 
 QString RetryQueueStore::wavPath(const QString &wavFilename) const

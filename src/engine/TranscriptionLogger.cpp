@@ -111,6 +111,8 @@ TranscriptionLogger::TranscriptionLogger(const platform::Paths &paths,
 {
     const QString folder = paths.applicationSupportDirectory() + QStringLiteral("/Parlovox");
     platform::PrivateFiles::makeFolder(folder);
+    // A log an earlier version left readable by everyone holds what the user said.
+    platform::PrivateFiles::narrowFolder(folder);
     m_logPath = folder + QStringLiteral("/transcriptions.jsonl");
     removeBrokenRecord();
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileRecovery.h"
 
-#include "platform/PrivateFiles.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,22 +25,15 @@ QString FileRecovery::keepBadCopy(const QString &filePath)
 
 bool FileRecovery::copyPrivately(const QString &filePath, const QString &copyPath)
 {
-    // Not QFile::copy, which gives the copy the mode of a file an earlier version left readable.
+    // Not QFile::copy, which gives the copy the mode of a file an earlier version left readable;
+    // create() makes it 0600 and refuses a copy made meanwhile.
     QFile source(filePath);
     if (!source.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError)
         return false;
-    // NewOnly refuses an existing target, so a copy made meanwhile is safe too.
-    QFile copy(copyPath);
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly, PrivateFiles::filePermissions))
-        return false;
-    if (copy.write(bytes) != bytes.size() || !copy.flush()) {
-        copy.remove();
-        return false;
-    }
-    return true;
+    return !AtomicFileWriter().create(copyPath, bytes).has_value();
 }
 
 QStringList FileRecovery::removeWriteLeftovers(const QString &filePath)

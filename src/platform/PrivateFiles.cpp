@@ -54,10 +54,7 @@ bool PrivateFiles::makeFolder(const QString &path)
     // Made with the mode at once: a folder created 0755 and tightened later is open meanwhile.
     for (const QString &created : std::as_const(missing))
         QDir().mkdir(created, folderPermissions);
-    if (!QFileInfo(folder).isDir() || !QFile::setPermissions(folder, folderPermissions))
-        return false;
-    narrowFolder(folder);
-    return true;
+    return QFileInfo(folder).isDir() && QFile::setPermissions(folder, folderPermissions);
 }
 
 } // namespace platform

@@ -16,8 +16,9 @@ public:
         QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
     // Creates `path` and its missing parents as 0700 folders and makes `path` itself 0700 when
-    // it already existed (an earlier version made it 0755), and the files in it 0600 (see
-    // narrowFolder). False when it is not a folder then.
+    // it already existed (an earlier version made it 0755). False when it is not a folder then.
+    // The files in it are left as they are: its owner narrows them once, at start (narrowFolder),
+    // rather than on every write.
     static bool makeFolder(const QString &path);
     // Takes group and other access away from `path`, an existing folder, and from every file
     // directly in it, which an earlier version (or the user's umask) may have left readable.

@@ -4,6 +4,7 @@
 
 #include "engine/DecodingError.h"
 #include "engine/DescribedError.h"
+#include "engine/StaleRecordings.h"
 #include "engine/TranscriptionError.h"
 #include "engine/TransportError.h"
 
@@ -431,7 +432,7 @@ TEST_F(AppStateDictation, QuittingDuringAnUploadHandsTheRecordingToTheQueue)
     app.reset();
 
     // The next start's cleanup of leftover recordings cannot reach it: it waits in the queue.
-    AudioRecorder::cleanupStaleRecordings(*paths, AudioRecorder::largestRecordingBytes(300));
+    StaleRecordings::recover(*paths, AudioRecorder::largestRecordingBytes(300));
     create();
     ASSERT_EQ(app->retryQueueManager()->pendingCount(), 1);
     const PendingTranscription &entry = app->retryQueueManager()->items().first();
@@ -559,9 +560,8 @@ TEST_F(AppStateDictation, ARecordingThatCannotBeWrittenSaysSoAtOnceAndIsNeverDel
     // Nor at the next start: the truncated file is gone, not left to be recovered as whole.
     audio->setWriteError(QString());
     app.reset();
-    EXPECT_EQ(
-        AudioRecorder::cleanupStaleRecordings(*paths, AudioRecorder::largestRecordingBytes(300)),
-        QStringList());
+    EXPECT_EQ(StaleRecordings::recover(*paths, AudioRecorder::largestRecordingBytes(300)),
+              QStringList());
 }
 
 TEST_F(AppStateDictation, PressWhileProcessingAndReleaseWhileIdleChangeNothing)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/AudioRecorder.h"
+#include "engine/StaleRecordings.h"
 
 #include "support/FakeAudioInput.h"
 #include "support/TempPaths.h"
@@ -267,7 +268,7 @@ TEST(AudioRecorderCleanup, RemovesOnlyTemporaryRecordings)
     }
     ASSERT_EQ(input.createdPaths().size(), 2);
 
-    AudioRecorder::cleanupStaleRecordings(paths, AudioRecorder::largestRecordingBytes(300));
+    StaleRecordings::recover(paths, AudioRecorder::largestRecordingBytes(300));
     for (const QString &name : removed)
         EXPECT_FALSE(temp.exists(name)) << name.toStdString();
     for (const QString &name : kept)
@@ -278,7 +279,7 @@ TEST(AudioRecorderCleanup, RemovesOnlyTemporaryRecordings)
         EXPECT_FALSE(QFile::exists(path));
 
     paths.setTemporaryDirectory(paths.root() + QStringLiteral("/missing"));
-    AudioRecorder::cleanupStaleRecordings(
+    StaleRecordings::recover(
         paths, AudioRecorder::largestRecordingBytes(300)); // an unreadable directory is no error
 }
 
