@@ -141,7 +141,13 @@ TEST_F(PasteX11Test, PastesIntoTheFocusedFieldAndRestoresTheClipboardAfterTwoSec
     platform::linux_impl::QtScheduler scheduler;
     PasteManager paste(pasteboard, primarySelection, keyEventPoster, scriptRunner, windowSystem,
                        permissions, scheduler);
+    // As in the program, which owns the clipboard again once it has put the user's text back, the
+    // user's copy elsewhere takes it from us; that news carries the copy's time, so our own next
+    // claim is not older than theirs. Without any X event since, the server would refuse it.
+    ASSERT_TRUE(pasteboard.setString(QStringLiteral("put back by an earlier paste")));
+    const qint64 before = pasteboard.changeCount();
     ASSERT_TRUE(target.copy(QStringLiteral("what the user had copied")));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return pasteboard.changeCount() != before; }));
 
     ASSERT_TRUE(paste.pasteText(transcript));
 
