@@ -124,12 +124,13 @@ protected:
 
 TEST_F(PasteX11Test, TheClipboardIsOursAgainAfterAnotherClientTookItMoreRecently)
 {
-    // Our last X event time is now older than the target's ownership of the clipboard; a stale
-    // stamp must not make the server refuse us.
+    // The target's copy is stamped with the server's time at the copy, newer than any X event we
+    // have seen; once the news of it has reached us, our claim must not be refused.
     ASSERT_TRUE(pasteboard.setString(QStringLiteral("ours")));
+    QTest::qWait(20); // a copy elsewhere comes later than our claim, never in the same millisecond
+    const qint64 before = pasteboard.changeCount();
     ASSERT_TRUE(target.copy(QStringLiteral("theirs")));
-    QTest::qWait(50);
-    ASSERT_TRUE(target.copy(QStringLiteral("theirs, copied again")));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return pasteboard.changeCount() != before; }));
     EXPECT_TRUE(pasteboard.setString(QStringLiteral("ours again")));
     EXPECT_EQ(pasteboard.string(), QStringLiteral("ours again"));
 }
@@ -145,6 +146,7 @@ TEST_F(PasteX11Test, PastesIntoTheFocusedFieldAndRestoresTheClipboardAfterTwoSec
     // user's copy elsewhere takes it from us; that news carries the copy's time, so our own next
     // claim is not older than theirs. Without any X event since, the server would refuse it.
     ASSERT_TRUE(pasteboard.setString(QStringLiteral("put back by an earlier paste")));
+    QTest::qWait(20); // a user's copy comes later than our claim, never in the same millisecond
     const qint64 before = pasteboard.changeCount();
     ASSERT_TRUE(target.copy(QStringLiteral("what the user had copied")));
     ASSERT_TRUE(testsupport::waitUntil([&] { return pasteboard.changeCount() != before; }));
