@@ -13,6 +13,7 @@
 // "drain per item / curl per request: X.XX" (target: at most 1.10).
 // Run: build-dir/bench/drain_bench [items (40)] [seconds (10)]
 #include "bench/support/CurlUpload.h"
+#include "bench/support/LoopbackServerProcess.h"
 #include "engine/HttpClient.h"
 #include "engine/RetryQueueManager.h"
 #include "engine/TranscriptionLogger.h"
@@ -196,13 +197,9 @@ int main(int argc, char **argv)
     const int seconds = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
 
     QProcess server;
-    server.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--serve")});
-    if (!server.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "loopback server did not start\n");
+    const QString url = bench::startLoopbackServer(server);
+    if (url.isEmpty())
         return 1;
-    }
-    const QString url =
-        QStringLiteral("http://127.0.0.1:%1").arg(server.readLine().trimmed().toUInt());
     const QByteArray wav = wavFile(seconds);
     testsupport::TempPaths files;
     const QString path = files.temporaryDirectory() + QStringLiteral("/bench.wav");

@@ -5,6 +5,7 @@
 // "animating: X % of one core" (target: at most 5 % under Xvfb).
 // Run under an X display, e.g.: scripts/with-test-env.sh build-dir/bench/indicator_bench [seconds]
 // Settings and data go to a temporary home, so the user's own are never touched.
+#include "bench/support/TemporaryHome.h"
 #include "engine/AppState.h"
 #include "platform/Services.h"
 #include "platform/linux/LinuxServices.h"
@@ -13,7 +14,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cmath>
@@ -51,10 +51,7 @@ double cpuPercentOver(double seconds)
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(variable, home.path().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    const bench::TemporaryHome home;
     QApplication application(argc, argv);
     const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 10.0;
 

@@ -6,6 +6,7 @@
 // Run under an X display with a tray, e.g.:
 //   scripts/with-test-env.sh build-dir/bench/tray_bench [dictations]
 // Settings and data go to a temporary home, so the user's own are never touched.
+#include "bench/support/TemporaryHome.h"
 #include "engine/AppState.h"
 #include "engine/UpdaterManager.h"
 #include "platform/Services.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -57,10 +57,7 @@ void dictate(AppState &appState)
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(variable, home.path().toUtf8());
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    const bench::TemporaryHome home;
     QApplication application(argc, argv);
     const int dictations = argc > 1 ? std::max(2, std::atoi(argv[1])) : 200;
 

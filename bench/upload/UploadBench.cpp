@@ -10,6 +10,7 @@
 // 10, 60 and 300 s files (target: at most 1.2; the 1 s file: within 1 ms of curl).
 // Run: build-dir/bench/upload_bench [runs]
 #include "bench/support/CurlUpload.h"
+#include "bench/support/LoopbackServerProcess.h"
 #include "engine/HttpClient.h"
 #include "engine/TranscriptionService.h"
 #include "support/FixedBundle.h"
@@ -132,13 +133,9 @@ int main(int argc, char **argv)
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
 
     QProcess server;
-    server.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--serve")});
-    if (!server.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "loopback server did not start\n");
+    const QString url = bench::startLoopbackServer(server);
+    if (url.isEmpty())
         return 1;
-    }
-    const QString url =
-        QStringLiteral("http://127.0.0.1:%1").arg(server.readLine().trimmed().toUInt());
 
     // The deadline is never reached here; virtual time keeps it out of the way.
     testsupport::VirtualScheduler scheduler;
